@@ -1,0 +1,130 @@
+/*
+ * PTL: one library for every way a receipt, kiosk, ticket or airline printer can be attached.
+ *
+ * A port is opened by a short target text (COM1, LPT1, VQUSB0, VQNET@192.0.2.7, SPOOLER, a file path...)
+ * and from then on named by an integer handle. Every call that takes a handle returns a result code:
+ *   0      success
+ *   -1     the port kind does not support the operation ("Not supported function."); not an error
+ *   > 0    a failure; PtlErrorText gives its text
+ * Calls with a handle that is not open answer 1001 ("Invalid handle or not claimed."), except
+ * PtlGetIFType (3) and PtlGetIFName (an empty text).
+ *
+ * The functions are used from one thread at a time. They throw nothing. All use the __stdcall calling
+ * convention and are exported from ptl.dll under their plain names.
+ *
+ * A typical run: PtlStartup(NULL); h = PtlOpenByName("COM2", 0); PtlCommParams(h, 9600, 8, 0, 0, 2);
+ * PtlClaim(h, 0); PtlSend(...) ...; PtlRelease(h, 5000); PtlClose(h); PtlCleanup();
+ */
+#ifndef PTL_PTL_H
+#define PTL_PTL_H
+
+#include <stdio.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#define PTLAPI __stdcall
+#else
+#define PTLAPI
+#endif
+
+/* Modes of PtlOpenByName. */
+#define PTL_MODE_SYNC 0     /* calls block on the device */
+#define PTL_MODE_THREADED 1 /* send queues and returns; threads do the device I/O */
+#define PTL_MODE_EVENT 2    /* event-driven receive */
+#define PTL_MODE_WINDOW 3   /* network only: notifications through the library's hidden window */
+
+/* Bits of the interface type (PtlGetIFType). */
+#define PTL_IF_NETWORK 0x80000000u /* the target carries "@" and an IPv4 address */
+#define PTL_IF_SERIAL 0x40000000u  /* baud rate, data bits, parity, stop bits and flow control apply */
+#define PTL_IF_FILE 3              /* a target text that names no interface: a file path */
+
+/* Library version: 0x20100610. */
+int PTLAPI PtlVersion(void);
+
+/* Starts the library: opens the log file when the registry asks for one (HKLM "Software\KAVRO\LIBPTL",
+ * values "Log" and "LogPath"), starts Windows Sockets 2.2 and creates the hidden notification window on
+ * the calling thread. instance may be NULL. Returns 0, 1020 (window), 1021 (sockets) or 1022 (log file);
+ * a failed start has already cleaned up. */
+int PTLAPI PtlStartup(void* instance);
+/* Undoes PtlStartup; always 0. Open handles stay open. */
+int PTLAPI PtlCleanup(void);
+
+/* Opens a port for a target text; mode is one of PTL_MODE_*. Returns the handle, or -1 when the target's
+ * kind has no port, does not offer the mode, or its network address is rejected. A text that names no
+ * interface opens a file port writing to that path. The port is not claimed yet. */
+int PTLAPI PtlOpenByName(const char* target, int mode);
+/* Destroys the port (releasing the device without a drain time if it is still claimed). 0, or 1001. */
+int PTLAPI PtlClose(int handle);
+
+/* The port's interface name ("COM", "LPT", "FILE", "VQNET"...); "" for an unknown handle. */
+const char* PTLAPI PtlGetIFName(int handle);
+/* The port's interface type code; 3 for an unknown handle. */
+int PTLAPI PtlGetIFType(int handle);
+/* The port number (COM3: 3; network ports: the TCP port); *no = -1 where the kind has none. */
+int PTLAPI PtlGetPortNo(int handle, int* no);
+
+/* Opens the device. Claiming twice reopens it. A failed claim leaves nothing open. */
+int PTLAPI PtlClaim(int handle, int timeoutMs);
+/* Closes the device after waiting until queued data stops draining for longer than timeoutMs
+ * (0: no wait, queued data is dropped). 0 when not claimed. */
+int PTLAPI PtlRelease(int handle, int timeoutMs);
+
+/* Document and page brackets; -1 on kinds without documents (serial, parallel, network, files). */
+int PTLAPI PtlDocStart(int handle, int p1, int p2);
+int PTLAPI PtlDocEnd(int handle);
+int PTLAPI PtlPageStart(int handle, int p1, int p2);
+int PTLAPI PtlPageEnd(int handle);
+
+/* Sends len bytes; *written receives the count taken (threaded ports queue them). p4..p6 are passed to
+ * the port unchanged (0 unless a port kind documents them). With data tracing on, the bytes taken are
+ * written to the log. */
+int PTLAPI PtlSend(int handle, const void* data, int len, int* written, int p4, int p5, int p6);
+/* on = 1: send regardless of flow control (where the kind supports it); 0: normal flow-controlled sending. */
+int PTLAPI PtlForce(int handle, int on);
+
+/* Serial parameters (see PtlParse... for the codes). Setters work on stored values while the port is not
+ * claimed and on the device once it is. */
+int PTLAPI PtlGetBaudRate(int handle, int* rate);
+int PTLAPI PtlSetBaudRate(int handle, int rate);
+int PTLAPI PtlGetByteSize(int handle, int* bits);
+int PTLAPI PtlSetByteSize(int handle, int bits);
+int PTLAPI PtlGetParity(int handle, int* parity);
+int PTLAPI PtlSetParity(int handle, int parity);
+int PTLAPI PtlGetStopBits(int handle, int* stop);
+int PTLAPI PtlSetStopBits(int handle, int stop);
+int PTLAPI PtlGetFlow(int handle, int* flow);
+int PTLAPI PtlSetFlow(int handle, int flow);
+/* Applies, in this order, each of the five values that is not -1; returns the first result above 0,
+ * otherwise 0 (a setter's -1 neither stops it nor is returned). */
+int PTLAPI PtlCommParams(int handle, int rate, int bits, int parity, int stop, int flow);
+
+/* The text of a result code; "Unknown error." for codes without one. */
+const char* PTLAPI PtlErrorText(int code);
+/* For serial-parameter targets, prints " Target = COM3" and the five settings to out; nothing otherwise. */
+void PTLAPI PtlPrintSettings(FILE* out, int handle);
+
+/* Command-line texts to codes; -1 for a NULL or unaccepted text.
+ * Baud rate: the rate or its short form (96 -> 9600, 192 -> 19200, 1152 -> 115200...).
+ * Byte size: 4..8.  Parity: first letter N O E M S -> 0..4.  Stop bits: 1 -> 0, 15 or 5 -> 1, 2 -> 2.
+ * Flow: first letter N D R X W -> 0 none, 1 DTR/DSR, 2 RTS/CTS, 3 XON/XOFF, 4 DTR/DSR+RTS/CTS. */
+int PTLAPI PtlParseBaudRate(const char* text);
+int PTLAPI PtlParseByteSize(const char* text);
+int PTLAPI PtlParseParity(const char* text);
+int PTLAPI PtlParseStopBits(const char* text);
+int PTLAPI PtlParseFlow(const char* text);
+
+/* Codes to display names ("9600", "8", "NONE", "1.5", "RTS/CTS"); "" for an unknown code. */
+const char* PTLAPI PtlBaudRateName(int rate);
+const char* PTLAPI PtlByteSizeName(int bits);
+const char* PTLAPI PtlParityName(int parity);
+const char* PTLAPI PtlStopBitsName(int stop);
+const char* PTLAPI PtlFlowName(int flow);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* PTL_PTL_H */

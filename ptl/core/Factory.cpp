@@ -1,0 +1,48 @@
+#include "core/Factory.h"
+
+#include <new>
+
+#include "core/HandleTable.h"
+#include "core/Target.h"
+#include "port/WConsole.h"
+#include "port/WFile.h"
+
+namespace ptl {
+
+namespace {
+
+using Maker = WPort* (*)();
+
+template <class T> WPort* make() { return new (std::nothrow) T; }
+
+// One row per interface type: the class for modes 0 to 3 and for any other mode; null where the kind does
+// not offer the mode. Each port kind adds its row here.
+struct Row {
+    int type;
+    Maker modes[4];
+    Maker other;
+};
+
+template <class T> constexpr Row anyMode(int type) { return {type, {make<T>, make<T>, make<T>, make<T>}, make<T>}; }
+
+const Row kRows[] = {
+    anyMode<WConsole>(kIfConsole),
+    anyMode<WDump>(kIfDump),
+    anyMode<WFile>(kIfFile),
+};
+
+} // namespace
+
+int createPort(int type, int mode) {
+    for (const Row& row : kRows) {
+        if (row.type != type) continue;
+        Maker maker = (mode >= 0 && mode < 4) ? row.modes[mode] : row.other;
+        if (maker == nullptr) return kNoPort;
+        WPort* port = maker();
+        if (port == nullptr) return kNoPort;
+        return addPort(port);
+    }
+    return kNoPort;
+}
+
+} // namespace ptl

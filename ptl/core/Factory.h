@@ -1,0 +1,14 @@
+// Creates the port object for an interface type code and a mode and enters it in the handle table.
+#pragma once
+
+namespace ptl {
+
+constexpr int kModeSync = 0;
+constexpr int kModeThreaded = 1;
+constexpr int kModeEvent = 2;
+constexpr int kModeWindow = 3;
+
+// The handle of the new port, or -1 for a type without a port kind or a mode the kind does not offer.
+int createPort(int type, int mode);
+
+} // namespace ptl

@@ -1,0 +1,171 @@
+// The system-call seam: every operating-system call of the library and the sender goes through one
+// process-wide table of function pointers, so that tests can simulate devices, drivers and failures.
+//
+// Adding an entry is one line in PTL_SYSCALLS (or PTL_SYSCALLS_TRACKED when the call creates or closes
+// something that must be accounted for). Code calls the wrapper of the same name: os::WriteFile(...).
+#pragma once
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <winspool.h>
+
+#include <cstddef>
+#include <string>
+
+namespace ptl::os {
+
+// Plain entries: the wrapper forwards to the table.
+#define PTL_SYSCALLS(X)                                                                                      \
+    X(ReadFile)                                                                                              \
+    X(WriteFile)                                                                                             \
+    X(GetFileSize)                                                                                           \
+    X(GetFileSizeEx)                                                                                         \
+    X(FlushFileBuffers)                                                                                      \
+    X(DeviceIoControl)                                                                                       \
+    X(GetOverlappedResult)                                                                                   \
+    X(CancelIo)                                                                                              \
+    X(GetStdHandle)                                                                                          \
+    X(WriteConsoleA)                                                                                         \
+    X(GetLastError)                                                                                          \
+    X(SetLastError)                                                                                          \
+    X(Sleep)                                                                                                 \
+    X(GetTickCount)                                                                                          \
+    X(GetLocalTime)                                                                                          \
+    X(GetVersionExA)                                                                                         \
+    X(GetWindowsDirectoryA)                                                                                  \
+    X(GetModuleHandleA)                                                                                      \
+    X(GetProcAddress)                                                                                        \
+    X(OutputDebugStringA)                                                                                    \
+    X(SetEvent)                                                                                              \
+    X(ResetEvent)                                                                                            \
+    X(WaitForSingleObject)                                                                                   \
+    X(WaitForMultipleObjects)                                                                                \
+    X(GetCommState)                                                                                          \
+    X(SetCommState)                                                                                          \
+    X(GetCommTimeouts)                                                                                       \
+    X(SetCommTimeouts)                                                                                       \
+    X(PurgeComm)                                                                                             \
+    X(ClearCommError)                                                                                        \
+    X(EscapeCommFunction)                                                                                    \
+    X(GetCommModemStatus)                                                                                    \
+    X(SetCommMask)                                                                                           \
+    X(WaitCommEvent)                                                                                         \
+    X(SetupComm)                                                                                             \
+    X(QueryDosDeviceA)                                                                                       \
+    X(RegQueryValueExA)                                                                                      \
+    X(GetProfileStringA)                                                                                     \
+    X(EnumPrintersA)                                                                                         \
+    X(EnumPrinterDriversA)                                                                                   \
+    X(StartDocPrinterA)                                                                                      \
+    X(EndDocPrinter)                                                                                         \
+    X(StartPagePrinter)                                                                                      \
+    X(EndPagePrinter)                                                                                        \
+    X(WritePrinter)                                                                                          \
+    X(RegisterClassA)                                                                                        \
+    X(UnregisterClassA)                                                                                      \
+    X(DefWindowProcA)                                                                                        \
+    X(WSAStartup)                                                                                            \
+    X(WSACleanup)                                                                                            \
+    X(WSAGetLastError)                                                                                       \
+    X(WSAEventSelect)                                                                                        \
+    X(WSAAsyncSelect)                                                                                        \
+    X(WSAEnumNetworkEvents)                                                                                  \
+    X(WSASend)                                                                                               \
+    X(WSARecv)                                                                                               \
+    X(WSAGetOverlappedResult)                                                                                \
+    X(connect)                                                                                               \
+    X(send)                                                                                                  \
+    X(recv)                                                                                                  \
+    X(sendto)                                                                                                \
+    X(recvfrom)                                                                                              \
+    X(shutdown)                                                                                              \
+    X(setsockopt)                                                                                            \
+    X(ioctlsocket)                                                                                           \
+    X(bind)                                                                                                  \
+    X(select)
+
+// Tracked entries: their wrappers (in Syscalls.cpp) record what they open and forget what they close.
+#define PTL_SYSCALLS_TRACKED(X)                                                                              \
+    X(CreateFileA)                                                                                           \
+    X(CreateEventA)                                                                                          \
+    X(CreateThread)                                                                                          \
+    X(CloseHandle)                                                                                           \
+    X(LoadLibraryA)                                                                                          \
+    X(FreeLibrary)                                                                                           \
+    X(RegOpenKeyExA)                                                                                         \
+    X(RegCloseKey)                                                                                           \
+    X(OpenPrinterA)                                                                                          \
+    X(ClosePrinter)                                                                                          \
+    X(CreateWindowExA)                                                                                       \
+    X(DestroyWindow)                                                                                         \
+    X(socket)                                                                                                \
+    X(closesocket)                                                                                           \
+    X(DefineDosDeviceA)
+
+// The table. Its default values are the real functions.
+struct Api {
+#define PTL_OS_FIELD(name) decltype(&::name) name = &::name;
+    PTL_SYSCALLS(PTL_OS_FIELD)
+    PTL_SYSCALLS_TRACKED(PTL_OS_FIELD)
+#undef PTL_OS_FIELD
+};
+
+// The live table that every wrapper reads.
+Api& api();
+// The system's own functions, for simulators that pass some calls through.
+const Api& realApi();
+
+#define PTL_OS_WRAP(name)                                                                                    \
+    template <class... A> inline auto name(A&&... a) { return api().name(static_cast<A&&>(a)...); }
+PTL_SYSCALLS(PTL_OS_WRAP)
+#undef PTL_OS_WRAP
+
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
+                   DWORD flags, HANDLE templ);
+HANDLE CreateEventA(LPSECURITY_ATTRIBUTES sa, BOOL manualReset, BOOL initial, LPCSTR name);
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack, LPTHREAD_START_ROUTINE start, LPVOID arg,
+                    DWORD flags, LPDWORD id);
+BOOL CloseHandle(HANDLE h);
+HMODULE LoadLibraryA(LPCSTR name);
+BOOL FreeLibrary(HMODULE m);
+LONG RegOpenKeyExA(HKEY root, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out);
+LONG RegCloseKey(HKEY key);
+BOOL OpenPrinterA(LPSTR name, LPHANDLE out, LPPRINTER_DEFAULTSA defaults);
+BOOL ClosePrinter(HANDLE h);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR cls, LPCSTR title, DWORD style, int x, int y, int w, int h,
+                     HWND parent, HMENU menu, HINSTANCE inst, LPVOID param);
+BOOL DestroyWindow(HWND w);
+SOCKET socket(int af, int type, int protocol);
+int closesocket(SOCKET s);
+BOOL DefineDosDeviceA(DWORD flags, LPCSTR device, LPCSTR target);
+
+// What the library holds open through the seam, by kind.
+enum class Res { Handle, Thread, Module, Key, Printer, Window, Socket, DosDevice, Count_ };
+
+// Number of objects of one kind opened through the seam and not yet closed.
+int openCount(Res kind);
+// All kinds together.
+int openTotal();
+// One line per object still open ("Handle 0x00000040"), for test failure messages.
+std::string openReport();
+
+// Saves the whole table on construction and puts it back on destruction; tests change entries in between
+// (guard->WriteFile = fake). Guards nest.
+class ApiGuard {
+public:
+    ApiGuard();
+    ~ApiGuard();
+    ApiGuard(const ApiGuard&) = delete;
+    ApiGuard& operator=(const ApiGuard&) = delete;
+    Api* operator->() { return &api(); }
+    Api& table() { return api(); }
+
+private:
+    Api saved_;
+};
+
+// True when the process runs under Wine (ntdll exports wine_get_version). Looked up once.
+bool isWine();
+
+} // namespace ptl::os

@@ -1,0 +1,77 @@
+#include "sender/Options.h"
+
+#include <cstring>
+
+#include "core/SerialParams.h"
+
+namespace rawpush {
+
+int OptionScanner::next(int argc, const char* const* argv, const char* options) {
+    if (pos == 1) {
+        if (index >= argc || argv[index] == nullptr || argv[index][0] != '-' || argv[index][1] == '\0') return -1;
+        if (strcmp(argv[index], "--") == 0) {
+            ++index;
+            return -1;
+        }
+    }
+    const char* word = argv[index];
+    letter = static_cast<unsigned char>(word[pos]);
+    const char* spec = letter == ':' ? nullptr : strchr(options, letter);
+    if (spec == nullptr) {
+        if (word[++pos] == '\0') {
+            ++index;
+            pos = 1;
+        }
+        return letter;
+    }
+    if (spec[1] == ':') {
+        if (word[pos + 1] != '\0') {
+            value = word + pos + 1;
+            ++index;
+        } else {
+            ++index;
+            value = index < argc ? argv[index++] : nullptr;
+        }
+        pos = 1;
+        return letter;
+    }
+    value = nullptr;
+    if (word[++pos] == '\0') {
+        ++index;
+        pos = 1;
+    }
+    return letter;
+}
+
+Outcome readOptions(int argc, const char* const* argv, Settings& s, FILE* err) {
+    OptionScanner scan;
+    for (int c; (c = scan.next(argc, argv)) != -1;) {
+        int* target = nullptr;
+        int code = 0;
+        switch (c) {
+        case 'a': s.threaded = 1; continue;
+        case 'l': return Outcome::List;
+        case 'w':
+            if (scan.value == nullptr) return Outcome::Usage;
+            s.waitSeconds = ptl::leadingInt(scan.value);
+            continue;
+        case 'b': target = &s.baudRate; code = ptl::parseBaudRate(scan.value); break;
+        case 'd': target = &s.byteSize; code = ptl::parseByteSize(scan.value); break;
+        case 'f': target = &s.flow; code = ptl::parseFlow(scan.value); break;
+        case 'p': target = &s.parity; code = ptl::parseParity(scan.value); break;
+        case 's': target = &s.stopBits; code = ptl::parseStopBits(scan.value); break;
+        default: fprintf(err, "unkown parameter %c\n", c); continue;
+        }
+        if (code == -1) {
+            fprintf(err, "Invalid parameter %c\n", c);
+            return Outcome::Invalid;
+        }
+        *target = code;
+    }
+    if (argc - scan.index != 2) return Outcome::Usage;
+    s.file = argv[scan.index];
+    s.target = argv[scan.index + 1];
+    return Outcome::Run;
+}
+
+} // namespace rawpush

@@ -1,0 +1,165 @@
+#include "sender/Sender.h"
+
+#include <cstdint>
+
+#include "os/Syscalls.h"
+#include "ptl/ptl.h"
+#include "sender/Options.h"
+
+namespace rawpush {
+
+namespace os = ptl::os;
+
+namespace {
+
+const char* const kUsage[] = {
+    "Usage: rawpush [options] <file> <target>\n",
+    " options:\n",
+    "   -b<baudrate>     48 96 192 384 4800 9600 19200 38400\n",
+    "   -d<data length>  7 8\n",
+    "   -f<flow control> D:DTR/DSR R:RTS/CTS X:XON/XOFF N:None\n",
+    "   -s<stop bits>    1 2\n",
+    "   -p<parity bits>  N:None O:Odd E:Even\n",
+    "   -w<seconds>      Wait after sending data\n",
+    "   -v vervose\n",
+    "   -l enum printers\n",
+    " target:\n",
+    "   CON\n",
+    "   COM[1..]\n",
+    "   LPT[1..]\n",
+    "   VQUSB[0..]\n",
+    "   XDUSB[0..]\n",
+    "   VQNET@192.168.1.100\n",
+    " example:\n",
+    "   >rawpush -b192 sample.bin com1\n",
+};
+
+const char kSeparator[] = "--------------------------------------------------------\n";
+
+// The longest pause between two sends that a port answered with 0 bytes (its queue is full).
+constexpr DWORD kFullQueuePauseMaxMs = 50;
+
+void printUsage(FILE* err) {
+    for (const char* line : kUsage) fputs(line, err);
+}
+
+int percent(uint64_t position, uint64_t size) {
+    // An empty file is complete before anything is read.
+    return size == 0 ? 100 : static_cast<int>(position * 100 / size);
+}
+
+int readAndSend(HANDLE file, int h, FILE* out, FILE* err) {
+    if (PtlForce(h, 0) > 0) return kExitFailed;
+    LARGE_INTEGER size{};
+    if (!os::GetFileSizeEx(file, &size)) size.QuadPart = 0;
+    const uint64_t total = static_cast<uint64_t>(size.QuadPart);
+    uint64_t position = 0;
+    char buffer[kBlockSize];
+    for (;;) {
+        fprintf(err, "%3d%%\r", percent(position, total));
+        DWORD got = 0;
+        if (!os::ReadFile(file, buffer, kBlockSize, &got, nullptr)) return kExitReadFailed;
+        if (got == 0) return kExitOk;
+        position += got;
+        const char* data = buffer;
+        int remaining = static_cast<int>(got);
+        DWORD pause = 0;
+        while (remaining > 0) {
+            int written = 0;
+            int r = PtlSend(h, data, remaining, &written, 0, 0, 0);
+            if (r != 0) {
+                fprintf(out, "err=%d dwErr=%d\n", r, static_cast<int>(os::GetLastError()));
+                return kExitSendFailed;
+            }
+            if (written <= 0) {
+                // A threaded port whose queue is full takes nothing: wait a little longer each time
+                // instead of spinning, and retry the same bytes.
+                pause = pause == 0 ? 1 : (pause * 2 > kFullQueuePauseMaxMs ? kFullQueuePauseMaxMs : pause * 2);
+                os::Sleep(pause);
+                continue;
+            }
+            pause = 0;
+            if (written > remaining) written = remaining; // never step past the block
+            data += written;
+            remaining -= written;
+        }
+    }
+}
+
+
+int sendRun(HANDLE file, int h, FILE* out, FILE* err) {
+    PtlPrintSettings(out, h);
+    int r = PtlClaim(h, 0);
+    if (r > 0) {
+        fprintf(out, "PtlClaim()=%s\n", PtlErrorText(r));
+        return kExitFailed;
+    }
+    fputs(kSeparator, out);
+    const DWORD start = os::GetTickCount();
+    PtlDocStart(h, 0, 0);
+    PtlPageStart(h, 0, 0);
+    int result = readAndSend(file, h, out, err);
+    PtlPageEnd(h);
+    PtlDocEnd(h);
+    PtlRelease(h, kReleaseDrainMs);
+    // Unsigned difference: right across a wrap of the tick counter.
+    const DWORD elapsed = os::GetTickCount() - start;
+    fputs(kSeparator, out);
+    fprintf(out, "Total Time = %d.%03d sec\n", static_cast<int>(elapsed / 1000), static_cast<int>(elapsed % 1000));
+    return result;
+}
+
+int transfer(const Settings& s, FILE* out, FILE* err) {
+    HANDLE file = os::CreateFileA(s.file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        fprintf(err, "Can't open binary file. <%s>\n", s.file);
+        return kExitFailed;
+    }
+    int result = kExitFailed;
+    int h = PtlOpenByName(s.target, s.threaded);
+    if (h == -1) {
+        fprintf(err, "\aPtlOpenByName <%s>\n", s.target);
+    } else {
+        int r = 0;
+        if (static_cast<unsigned>(PtlGetIFType(h)) & PTL_IF_SERIAL)
+            r = PtlCommParams(h, s.baudRate, s.byteSize, s.parity, s.stopBits, s.flow);
+        if (r > 0)
+            fprintf(err, "\aPtlCommParams()=%d\n", r);
+        else
+            result = sendRun(file, h, out, err);
+        PtlClose(h);
+    }
+    os::CloseHandle(file);
+    return result;
+}
+
+} // namespace
+
+int run(int argc, const char* const* argv, FILE* out, FILE* err) {
+    fprintf(err, "Raw push version 0.80(%08X) by tavo\n", static_cast<unsigned>(PtlVersion()));
+    fputs("Sends a file unchanged to a printer port.\n", err);
+    Settings s;
+    switch (readOptions(argc, argv, s, err)) {
+    case Outcome::List: fflush(err); return listPrinters(out);
+    case Outcome::Usage: printUsage(err); return kExitFailed;
+    case Outcome::Invalid: return kExitFailed;
+    case Outcome::Run: break;
+    }
+    if (PtlStartup(nullptr) > 0) {
+        fputs("PtlStartup()\n", err);
+        return kExitFailed;
+    }
+    int result = transfer(s, out, err);
+    PtlCleanup();
+    if (s.waitSeconds > 0) {
+        fprintf(out, "Wait %d seconds\n", s.waitSeconds);
+        fflush(out);
+        // Counted in whole seconds so that a large value cannot overflow the millisecond count.
+        for (int i = 0; i < s.waitSeconds; ++i) os::Sleep(1000);
+    }
+    fflush(out);
+    return result;
+}
+
+} // namespace rawpush
