@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/Target.h"
+
+using namespace ptl;
+
+namespace {
+
+struct Parsed {
+    int type, port, sub;
+    uint32_t addr;
+};
+
+Parsed parse(const char* text) {
+    Parsed p{};
+    p.type = parseTarget(text, &p.port, &p.sub, &p.addr);
+    return p;
+}
+
+uint32_t addr(int a, int b, int c, int d) {
+    return static_cast<uint32_t>(a) | static_cast<uint32_t>(b) << 8 | static_cast<uint32_t>(c) << 16 |
+           static_cast<uint32_t>(d) << 24;
+}
+
+} // namespace
+
+TEST(Target, EveryRowWithItsDefaults) {
+    // Each row's own name, alone, gives its type, default port and sub-type.
+    for (const InterfaceRow& row : kInterfaceTable) {
+        Parsed p = parse(row.name);
+        // PRN, XDUSB... share a type with an earlier row; what matters is that each name reaches its row.
+        EXPECT_EQ(p.type, row.type) << row.name;
+        EXPECT_EQ(p.port, row.defaultPort) << row.name;
+        EXPECT_EQ(p.sub, row.subType) << row.name;
+        EXPECT_EQ(p.addr, 0u) << row.name;
+    }
+}
+
+TEST(Target, TableHasThe34RowsInOrder) {
+    const char* names[] = {"CON",    "DUMP",   "COM",    "LPT",    "PRN",   "VQUSB",  "XDUSB",    "VQPRN", "XDPRN",
+                           "USBPRN", "VQNET",  "SPOOLER", "VQOLM", "XDOLM", "ZROLM",  "IBMFP",    "IBMDLL",
+                           "JOBSPOOL", "REMOTE", "D4CTRL", "IBMTI4", "IBMM4", "ALD",   "KVBSLM",   "KVBSDH",
+                           "XFS",    "HPRDH",  "OLMPRT", "LIBUSB", "VQLPT", "TULIP",  "ULTRA",    "RESA",  "SITA"};
+    ASSERT_EQ(sizeof names / sizeof names[0], 34u);
+    for (int i = 0; i < 34; ++i) EXPECT_STREQ(kInterfaceTable[i].name, names[i]);
+    EXPECT_EQ(kInterfaceTable[18].subType, 0x10010003);
+    EXPECT_EQ(kInterfaceTable[19].subType, 0x10000005);
+    EXPECT_EQ(static_cast<uint32_t>(kInterfaceTable[12].type), 0x80000019u);
+}
+
+TEST(Target, DigitsAndCase) {
+    EXPECT_EQ(parse("com").port, 1);
+    EXPECT_EQ(parse("COM").type, kIfCom);
+    EXPECT_EQ(parse("COM12").port, 12);
+    EXPECT_EQ(parse("com3").port, 3);
+    Parsed x = parse("COM3X"); // the number ends at the X
+    EXPECT_EQ(x.type, kIfCom);
+    EXPECT_EQ(x.port, 3);
+    EXPECT_EQ(parse("LPT2").port, 2);
+    EXPECT_EQ(parse("PRN2").type, kIfLpt);
+    EXPECT_EQ(parse("PRN2").port, 2);
+    Parsed xd = parse("XDUSB3");
+    EXPECT_EQ(xd.type, kIfVqusb);
+    EXPECT_EQ(xd.port, 3);
+    EXPECT_EQ(xd.sub, 1);
+    Parsed sita = parse("SITA");
+    EXPECT_EQ(sita.type, kIfAea);
+    EXPECT_EQ(sita.port, 1);
+    EXPECT_EQ(sita.sub, 2);
+    Parsed ultra = parse("ULTRA5");
+    EXPECT_EQ(ultra.port, 5);
+    EXPECT_EQ(ultra.sub, 0);
+    EXPECT_EQ(parse("SpOoLeR2").type, kIfSpooler);
+    EXPECT_EQ(parse("SpOoLeR2").port, 2);
+    // A number too long for an int saturates instead of wrapping to a negative port.
+    EXPECT_GT(parse("COM99999999999999999999").port, 0);
+}
+
+TEST(Target, OtherCharacterAfterNameIsAFile) {
+    for (const char* t : {"COMX", "CONSOLE", "DUMPS", "LPT-1", "COM 1", "out.prn", "", "C:\\jobs\\out.prn"}) {
+        Parsed p = parse(t);
+        EXPECT_EQ(p.type, kIfFile) << t;
+    }
+    // CON matches the first row's name but is followed by S: that ends the scan at once.
+    EXPECT_EQ(parse("CONSOLE").port, -1);
+    EXPECT_EQ(parse(nullptr).type, kIfFile);
+}
+
+TEST(Target, NetworkAddresses) {
+    Parsed p = parse("VQNET@192.168.1.20");
+    EXPECT_EQ(static_cast<uint32_t>(p.type), 0x80000018u);
+    EXPECT_EQ(p.port, -1);
+    EXPECT_EQ(p.addr, addr(192, 168, 1, 20));
+    Parsed bare = parse("VQNET");
+    EXPECT_EQ(static_cast<uint32_t>(bare.type), 0x80000018u);
+    EXPECT_EQ(bare.addr, 0u);
+    // A port number between the name and "@" is kept.
+    Parsed withPort = parse("VQNET9101@10.1.2.3");
+    EXPECT_EQ(withPort.port, 9101);
+    EXPECT_EQ(withPort.addr, addr(10, 1, 2, 3));
+    Parsed olm = parse("xdolm@127.0.0.5");
+    EXPECT_EQ(static_cast<uint32_t>(olm.type), 0x80000019u);
+    EXPECT_EQ(olm.sub, 1);
+    EXPECT_EQ(olm.port, 1);
+}
+
+TEST(Target, RejectedAddressFallsThroughToAFile) {
+    for (const char* t : {"VQNET@0.1.2.3", "VQNET@255.1.2.3", "VQNET@", "VQNET@nonsense", "VQNET@0.0.0.0",
+                          "VQNET@255.255.255.255", "VQNET@1.2.3.256", "VQOLM@0.0.0.1"}) {
+        Parsed p = parse(t);
+        EXPECT_EQ(p.type, kIfFile) << t;
+    }
+    // What the rejected row set stays in the outputs.
+    Parsed p = parse("VQOLM@0.0.0.1");
+    EXPECT_EQ(p.sub, 0);
+    EXPECT_EQ(p.port, 1);
+}
+
+TEST(Target, InetAddrForms) {
+    EXPECT_EQ(ipv4FromText("127.0.0.1"), addr(127, 0, 0, 1));
+    EXPECT_EQ(ipv4FromText("10.1"), addr(10, 0, 0, 1));
+    EXPECT_EQ(ipv4FromText("10.1.258"), addr(10, 1, 1, 2));
+    EXPECT_EQ(ipv4FromText("0x7f.1"), addr(127, 0, 0, 1));
+    EXPECT_EQ(ipv4FromText("010.0.0.1"), addr(8, 0, 0, 1));
+    EXPECT_EQ(ipv4FromText("1.2.3.4 "), addr(1, 2, 3, 4));
+    for (const char* bad : {"", "1.2.3.4.5", "1..2", "1.2.3.", "08.1.1.1", "0x", "1.2.3.4x", "256.1.1.1", "abc"})
+        EXPECT_EQ(ipv4FromText(bad), 0xFFFFFFFFu) << bad;
+    EXPECT_EQ(ipv4FromText(nullptr), 0xFFFFFFFFu);
+}
+
+TEST(Target, AcceptedAddress) {
+    EXPECT_TRUE(isAcceptedAddress(addr(1, 0, 0, 0)));
+    EXPECT_TRUE(isAcceptedAddress(addr(254, 255, 255, 255)));
+    EXPECT_FALSE(isAcceptedAddress(0));
+    EXPECT_FALSE(isAcceptedAddress(0xFFFFFFFFu));
+    EXPECT_FALSE(isAcceptedAddress(addr(0, 1, 2, 3)));
+    EXPECT_FALSE(isAcceptedAddress(addr(255, 1, 2, 3)));
+}

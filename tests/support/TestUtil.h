@@ -1,0 +1,51 @@
+// Small helpers shared by the Windows tests: files, captured output streams and the log settings in the
+// registry.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace ptl::test {
+
+// A path in a fresh folder of this test process under the system's temporary folder.
+std::string tempPath(const std::string& name);
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+// Points the library's console stream at a temporary file for its lifetime and hands back what was
+// written.
+class CaptureConsole {
+public:
+    CaptureConsole();
+    ~CaptureConsole();
+    std::string text();
+
+private:
+    FILE* file_;
+    FILE* previous_;
+};
+
+// A temporary stream whose contents can be read back (for the sender's out and err).
+class MemStream {
+public:
+    MemStream();
+    ~MemStream();
+    FILE* get() { return file_; }
+    std::string text();
+
+private:
+    FILE* file_;
+};
+
+// Writes "Log" (and "LogPath" unless empty) under the library's settings key; removes them again on
+// destruction so that other tests run with logging off.
+class LogSettings {
+public:
+    LogSettings(uint32_t flags, const std::string& path);
+    ~LogSettings();
+};
+void clearLogSettings();
+
+} // namespace ptl::test
