@@ -1,0 +1,195 @@
+// The control protocol's bytes on the wire and the reply rules the ports rely on.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "net/Ipv4.h"
+#include "net/KnpcFrame.h"
+
+namespace knpc = ptl::knpc;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes bytes(std::initializer_list<int> v) {
+    Bytes b;
+    for (int x : v)
+        b.push_back(static_cast<uint8_t>(x));
+    return b;
+}
+
+Bytes request(size_t (*build)(uint8_t *)) {
+    uint8_t buf[32];
+    size_t n = build(buf);
+    return Bytes(buf, buf + n);
+}
+
+Bytes forceRequest(bool on) {
+    uint8_t buf[32];
+    size_t n = knpc::buildForce(on, buf);
+    return Bytes(buf, buf + n);
+}
+
+// A reply as a printer sends it: header with the lower-case kind, the request's code, result and data.
+Bytes reply(const Bytes &req, int result, const Bytes &data) {
+    knpc::Request r;
+    EXPECT_TRUE(knpc::parseRequest(req.data(), req.size(), &r));
+    uint8_t out[600];
+    size_t n = knpc::buildReply(r, static_cast<uint16_t>(result), data.data(), data.size(), out, sizeof out);
+    return Bytes(out, out + n);
+}
+
+bool matches(const Bytes &req, const Bytes &rep) {
+    return knpc::replyMatches(req.data(), req.size(), rep.data(), rep.size());
+}
+
+} // namespace
+
+TEST(KnpcRequest, ExactBytesOfEveryRequest) {
+    EXPECT_EQ(request(knpc::buildReset), bytes({'K', 'A', 'V', 'R', 'O', 'C', 3, 0, 0, 0x12, 0, 0, 0, 1, 1}));
+    EXPECT_EQ(forceRequest(true), bytes({'K', 'A', 'V', 'R', 'O', 'C', 3, 0, 0, 0x15, 0, 0, 0, 1, 1}));
+    EXPECT_EQ(forceRequest(false), bytes({'K', 'A', 'V', 'R', 'O', 'C', 3, 0, 0, 0x15, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(request(knpc::buildInfo), bytes({'K', 'A', 'V', 'R', 'O', 'Q', 3, 0, 0, 0x00, 0, 0, 0, 0}));
+    EXPECT_EQ(request(knpc::buildId), bytes({'K', 'A', 'V', 'R', 'O', 'Q', 3, 0, 0, 0x10, 0, 0, 0, 0}));
+    EXPECT_EQ(request(knpc::buildCheck), bytes({'K', 'A', 'V', 'R', 'O', 'Q', 3, 0, 0, 0x17, 0, 0, 0, 0}));
+}
+
+TEST(KnpcRequest, BuilderRefusesWhatDoesNotFit) {
+    uint8_t out[16];
+    const uint8_t data[3] = {1, 2, 3};
+    EXPECT_EQ(knpc::buildRequest('C', 1, data, 3, out, 16), 0u); // 17 bytes needed
+    EXPECT_EQ(knpc::buildRequest('C', 1, data, 2, out, 16), 16u);
+    EXPECT_EQ(knpc::buildRequest('C', 1, nullptr, 0, out, 13), 0u);
+    std::vector<uint8_t> big(0x10000 + knpc::kHeaderSize);
+    std::vector<uint8_t> payload(0x10000);
+    EXPECT_EQ(knpc::buildRequest('C', 1, payload.data(), payload.size(), big.data(), big.size()), 0u);
+}
+
+TEST(KnpcMatch, RightHeaderMatchesWhateverTheLength) {
+    Bytes req = request(knpc::buildReset);
+    EXPECT_TRUE(matches(req, reply(req, 0, {})));            // 14 bytes
+    EXPECT_TRUE(matches(req, reply(req, 0, {1})));           // 15
+    EXPECT_TRUE(matches(req, reply(req, 7, Bytes(300, 9)))); // refused, long: still the answer
+}
+
+TEST(KnpcMatch, WrongKindCodeMagicOrShortIsNoAnswer) {
+    Bytes req = request(knpc::buildCheck);
+    Bytes good = reply(req, 0, {0, 0, 0, 0});
+    ASSERT_TRUE(matches(req, good));
+
+    Bytes upper = good;
+    upper[5] = 'Q';
+    EXPECT_FALSE(matches(req, upper));
+
+    for (int i = 6; i <= 9; ++i) {
+        Bytes code = good;
+        code[i] ^= 0x01;
+        EXPECT_FALSE(matches(req, code)) << "byte " << i;
+    }
+    Bytes magic = good;
+    magic[0] = 'k';
+    EXPECT_FALSE(matches(req, magic));
+
+    Bytes shortReply(good.begin(), good.begin() + 13);
+    EXPECT_FALSE(matches(req, shortReply));
+
+    // The reply of another request (info instead of check) is not this one's.
+    Bytes info = request(knpc::buildInfo);
+    EXPECT_FALSE(matches(req, reply(info, 0, Bytes(133, 'x'))));
+}
+
+TEST(KnpcMatch, OnlyKnownRequestKindsHaveAnswers) {
+    for (char kind : {'C', 'I', 'P', 'Q', 'S'}) {
+        uint8_t req[16];
+        size_t n = knpc::buildRequest(kind, 1, nullptr, 0, req, sizeof req);
+        Bytes r(req, req + n);
+        EXPECT_TRUE(matches(r, reply(r, 0, {}))) << kind;
+    }
+    for (char kind : {'A', 'R', 'Z'}) {
+        uint8_t req[16];
+        size_t n = knpc::buildRequest(kind, 1, nullptr, 0, req, sizeof req);
+        Bytes r(req, req + n);
+        EXPECT_FALSE(matches(r, reply(r, 0, {}))) << kind;
+    }
+}
+
+TEST(KnpcReply, ResultAndDataByte) {
+    Bytes req = forceRequest(true);
+    EXPECT_EQ(knpc::replyResult(reply(req, 0, {1}).data(), 15), 0);
+    Bytes refused = reply(req, 0x0102, {1});
+    EXPECT_EQ(knpc::replyResult(refused.data(), refused.size()), 0x0102);
+    EXPECT_EQ(knpc::replyResult(refused.data(), 13), -1);
+    EXPECT_EQ(knpc::replyDataByte(refused.data(), refused.size()), 1);
+    EXPECT_EQ(knpc::replyDataByte(refused.data(), 14), -1);
+}
+
+TEST(KnpcReply, TextOnlyFromTheExactLengthAndCut) {
+    Bytes req = request(knpc::buildInfo);
+    Bytes data(133, 'A');
+    data[10] = 0; // the text ends at the first zero
+    Bytes rep = reply(req, 0, data);
+    ASSERT_EQ(rep.size(), knpc::kInfoReplySize);
+    char text[200];
+    std::memset(text, '#', sizeof text);
+    ASSERT_TRUE(knpc::copyReplyText(rep.data(), rep.size(), knpc::kInfoReplySize, knpc::kInfoTextMax, text));
+    EXPECT_EQ(std::string(text), std::string(10, 'A'));
+
+    // No zero at all: 133 characters and a terminator.
+    Bytes full = reply(req, 0, Bytes(133, 'B'));
+    ASSERT_TRUE(
+        knpc::copyReplyText(full.data(), full.size(), knpc::kInfoReplySize, knpc::kInfoTextMax, text));
+    EXPECT_EQ(std::string(text), std::string(133, 'B'));
+    EXPECT_EQ(text[133], '\0');
+
+    // 146 or 148 bytes: refused and text untouched.
+    std::memset(text, '#', sizeof text);
+    for (size_t len : {146u, 148u}) {
+        Bytes odd = reply(req, 0, Bytes(len - 14, 'C'));
+        EXPECT_FALSE(
+            knpc::copyReplyText(odd.data(), odd.size(), knpc::kInfoReplySize, knpc::kInfoTextMax, text));
+        EXPECT_EQ(text[0], '#');
+    }
+
+    Bytes idReq = request(knpc::buildId);
+    Bytes id = reply(idReq, 0, Bytes(13, 'I'));
+    ASSERT_TRUE(knpc::copyReplyText(id.data(), id.size(), knpc::kIdReplySize, knpc::kIdTextMax, text));
+    EXPECT_EQ(std::string(text), std::string(13, 'I'));
+}
+
+TEST(KnpcPrinterSide, ParsesRequestsAndRefusesGarbage) {
+    Bytes req = forceRequest(true);
+    knpc::Request r;
+    ASSERT_TRUE(knpc::parseRequest(req.data(), req.size(), &r));
+    EXPECT_EQ(r.kind, 'C');
+    EXPECT_EQ(r.code[3], knpc::kCmdForce);
+    EXPECT_EQ(r.dataLen, 1);
+    ASSERT_EQ(r.dataAvail, 1u);
+    EXPECT_EQ(r.data[0], 1);
+
+    EXPECT_FALSE(knpc::parseRequest(req.data(), 13, &r));
+    Bytes lower = req;
+    lower[5] = 'c'; // a reply, not a request
+    EXPECT_FALSE(knpc::parseRequest(lower.data(), lower.size(), &r));
+    Bytes magic = req;
+    magic[4] = 'X';
+    EXPECT_FALSE(knpc::parseRequest(magic.data(), magic.size(), &r));
+}
+
+TEST(Ipv4Text, DottedFormAndPortOrder) {
+    const uint8_t raw[4] = {192, 168, 1, 100};
+    uint32_t addr;
+    std::memcpy(&addr, raw, 4);
+    char text[16];
+    EXPECT_STREQ(ptl::net::formatIpv4(addr, text, sizeof text), "192.168.1.100");
+    EXPECT_STREQ(ptl::net::formatIpv4(0xFFFFFFFFu, text, sizeof text), "255.255.255.255");
+
+    uint16_t n = ptl::net::portToNet(9100);
+    uint8_t b[2];
+    std::memcpy(b, &n, 2);
+    EXPECT_EQ(b[0], 0x23);
+    EXPECT_EQ(b[1], 0x8C);
+    EXPECT_EQ(ptl::net::portFromNet(n), 9100);
+}
