@@ -143,6 +143,18 @@ int closesocket(SOCKET s) {
     return r;
 }
 
+WSAEVENT WSACreateEvent() {
+    WSAEVENT e = api().WSACreateEvent();
+    if (e != WSA_INVALID_EVENT) ledger().add(Res::Handle, val(e));
+    return e;
+}
+
+BOOL WSACloseEvent(WSAEVENT e) {
+    BOOL ok = api().WSACloseEvent(e);
+    if (ok) ledger().remove(Res::Handle, val(e));
+    return ok;
+}
+
 // Aliases are keyed by their name's hash-free identity: the device name text decides what is removed.
 BOOL DefineDosDeviceA(DWORD flags, LPCSTR device, LPCSTR target) {
     BOOL ok = api().DefineDosDeviceA(flags, device, target);

@@ -101,6 +101,8 @@ namespace ptl::os {
     X(DestroyWindow)                                                                                         \
     X(socket)                                                                                                \
     X(closesocket)                                                                                           \
+    X(WSACreateEvent)                                                                                        \
+    X(WSACloseEvent)                                                                                         \
     X(DefineDosDeviceA)
 
 // The table. Its default values are the real functions.
@@ -138,6 +140,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR cls, LPCSTR title, DWORD style, int x
 BOOL DestroyWindow(HWND w);
 SOCKET socket(int af, int type, int protocol);
 int closesocket(SOCKET s);
+// Socket events are system events: counted as handles.
+WSAEVENT WSACreateEvent();
+BOOL WSACloseEvent(WSAEVENT e);
 BOOL DefineDosDeviceA(DWORD flags, LPCSTR device, LPCSTR target);
 
 // What the library holds open through the seam, by kind.
