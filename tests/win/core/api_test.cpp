@@ -1,0 +1,142 @@
+// The public functions over the handle table and the device-less ports.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/Factory.h"
+#include "core/HandleTable.h"
+#include "core/Results.h"
+#include "port/WFile.h"
+#include "ptl/ptl.h"
+#include "support/Seam.h"
+#include "support/TestUtil.h"
+
+using namespace ptl;
+
+TEST(Api, CloseTwiceAndUnknownHandles) {
+    int before = portCount();
+    int h = PtlOpenByName("DUMP", 0);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(portCount(), before + 1);
+    EXPECT_EQ(PtlClose(h), 0);
+    EXPECT_EQ(PtlClose(h), kInvalidHandle);
+    EXPECT_EQ(portCount(), before);
+
+    EXPECT_EQ(PtlGetIFType(-1), 3);
+    EXPECT_STREQ(PtlGetIFName(-1), "");
+    EXPECT_EQ(PtlClaim(-1, 0), kInvalidHandle);
+    EXPECT_EQ(PtlRelease(-1, 0), kInvalidHandle);
+    EXPECT_EQ(PtlDocStart(-1, 0, 0), kInvalidHandle);
+    EXPECT_EQ(PtlDocEnd(-1), kInvalidHandle);
+    EXPECT_EQ(PtlPageStart(-1, 0, 0), kInvalidHandle);
+    EXPECT_EQ(PtlPageEnd(-1), kInvalidHandle);
+    EXPECT_EQ(PtlForce(-1, 0), kInvalidHandle);
+    int v = 5;
+    EXPECT_EQ(PtlGetPortNo(-1, &v), kInvalidHandle);
+    EXPECT_EQ(v, 5); // untouched
+    EXPECT_EQ(PtlGetBaudRate(-1, &v), kInvalidHandle);
+    EXPECT_EQ(PtlSetBaudRate(-1, 9600), kInvalidHandle);
+    EXPECT_EQ(PtlGetByteSize(-1, &v), kInvalidHandle);
+    EXPECT_EQ(PtlSetByteSize(-1, 8), kInvalidHandle);
+    EXPECT_EQ(PtlGetParity(-1, &v), kInvalidHandle);
+    EXPECT_EQ(PtlSetParity(-1, 0), kInvalidHandle);
+    EXPECT_EQ(PtlGetStopBits(-1, &v), kInvalidHandle);
+    EXPECT_EQ(PtlSetStopBits(-1, 0), kInvalidHandle);
+    EXPECT_EQ(PtlGetFlow(-1, &v), kInvalidHandle);
+    EXPECT_EQ(PtlSetFlow(-1, 0), kInvalidHandle);
+    // An unknown handle leaves the count as the caller set it.
+    int written = 77;
+    EXPECT_EQ(PtlSend(-1, "x", 1, &written, 0, 0, 0), kInvalidHandle);
+    EXPECT_EQ(written, 77);
+    EXPECT_EQ(PtlCommParams(-1, 9600, -1, -1, -1, -1), kInvalidHandle);
+    EXPECT_EQ(PtlCommParams(-1, -1, -1, -1, -1, -1), 0); // no setter is called
+}
+
+TEST(Api, HandlesAreDistinctAndNeverMinusOne) {
+    int a = PtlOpenByName("CON", 0);
+    int b = PtlOpenByName("CON", 0);
+    int c = PtlOpenByName("DUMP", 7); // "same" rows ignore the mode
+    EXPECT_NE(a, -1);
+    EXPECT_NE(b, -1);
+    EXPECT_NE(c, -1);
+    EXPECT_NE(a, b);
+    EXPECT_NE(b, c);
+    EXPECT_STREQ(PtlGetIFName(c), "DUMP");
+    EXPECT_EQ(PtlGetIFType(c), 1);
+    for (int h : {a, b, c}) EXPECT_EQ(PtlClose(h), 0);
+}
+
+TEST(Api, FactoryRefusesUnknownTypesAndModes) {
+    int before = portCount();
+    EXPECT_EQ(createPort(0x7777, 0), -1);
+    EXPECT_EQ(createPort(static_cast<int>(0x80000017u) ^ 0x100, 0), -1);
+    EXPECT_EQ(portCount(), before);
+    int h = createPort(3, -5); // a file port takes any mode
+    ASSERT_NE(h, -1);
+    EXPECT_STREQ(PtlGetIFName(h), "FILE");
+    EXPECT_EQ(PtlClose(h), 0);
+}
+
+TEST(Api, NotSupportedIsNotAnErrorForCommParams) {
+    int h = PtlOpenByName("CON", 0);
+    // The console port has no serial setters: each answers -1, which neither stops nor is returned.
+    EXPECT_EQ(PtlCommParams(h, 9600, 8, 0, 0, 2), 0);
+    EXPECT_EQ(PtlSetBaudRate(h, 9600), -1);
+    int no = 5;
+    EXPECT_EQ(PtlGetPortNo(h, &no), -1);
+    EXPECT_EQ(no, -1);
+    PtlClose(h);
+}
+
+TEST(Api, FileTargetByName) {
+    const std::string path = test::tempPath("api_file.prn");
+    int h = PtlOpenByName(path.c_str(), 0);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(PtlGetIFType(h), 3);
+    EXPECT_STREQ(PtlGetIFName(h), "FILE");
+    WPort* port = findPort(h);
+    char name[300] = {};
+    EXPECT_EQ(port->getName(name), 0);
+    EXPECT_EQ(std::string(name), path);
+    EXPECT_EQ(PtlClaim(h, 0), 0);
+    int written = 0;
+    EXPECT_EQ(PtlSend(h, "\x1b@\x00\xff", 4, &written, 0, 0, 0), 0);
+    EXPECT_EQ(written, 4);
+    EXPECT_EQ(PtlRelease(h, 5000), 0);
+    EXPECT_EQ(PtlRelease(h, 5000), 0); // not claimed any more: 0
+    EXPECT_EQ(test::readFile(path), std::string("\x1b@\x00\xff", 4));
+    EXPECT_EQ(PtlClose(h), 0);
+}
+
+TEST(Api, CloseDestroysAClaimedPortAndReleasesIt) {
+    const std::string path = test::tempPath("api_close.prn");
+    int open = os::openTotal();
+    int h = PtlOpenByName(path.c_str(), 0);
+    ASSERT_EQ(PtlClaim(h, 0), 0);
+    EXPECT_EQ(os::openTotal(), open + 1);
+    EXPECT_EQ(PtlClose(h), 0);
+    EXPECT_EQ(os::openTotal(), open);
+    // The file is closed: it can be opened exclusively again.
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(f, INVALID_HANDLE_VALUE);
+    CloseHandle(f);
+}
+
+TEST(Api, PrintSettingsOnlyForSerialTargets) {
+    test::MemStream out;
+    int h = PtlOpenByName("DUMP", 0);
+    PtlPrintSettings(out.get(), h);
+    PtlPrintSettings(out.get(), -1);
+    EXPECT_EQ(out.text(), "");
+    PtlClose(h);
+}
+
+TEST(Api, VersionAndTexts) {
+    EXPECT_EQ(PtlVersion(), 0x20100610);
+    EXPECT_STREQ(PtlErrorText(1212), "Invalid serial parameter.");
+    EXPECT_STREQ(PtlErrorText(1216), "Unknown error.");
+    EXPECT_EQ(PtlParseBaudRate("96"), 9600);
+    EXPECT_STREQ(PtlStopBitsName(1), "1.5");
+    EXPECT_STREQ(PtlParityName(5), "");
+    EXPECT_EQ(PtlParseFlow("rts"), 2);
+}

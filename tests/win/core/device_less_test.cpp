@@ -1,0 +1,148 @@
+// Console, dump and file ports.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/Results.h"
+#include "port/WConsole.h"
+#include "port/WFile.h"
+#include "support/Seam.h"
+#include "support/TestUtil.h"
+
+using namespace ptl;
+
+TEST(Dump, LinesAndOffsetAcrossCalls) {
+    test::CaptureConsole cap;
+    WDump d;
+    int written = 0;
+    EXPECT_EQ(d.send("\x1b\x40\x0a", 3, &written, 0, 0, 0), 0);
+    EXPECT_EQ(written, 3);
+    EXPECT_EQ(cap.text(), ">000000:  27  1Bh  ESC \n>000001:  64  40h  @   \n>000002:  10  0Ah  LF  \n");
+}
+
+TEST(Dump, ThreeHundredBytesInTwoCallsWithoutAGap) {
+    test::CaptureConsole cap;
+    WDump d;
+    std::string data(300, 'A');
+    int w = 0;
+    d.send(data.data(), 100, &w, 0, 0, 0);
+    d.claim(0); // claims and releases do not reset the offset
+    d.release(0);
+    d.send(data.data() + 100, 200, &w, 0, 0, 0);
+    std::string text = cap.text();
+    EXPECT_EQ(text.find(">000000: "), 0u);
+    EXPECT_NE(text.find(">000063:  65  41h  A   \n>000064:  65  41h  A   \n"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 24), ">00012B:  65  41h  A   \n");
+    int got = 5;
+    char buf[4];
+    EXPECT_EQ(d.recv(buf, 4, &got, 0), 0);
+    EXPECT_EQ(got, 0);
+}
+
+TEST(Console, WritesThroughConsoleWriteAndFailsWithoutConsole) {
+    test::Seam seam;
+    std::string seen;
+    bool fail = false;
+    seam.on<&os::Api::WriteConsoleA>([&](HANDLE, const VOID* p, DWORD n, LPDWORD w, LPVOID) -> BOOL {
+        if (fail) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        seen.append(static_cast<const char*>(p), n);
+        *w = n;
+        return TRUE;
+    });
+    WConsole c;
+    EXPECT_EQ(c.claim(0), 0);
+    EXPECT_EQ(c.getHandle(), reinterpret_cast<DeviceHandle>(GetStdHandle(STD_OUTPUT_HANDLE)));
+    int w = 0;
+    EXPECT_EQ(c.send("hello", 5, &w, 0, 0, 0), 0);
+    EXPECT_EQ(w, 5);
+    EXPECT_EQ(seen, "hello");
+    fail = true;
+    EXPECT_EQ(c.send("x", 1, &w, 0, 0, 0), kWriteFailed);
+    EXPECT_EQ(c.release(0), 0);
+    EXPECT_EQ(c.getHandle(), kNoHandle);
+    EXPECT_TRUE(c.isClaimed());
+    int got = 5;
+    EXPECT_EQ(c.recv(nullptr, 0, &got, 0), -1);
+    EXPECT_EQ(got, 0);
+}
+
+TEST(Console, RealConsoleWriteFailsWhenOutputIsAFile) {
+    // ctest gives the test a pipe or file, not a console: the write fails as on Windows.
+    WConsole c;
+    c.claim(0);
+    int w = 0;
+    EXPECT_EQ(c.send("x", 1, &w, 0, 0, 0), kWriteFailed);
+}
+
+TEST(File, ClaimTruncatesAndLogs) {
+    test::Seam seam;
+    seam.captureDebug();
+    const std::string path = test::tempPath("file_port.bin");
+    test::writeFile(path, "old contents that must go");
+    WFile f;
+    EXPECT_EQ(f.setName(path.c_str()), 0);
+    EXPECT_EQ(f.claim(0), 0);
+    int w = 0;
+    EXPECT_EQ(f.send("abc", 3, &w, 0, 0, 0), 0);
+    EXPECT_EQ(f.claim(0), 0); // second claim closes and truncates
+    EXPECT_EQ(f.send("xy", 2, &w, 0, 0, 0), 0);
+    EXPECT_EQ(f.release(250), 0);
+    EXPECT_EQ(test::readFile(path), "xy");
+    EXPECT_EQ(seam.debugCount("PTL: WFile::claim(" + path + ")\n"), 2);
+    EXPECT_EQ(seam.debugCount("PTL: WFile::release(0)\n"), 1); // from the second claim
+    EXPECT_EQ(seam.debugCount("PTL: WFile::release(250)\n"), 1);
+    EXPECT_EQ(f.release(250), 0);
+    EXPECT_EQ(seam.debugCount("PTL: WFile::release(250)\n"), 1); // no line when not claimed
+}
+
+TEST(File, FailuresLeaveNothingOpen) {
+    int open = os::openTotal();
+    WFile missingDir;
+    missingDir.setName((test::tempPath("no_such_dir") + "\\x.bin").c_str());
+    EXPECT_EQ(missingDir.claim(0), kCantClaim);
+    EXPECT_FALSE(missingDir.isClaimed());
+    WFile empty;
+    EXPECT_EQ(empty.claim(0), kCantClaim);
+    int w = 9;
+    EXPECT_EQ(empty.send("x", 1, &w, 0, 0, 0), kWriteFailed);
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(os::openTotal(), open);
+    char name[8] = "zz";
+    EXPECT_EQ(empty.getName(name), 0);
+    EXPECT_STREQ(name, "");
+}
+
+TEST(File, TooLongNameIsRefusedNotCut) {
+    // 259 characters fit; 260 do not, and must not be written under their first 259 characters.
+    std::string dir = test::tempPath("");
+    std::string fits = dir + std::string(259 - dir.size(), 'a');
+    std::string tooLong = fits + "b";
+    WFile ok;
+    EXPECT_EQ(ok.setName(fits.c_str()), 0);
+    char name[300];
+    ok.getName(name);
+    EXPECT_EQ(std::string(name), fits);
+    WFile refused;
+    EXPECT_GT(refused.setName(tooLong.c_str()), 0);
+    EXPECT_EQ(refused.claim(0), kCantClaim);
+    refused.getName(name);
+    EXPECT_STREQ(name, "");
+    EXPECT_FALSE(test::fileExists(fits));
+}
+
+TEST(File, WriteFailureIs1101) {
+    const std::string path = test::tempPath("file_fail.bin");
+    WFile f;
+    f.setName(path.c_str());
+    ASSERT_EQ(f.claim(0), 0);
+    test::Seam seam;
+    seam.failNth<&os::Api::WriteFile>(1, FALSE, ERROR_DISK_FULL);
+    int w = 9;
+    EXPECT_EQ(f.send("abc", 3, &w, 0, 0, 0), kWriteFailed);
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(f.send("abc", 3, &w, 0, 0, 0), 0);
+    EXPECT_EQ(w, 3);
+}

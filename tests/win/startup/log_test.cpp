@@ -1,0 +1,214 @@
+// The log file: which lines reach it for each flag combination, its prefix and the data trace.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/HandleTable.h"
+#include "core/Log.h"
+#include "core/Results.h"
+#include "ptl/ptl.h"
+#include "support/Seam.h"
+#include "support/TestUtil.h"
+
+using namespace ptl;
+
+namespace {
+
+// The file is written in text mode: every line ends with CR LF.
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t nl; (nl = text.find("\r\n", start)) != std::string::npos; start = nl + 2)
+        out.push_back(text.substr(start, nl - start));
+    if (start < text.size()) out.push_back("unterminated: " + text.substr(start));
+    return out;
+}
+
+// A short run of calls on a DUMP port with the given flags; returns the log file's lines.
+std::vector<std::string> runLogged(uint32_t flags, const std::string& name, int* handle = nullptr) {
+    const std::string path = test::tempPath(name);
+    DeleteFileA(path.c_str());
+    test::LogSettings settings(flags, path);
+    test::CaptureConsole quiet;
+    EXPECT_EQ(PtlStartup(nullptr), 0);
+    int h = PtlOpenByName("DUMP", 0);
+    EXPECT_EQ(PtlClaim(h, 0), 0);
+    int w = 0;
+    PtlSend(h, "0123456789ABCDEFG", 17, &w, 0, 0, 0);
+    PtlClose(h);
+    PtlCleanup();
+    if (handle) *handle = h;
+    return lines(test::readFile(path));
+}
+
+std::string hex8(int h) {
+    char b[16];
+    snprintf(b, sizeof b, "%08X", static_cast<unsigned>(h));
+    return b;
+}
+
+} // namespace
+
+TEST(Log, NoFlagsNoFile) {
+    const std::string path = test::tempPath("nolog.log");
+    DeleteFileA(path.c_str());
+    test::LogSettings settings(0, path);
+    EXPECT_EQ(PtlStartup(nullptr), 0);
+    EXPECT_FALSE(logIsOpen());
+    PtlCleanup();
+    EXPECT_FALSE(test::fileExists(path));
+}
+
+TEST(Log, CallLinesOnly) {
+    int h = 0;
+    auto l = runLogged(0x10, "calls.log", &h);
+    const std::string H = hex8(h);
+    // The start's entry line comes before the file is open; the clean-up's result line still reaches it.
+    std::vector<std::string> want = {"",
+                                     "<PtlStartup 0",
+                                     ">PtlOpenByName name='DUMP'",
+                                     "<PtlOpenByName " + H,
+                                     ">PtlClaim dwTimeout=0",
+                                     "<PtlClaim 0",
+                                     ">PtlClose",
+                                     "<PtlClose 0",
+                                     ">PtlCleanup",
+                                     "<PtlCleanup 0"};
+    EXPECT_EQ(l, want);
+}
+
+TEST(Log, TimeAndHandlePrefix) {
+    int h = 0;
+    auto l = runLogged(0x13, "prefix.log", &h);
+    ASSERT_GE(l.size(), 5u);
+    std::regex line(R"(\d{4} \d{6}\.\d{3} [0-9A-F]{8} [<>].*)");
+    for (size_t i = 1; i < l.size(); ++i) EXPECT_TRUE(std::regex_match(l[i], line)) << l[i];
+    EXPECT_EQ(l[4].substr(16), hex8(h) + " >PtlClaim dwTimeout=0");
+    EXPECT_EQ(l[3].substr(16), "00000000 <PtlOpenByName " + hex8(h));
+}
+
+TEST(Log, HandleOnlyAndTimeOnly) {
+    int h = 0;
+    auto l = runLogged(0x12, "handle.log", &h);
+    EXPECT_EQ(l.at(4), hex8(h) + " >PtlClaim dwTimeout=0");
+    l = runLogged(0x11, "time.log", &h);
+    EXPECT_TRUE(std::regex_match(l.at(4), std::regex(R"(\d{4} \d{6}\.\d{3} >PtlClaim dwTimeout=0)"))) << l.at(4);
+}
+
+TEST(Log, TraceOnly) {
+    auto l = runLogged(0x20, "trace.log");
+    std::vector<std::string> want = {"", "> 30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46", "> 47"};
+    EXPECT_EQ(l, want);
+}
+
+TEST(Log, CallsAndTrace) {
+    int h = 0;
+    auto l = runLogged(0x32, "both.log", &h);
+    const std::string H = hex8(h);
+    ASSERT_GE(l.size(), 8u);
+    EXPECT_EQ(l[5], H + " <PtlClaim 0");
+    EXPECT_EQ(l[6], H + " > 30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46");
+    EXPECT_EQ(l[7], H + " > 47");
+    EXPECT_EQ(l[8], H + " >PtlClose");
+}
+
+TEST(Log, TraceLineCounts) {
+    const std::string path = test::tempPath("counts.log");
+    DeleteFileA(path.c_str());
+    test::LogSettings settings(0x20, path);
+    test::CaptureConsole quiet;
+    ASSERT_EQ(PtlStartup(nullptr), 0);
+    int h = PtlOpenByName("DUMP", 0);
+    std::string data(40, '\x5a');
+    int w = 0;
+    PtlSend(h, data.data(), 16, &w, 0, 0, 0);
+    PtlSend(h, data.data(), 15, &w, 0, 0, 0);
+    PtlSend(h, data.data(), 0, &w, 0, 0, 0); // nothing sent: no trace
+    w = 33;
+    PtlSend(-1, data.data(), 16, &w, 0, 0, 0); // unknown handle: no trace of a count it never set
+    PtlClose(h);
+    PtlCleanup();
+    std::string text = test::readFile(path);
+    const std::string sixteen = "> 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A\r\n";
+    const std::string fifteen = "> 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A\r\n";
+    EXPECT_EQ(text, "\r\n" + sixteen + fifteen);
+}
+
+TEST(Log, DefaultPathIsWindowsDirectory) {
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    const std::string path = std::string(dir) + "\\LIBPTL.LOG";
+    DeleteFileA(path.c_str());
+    {
+        test::LogSettings settings(0x10, "");
+        EXPECT_EQ(PtlStartup(nullptr), 0);
+        PtlVersion();
+        PtlCleanup();
+    }
+    auto l = lines(test::readFile(path));
+    DeleteFileA(path.c_str());
+    ASSERT_GE(l.size(), 4u);
+    EXPECT_EQ(l[2], ">PtlVersion");
+    EXPECT_EQ(l[3], "<PtlVersion 20100610");
+}
+
+TEST(Log, AppendsWithAFreshLineEachOpening) {
+    const std::string path = test::tempPath("append.log");
+    test::writeFile(path, "earlier text without newline");
+    test::LogSettings settings(0x10, path);
+    ASSERT_EQ(PtlStartup(nullptr), 0);
+    PtlCleanup();
+    auto l = lines(test::readFile(path));
+    ASSERT_GE(l.size(), 2u);
+    EXPECT_EQ(l[0], "earlier text without newline");
+    EXPECT_EQ(l[1], "<PtlStartup 0");
+}
+
+TEST(Log, MissingDirectoryFailsStartupAndCleansUp) {
+    test::Seam seam;
+    seam.captureDebug();
+    int cleanups = 0;
+    seam.on<&os::Api::WSACleanup>([&]() -> int {
+        ++cleanups;
+        return 0;
+    });
+    const std::string path = test::tempPath("missing_dir") + "\\x.log";
+    test::LogSettings settings(0x13, path);
+    int open = os::openTotal();
+    EXPECT_EQ(PtlStartup(nullptr), kLogFailed);
+    EXPECT_FALSE(logIsOpen());
+    EXPECT_EQ(cleanups, 1);
+    EXPECT_EQ(os::openTotal(), open);
+    EXPECT_TRUE(seam.sawDebug("PTL: Log='" + path + "'\n"));
+}
+
+TEST(Log, DebugLinesAreWholeAndBounded) {
+    test::Seam seam;
+    seam.captureDebug();
+    std::string exact(1023, 'x');
+    debugLine("%s", exact.c_str());
+    std::string tooLong(1024, 'y');
+    debugLine("%s", tooLong.c_str());
+    auto got = seam.debugLines();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], exact);
+}
+
+TEST(Log, DebugLinesFromManyThreadsNeverMix) {
+    test::Seam seam;
+    seam.captureDebug();
+    constexpr int kThreads = 8, kLines = 200;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < kLines; ++i) debugLine("PTL: thread %d line %d %s\n", t, i, "padding-padding");
+        });
+    for (auto& th : threads) th.join();
+    auto got = seam.debugLines();
+    ASSERT_EQ(got.size(), static_cast<size_t>(kThreads * kLines));
+    std::regex whole(R"(PTL: thread \d line \d+ padding-padding\n)");
+    for (const auto& l : got) ASSERT_TRUE(std::regex_match(l, whole)) << l;
+}
