@@ -1,0 +1,230 @@
+// The printer listing against simulated spooler answers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sender/Sender.h"
+#include "support/Seam.h"
+#include "support/TestUtil.h"
+
+using namespace ptl;
+
+namespace {
+
+// What the simulated spooler knows.
+struct Spooler {
+    DWORD platform = VER_PLATFORM_WIN32_NT;
+    DWORD major = 6;
+    std::string defaultName;       // "" = none
+    std::vector<std::string> printers;
+    std::vector<std::pair<const char*, const char*>> drivers; // name (null = none), driver path
+    int loads = 0, frees = 0;
+};
+
+Spooler* gSpool = nullptr;
+
+BOOL WINAPI fakeGetDefaultPrinterA(LPSTR buffer, LPDWORD size) {
+    const std::string& n = gSpool->defaultName;
+    if (n.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (n.size() + 1 > *size) {
+        *size = static_cast<DWORD>(n.size() + 1);
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    memcpy(buffer, n.c_str(), n.size() + 1);
+    *size = static_cast<DWORD>(n.size() + 1);
+    return TRUE;
+}
+
+HMODULE const kFakeSpool = reinterpret_cast<HMODULE>(0x5150000);
+
+class Listing : public ::testing::Test {
+protected:
+    Spooler spool;
+    test::Seam seam;
+    std::vector<BYTE> driverBlock;
+
+    void SetUp() override {
+        gSpool = &spool;
+        seam.on<&os::Api::GetVersionExA>([this](LPOSVERSIONINFOA v) -> BOOL {
+            v->dwPlatformId = spool.platform;
+            v->dwMajorVersion = spool.major;
+            return TRUE;
+        });
+        seam.on<&os::Api::LoadLibraryA>([this](LPCSTR name) -> HMODULE {
+            EXPECT_STREQ(name, "winspool.drv");
+            ++spool.loads;
+            return kFakeSpool;
+        });
+        seam.on<&os::Api::FreeLibrary>([this](HMODULE m) -> BOOL {
+            EXPECT_EQ(m, kFakeSpool);
+            ++spool.frees;
+            return TRUE;
+        });
+        seam.on<&os::Api::GetProcAddress>([](HMODULE m, LPCSTR name) -> FARPROC {
+            EXPECT_EQ(m, kFakeSpool);
+            return strcmp(name, "GetDefaultPrinterA") == 0 ? reinterpret_cast<FARPROC>(fakeGetDefaultPrinterA)
+                                                           : nullptr;
+        });
+        seam.on<&os::Api::EnumPrintersA>([this](DWORD flags, LPSTR, DWORD level, LPBYTE buf, DWORD size,
+                                                LPDWORD needed, LPDWORD returned) -> BOOL {
+            if (flags == PRINTER_ENUM_DEFAULT) return enumDefault9x(level, buf, size, needed, returned);
+            EXPECT_EQ(flags, static_cast<DWORD>(PRINTER_ENUM_LOCAL));
+            EXPECT_EQ(level, 4u);
+            EXPECT_EQ(size, 1200u);
+            DWORD need = 0;
+            for (const auto& p : spool.printers) need += sizeof(PRINTER_INFO_4A) + p.size() + 1;
+            *needed = need;
+            if (need > size) {
+                SetLastError(ERROR_INSUFFICIENT_BUFFER);
+                return FALSE;
+            }
+            auto* info = reinterpret_cast<PRINTER_INFO_4A*>(buf);
+            char* text = reinterpret_cast<char*>(buf) + spool.printers.size() * sizeof(PRINTER_INFO_4A);
+            for (size_t i = 0; i < spool.printers.size(); ++i) {
+                strcpy(text, spool.printers[i].c_str());
+                info[i] = PRINTER_INFO_4A{text, nullptr, 0};
+                text += spool.printers[i].size() + 1;
+            }
+            *returned = static_cast<DWORD>(spool.printers.size());
+            return TRUE;
+        });
+        seam.on<&os::Api::EnumPrinterDriversA>([this](LPSTR server, LPSTR env, DWORD level, LPBYTE buf, DWORD size,
+                                                      LPDWORD needed, LPDWORD returned) -> BOOL {
+            EXPECT_EQ(server, nullptr);
+            EXPECT_EQ(env, nullptr);
+            EXPECT_EQ(level, 2u);
+            const DWORD need = static_cast<DWORD>(spool.drivers.size() * sizeof(DRIVER_INFO_2A));
+            *needed = need;
+            if (buf == nullptr || size < need) {
+                SetLastError(ERROR_INSUFFICIENT_BUFFER);
+                return FALSE;
+            }
+            auto* info = reinterpret_cast<DRIVER_INFO_2A*>(buf);
+            for (size_t i = 0; i < spool.drivers.size(); ++i) {
+                info[i] = DRIVER_INFO_2A{};
+                info[i].pName = const_cast<LPSTR>(spool.drivers[i].first);
+                info[i].pDriverPath = const_cast<LPSTR>(spool.drivers[i].second);
+            }
+            *returned = static_cast<DWORD>(spool.drivers.size());
+            return TRUE;
+        });
+    }
+    void TearDown() override { gSpool = nullptr; }
+
+    BOOL enumDefault9x(DWORD level, LPBYTE buf, DWORD size, LPDWORD needed, LPDWORD returned) {
+        EXPECT_EQ(level, 2u);
+        const std::string& n = spool.defaultName;
+        const DWORD need = n.empty() ? 0 : static_cast<DWORD>(sizeof(PRINTER_INFO_2A) + n.size() + 1);
+        *needed = need;
+        *returned = 0;
+        if (need == 0) return TRUE;
+        if (buf == nullptr || size < need) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buf);
+        char* text = reinterpret_cast<char*>(buf + sizeof(PRINTER_INFO_2A));
+        strcpy(text, n.c_str());
+        info->pPrinterName = text;
+        *returned = 1;
+        return TRUE;
+    }
+
+    std::string list() {
+        test::MemStream out;
+        EXPECT_EQ(rawpush::listPrinters(out.get()), 0);
+        return out.text();
+    }
+};
+
+} // namespace
+
+TEST_F(Listing, NoPrinters) {
+    EXPECT_EQ(list(), "DefaultPrinter=[]\n\n");
+    EXPECT_EQ(spool.loads, 1);
+    EXPECT_EQ(spool.frees, 1);
+}
+
+TEST_F(Listing, PrintersAndDriversSkippingUnnamed) {
+    spool.defaultName = "Receipt";
+    spool.printers = {"Kitchen", "Receipt"};
+    spool.drivers = {{"Drv A", "C:\\drv\\a.dll"}, {nullptr, "C:\\drv\\b.dll"}, {"Drv C", "C:\\drv\\c.dll"}};
+    EXPECT_EQ(list(), "DefaultPrinter=[Receipt]\n"
+                      " spooler1 'Kitchen'\n"
+                      " spooler2 'Receipt'\n"
+                      "\n"
+                      "  1 'C:\\drv\\a.dll'\n"
+                      "  3 'C:\\drv\\c.dll'\n");
+}
+
+TEST_F(Listing, DefaultNameOf260CharactersDoesNotFit) {
+    spool.defaultName = std::string(260, 'P');
+    EXPECT_EQ(list(), "DefaultPrinter=[]\n\n");
+    char buf[260];
+    unsigned size = sizeof buf;
+    EXPECT_FALSE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_EQ(size, 261u);
+    spool.defaultName = std::string(259, 'P');
+    size = sizeof buf;
+    EXPECT_TRUE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_EQ(size, 260u);
+}
+
+TEST_F(Listing, TooManyPrintersForTheBufferPrintsNoPrinterLines) {
+    spool.printers.assign(60, "A printer with a long enough name");
+    spool.drivers = {{"D", "d.dll"}};
+    EXPECT_EQ(list(), "DefaultPrinter=[]\n\n  1 'd.dll'\n");
+}
+
+TEST_F(Listing, Windows9xAsksTheSpoolerAtLevel2) {
+    spool.platform = VER_PLATFORM_WIN32_WINDOWS;
+    spool.major = 4;
+    spool.defaultName = "Old Printer";
+    char buf[260];
+    unsigned size = sizeof buf;
+    EXPECT_TRUE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_STREQ(buf, "Old Printer");
+    EXPECT_EQ(size, 12u);
+    EXPECT_EQ(spool.loads, 0);
+    size = 5;
+    EXPECT_FALSE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_EQ(size, 12u);
+    spool.defaultName = "";
+    size = sizeof buf;
+    EXPECT_FALSE(rawpush::getDefaultPrinter(buf, &size));
+}
+
+TEST_F(Listing, Nt4ReadsTheProfile) {
+    spool.major = 4;
+    std::string profile = "Label Printer,winspool,LPT1:";
+    seam.on<&os::Api::GetProfileStringA>([&](LPCSTR section, LPCSTR key, LPCSTR def, LPSTR out, DWORD size) -> DWORD {
+        EXPECT_STREQ(section, "windows");
+        EXPECT_STREQ(key, "device");
+        EXPECT_STREQ(def, ",,,");
+        EXPECT_EQ(size, 256u);
+        snprintf(out, size, "%s", profile.c_str());
+        return static_cast<DWORD>(strlen(out));
+    });
+    char buf[260];
+    unsigned size = sizeof buf;
+    EXPECT_TRUE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_STREQ(buf, "Label Printer");
+    EXPECT_EQ(size, 14u);
+    EXPECT_EQ(spool.loads, 0);
+    profile = "";
+    size = sizeof buf;
+    EXPECT_FALSE(rawpush::getDefaultPrinter(buf, &size));
+}
+
+TEST_F(Listing, MissingFunctionMeansNoDefault) {
+    spool.defaultName = "X";
+    seam.on<&os::Api::GetProcAddress>([](HMODULE, LPCSTR) -> FARPROC { return nullptr; });
+    EXPECT_EQ(list(), "DefaultPrinter=[]\n\n");
+    EXPECT_EQ(spool.frees, 1);
+}
