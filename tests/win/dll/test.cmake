@@ -1,0 +1,2 @@
+# The test loads bin/ptl.dll at run time.
+add_dependencies(${PTL_TARGET} ptl)

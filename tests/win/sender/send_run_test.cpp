@@ -1,0 +1,254 @@
+// The send run in-process, with the system calls it makes simulated where the case needs it.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "sender/Sender.h"
+#include "support/Seam.h"
+#include "support/TestUtil.h"
+
+using namespace ptl;
+
+namespace {
+
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+Result runSender(std::vector<std::string> args) {
+    args.insert(args.begin(), "rawpush");
+    std::vector<const char*> argv;
+    for (auto& a : args) argv.push_back(a.c_str());
+    test::MemStream out, err;
+    Result r;
+    r.code = rawpush::run(static_cast<int>(argv.size()), argv.data(), out.get(), err.get());
+    r.out = out.text();
+    r.err = err.text();
+    return r;
+}
+
+const std::string kBanner = "Raw push version 0.80(20100610) by tavo\n";
+const std::string kSeparator = std::string(56, '-') + "\n";
+
+// Progress figures printed to the error stream, in order.
+std::vector<int> progress(const std::string& err) {
+    std::vector<int> out;
+    std::regex figure(R"(([ \d]{2}\d)%\r)");
+    for (std::sregex_iterator it(err.begin(), err.end(), figure), end; it != end; ++it)
+        out.push_back(std::stoi((*it)[1]));
+    return out;
+}
+
+class SendRun : public ::testing::Test {
+protected:
+    void SetUp() override { test::clearLogSettings(); }
+    std::string job(const std::string& name, const std::string& bytes) {
+        std::string p = test::tempPath(name);
+        test::writeFile(p, bytes);
+        return p;
+    }
+};
+
+} // namespace
+
+TEST_F(SendRun, FileCopyWithSeparatorsAndProgress) {
+    std::string data;
+    for (int i = 0; i < 9000; ++i) data.push_back(static_cast<char>(i * 7));
+    std::string src = job("copy_src.bin", data), dst = test::tempPath("copy_dst.bin");
+    int open = os::openTotal();
+    Result r = runSender({src, dst});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(test::readFile(dst), data);
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(kSeparator + kSeparator + R"(Total Time = \d+\.\d{3} sec\n)")))
+        << r.out;
+    EXPECT_EQ(r.err.substr(0, kBanner.size()), kBanner);
+    // Before each read: 0, 4096 and 8192 of 9000 bytes, then 100 before the empty read.
+    EXPECT_EQ(progress(r.err), (std::vector<int>{0, 45, 91, 100}));
+    EXPECT_EQ(os::openTotal(), open);
+}
+
+TEST_F(SendRun, EmptyFileShowsCompleteWithoutDividing) {
+    Result r = runSender({job("empty.bin", ""), test::tempPath("empty_out.bin")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(progress(r.err), (std::vector<int>{100}));
+    EXPECT_TRUE(test::fileExists(test::tempPath("empty_out.bin")));
+}
+
+TEST_F(SendRun, ExactlyOneBlock) {
+    std::string src = job("block.bin", std::string(4096, 'z'));
+    test::Seam seam;
+    int reads = 0, writes = 0;
+    seam.on<&os::Api::ReadFile>([&](HANDLE h, LPVOID b, DWORD n, LPDWORD got, LPOVERLAPPED o) -> BOOL {
+        EXPECT_EQ(n, 4096u);
+        ++reads;
+        return seam.original<&os::Api::ReadFile>()(h, b, n, got, o);
+    });
+    seam.on<&os::Api::WriteFile>([&](HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) -> BOOL {
+        ++writes;
+        return seam.original<&os::Api::WriteFile>()(h, b, n, w, o);
+    });
+    Result r = runSender({src, test::tempPath("block_out.bin")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(reads, 2); // the block, then the empty read that ends the loop
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(progress(r.err), (std::vector<int>{0, 100}));
+}
+
+TEST_F(SendRun, ShortWritesFinishTheBlockBeforeTheNextRead) {
+    std::string data(10000, 'q');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i % 251);
+    std::string src = job("short_src.bin", data), dst = test::tempPath("short_dst.bin");
+    test::Seam seam;
+    std::string calls;
+    seam.on<&os::Api::ReadFile>([&](HANDLE h, LPVOID b, DWORD n, LPDWORD got, LPOVERLAPPED o) -> BOOL {
+        calls += 'R';
+        return seam.original<&os::Api::ReadFile>()(h, b, n, got, o);
+    });
+    seam.on<&os::Api::WriteFile>([&](HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) -> BOOL {
+        calls += 'W';
+        return seam.original<&os::Api::WriteFile>()(h, b, n < 1500 ? n : 1500, w, o);
+    });
+    Result r = runSender({src, dst});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(test::readFile(dst), data);
+    // 4096 = 1500+1500+1096; 4096 again; 1808 = 1500+308; then the empty read.
+    EXPECT_EQ(calls, "RWWWRWWWRWWR");
+}
+
+TEST_F(SendRun, PortTakingNothingIsRetriedAtAPaceNotInASpin) {
+    std::string src = job("pace_src.bin", "ABCDEF"), dst = test::tempPath("pace_dst.bin");
+    test::Seam seam;
+    int refusals = 6;
+    std::vector<DWORD> sleeps;
+    seam.on<&os::Api::WriteFile>([&](HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) -> BOOL {
+        if (refusals > 0) {
+            --refusals;
+            *w = 0; // accepted nothing, no failure: a full queue
+            return TRUE;
+        }
+        return seam.original<&os::Api::WriteFile>()(h, b, n, w, o);
+    });
+    seam.on<&os::Api::Sleep>([&](DWORD ms) { sleeps.push_back(ms); });
+    Result r = runSender({src, dst});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(test::readFile(dst), "ABCDEF");
+    EXPECT_EQ(sleeps, (std::vector<DWORD>{1, 2, 4, 8, 16, 32}));
+}
+
+TEST_F(SendRun, ReadFailureEndsWithTwoAfterClosingTheBrackets) {
+    std::string src = job("readfail.bin", std::string(5000, 'r')), dst = test::tempPath("readfail_out.bin");
+    test::Seam seam;
+    seam.failNth<&os::Api::ReadFile>(2, FALSE, ERROR_READ_FAULT);
+    int open = os::openTotal();
+    Result r = runSender({src, dst});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(kSeparator + kSeparator + R"(Total Time = \d+\.\d{3} sec\n)")));
+    EXPECT_EQ(test::readFile(dst), std::string(4096, 'r'));
+    EXPECT_EQ(os::openTotal(), open);
+}
+
+TEST_F(SendRun, SendFailureReportsCodeAndSystemError) {
+    std::string src = job("sendfail.bin", "xyz");
+    test::Seam seam;
+    seam.on<&os::Api::WriteConsoleA>([](HANDLE, const VOID*, DWORD, LPDWORD, LPVOID) -> BOOL {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    });
+    Result r = runSender({src, "CON"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_TRUE(std::regex_match(
+        r.out, std::regex(kSeparator + "err=1101 dwErr=6\n" + kSeparator + R"(Total Time = \d+\.\d{3} sec\n)")))
+        << r.out;
+}
+
+TEST_F(SendRun, ClaimFailureStopsBeforeTheSeparator) {
+    std::string src = job("claimfail.bin", "x");
+    Result r = runSender({src, test::tempPath("missing_dir") + "\\out.bin"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "PtlClaim()=Can't claim.\n");
+}
+
+TEST_F(SendRun, TickCounterWrapStillGivesTheDuration) {
+    std::string src = job("wrap.bin", "w");
+    test::Seam seam;
+    std::vector<DWORD> ticks = {0xFFFFFF00u, 0x00000100u};
+    size_t next = 0;
+    seam.on<&os::Api::GetTickCount>([&]() -> DWORD { return ticks[next < 1 ? next++ : 1]; });
+    Result r = runSender({src, test::tempPath("wrap_out.bin")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("Total Time = 0.512 sec\n"), std::string::npos) << r.out;
+}
+
+TEST_F(SendRun, WaitAfterTheRunEvenWhenItFailed) {
+    test::Seam seam;
+    std::vector<DWORD> sleeps;
+    seam.on<&os::Api::Sleep>([&](DWORD ms) { sleeps.push_back(ms); });
+    Result r = runSender({"-w3", test::tempPath("no_such_file.bin"), "DUMP"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "Wait 3 seconds\n");
+    EXPECT_EQ(r.err, kBanner + "Sends a file unchanged to a printer port.\nCan't open binary file. <" +
+                         test::tempPath("no_such_file.bin") + ">\n");
+    EXPECT_EQ(sleeps, (std::vector<DWORD>{1000, 1000, 1000}));
+    sleeps.clear();
+    r = runSender({"-w-2", test::tempPath("no_such_file.bin"), "DUMP"});
+    EXPECT_EQ(r.out, ""); // a negative wait is no wait
+    EXPECT_TRUE(sleeps.empty());
+}
+
+TEST_F(SendRun, StartupFailureReturnsOneWithoutWaiting) {
+    test::Seam seam;
+    seam.on<&os::Api::WSAStartup>([](WORD, LPWSADATA) -> int { return WSASYSNOTREADY; });
+    std::vector<DWORD> sleeps;
+    seam.on<&os::Api::Sleep>([&](DWORD ms) { sleeps.push_back(ms); });
+    Result r = runSender({"-w2", job("su.bin", "s"), "DUMP"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.substr(r.err.size() - 13), "PtlStartup()\n");
+    EXPECT_TRUE(sleeps.empty());
+}
+
+TEST_F(SendRun, LargeFilePercentagesStayInRange) {
+    // 64 MiB simulated: position x 100 no longer fits 32 bits from about 21 MB on.
+    constexpr LONGLONG kSize = 64LL << 20;
+    std::string src = job("large.bin", "x");
+    test::Seam seam;
+    LONGLONG served = 0;
+    seam.on<&os::Api::GetFileSizeEx>([&](HANDLE, PLARGE_INTEGER s) -> BOOL {
+        s->QuadPart = kSize;
+        return TRUE;
+    });
+    seam.on<&os::Api::ReadFile>([&](HANDLE, LPVOID, DWORD n, LPDWORD got, LPOVERLAPPED) -> BOOL {
+        *got = static_cast<DWORD>(kSize - served < n ? kSize - served : n);
+        served += *got;
+        return TRUE;
+    });
+    seam.on<&os::Api::WriteFile>([](HANDLE, LPCVOID, DWORD n, LPDWORD w, LPOVERLAPPED) -> BOOL {
+        *w = n;
+        return TRUE;
+    });
+    Result r = runSender({src, test::tempPath("large_out.bin")});
+    EXPECT_EQ(r.code, 0);
+    auto p = progress(r.err);
+    ASSERT_EQ(p.size(), static_cast<size_t>(kSize / 4096 + 1));
+    for (size_t i = 1; i < p.size(); ++i) ASSERT_LE(p[i - 1], p[i]) << i;
+    EXPECT_EQ(p.front(), 0);
+    EXPECT_EQ(p[p.size() / 2], 50);
+    EXPECT_EQ(p.back(), 100);
+}
+
+TEST_F(SendRun, ListingEndsBeforeAnythingIsOpened) {
+    test::Seam seam;
+    int starts = 0;
+    seam.on<&os::Api::WSAStartup>([&](WORD, LPWSADATA) -> int {
+        ++starts;
+        return WSASYSNOTREADY;
+    });
+    Result r = runSender({"-al", "-b100", "job.bin", "COM1"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(starts, 0);
+    EXPECT_EQ(r.out.substr(0, 16), "DefaultPrinter=[");
+    EXPECT_EQ(r.err, kBanner + "Sends a file unchanged to a printer port.\n");
+}

@@ -1,0 +1,2 @@
+# These tests write the library's log settings in the prefix's registry and start the library.
+set_tests_properties(${PTL_TEST} PROPERTIES RESOURCE_LOCK ptl_registry)
