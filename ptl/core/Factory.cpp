@@ -6,6 +6,11 @@
 #include "core/Target.h"
 #include "port/WConsole.h"
 #include "port/WFile.h"
+#include "serial/WCom.h"
+#include "serial/WComA.h"
+#include "serial/WComE.h"
+#include "serial/WLpt.h"
+#include "serial/WLptA.h"
 
 namespace ptl {
 
@@ -29,6 +34,8 @@ const Row kRows[] = {
     anyMode<WConsole>(kIfConsole),
     anyMode<WDump>(kIfDump),
     anyMode<WFile>(kIfFile),
+    {kIfCom, {make<WCom>, make<WComA>, make<WComE>, nullptr}, nullptr},
+    {kIfLpt, {make<WLpt>, make<WLptA>, nullptr, nullptr}, nullptr},
 };
 
 } // namespace

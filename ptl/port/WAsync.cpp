@@ -1,0 +1,465 @@
+#include "port/WAsync.h"
+
+#include <algorithm>
+#include <new>
+
+#include "core/Log.h"
+#include "os/Syscalls.h"
+
+namespace ptl {
+
+namespace {
+
+// Serial drivers end a read or write whose time-out expired with a success status and a short count;
+// Wine reports the same completion as a failure with ERROR_TIMEOUT. Both mean "this many bytes moved".
+bool isTimeoutCompletion(DWORD error) { return error == ERROR_TIMEOUT; }
+
+} // namespace
+
+WAsync::WAsync(WPort* port, const char* name) : port_(port), name_(name) {
+    debugLine("PTL: WAsync::WAsync()\n");
+}
+
+WAsync::~WAsync() {
+    closeEvents();
+}
+
+int WAsync::getSendQueueSize() { return sendQueueSize_; }
+int WAsync::getRecvQueueSize() { return recvQueueSize_; }
+int WAsync::getSendBlockSize() { return sendBlockSize_; }
+int WAsync::getRecvBlockSize() { return recvBlockSize_; }
+bool WAsync::setSendQueueSize(int bytes) { return sendQueueSize_ = bytes, true; }
+bool WAsync::setRecvQueueSize(int bytes) { return recvQueueSize_ = bytes, true; }
+bool WAsync::setSendBlockSize(int bytes) { return sendBlockSize_ = bytes, true; }
+bool WAsync::setRecvBlockSize(int bytes) { return recvBlockSize_ = bytes, true; }
+
+// ---------------------------------------------------------------------------------------------------
+// Events, queues, threads
+
+bool WAsync::createEvents() {
+    stopEvent_ = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (stopEvent_ == nullptr) return false;
+    sendWake_ = os::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (sendWake_ == nullptr) return false;
+    for (OVERLAPPED* ov : {&writeOv_, &readOv_, &waitOv_}) {
+        *ov = OVERLAPPED{};
+        ov->hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        if (ov->hEvent == nullptr) return false;
+    }
+    sendWaitPair_[0] = writeWaitPair_[0] = readWaitPair_[0] = stopEvent_;
+    sendWaitPair_[1] = sendWake_;
+    writeWaitPair_[1] = writeOv_.hEvent;
+    readWaitPair_[1] = readOv_.hEvent;
+    return true;
+}
+
+void WAsync::closeEvents() {
+    for (OVERLAPPED* ov : {&writeOv_, &readOv_, &waitOv_}) {
+        if (ov->hEvent != nullptr) os::CloseHandle(ov->hEvent);
+        *ov = OVERLAPPED{};
+    }
+    for (HANDLE* h : {&stopEvent_, &sendWake_}) {
+        if (*h != nullptr) os::CloseHandle(*h);
+        *h = nullptr;
+    }
+    sendWaitPair_[0] = sendWaitPair_[1] = nullptr;
+    writeWaitPair_[0] = writeWaitPair_[1] = nullptr;
+    readWaitPair_[0] = readWaitPair_[1] = nullptr;
+}
+
+bool WAsync::createQueues() {
+    sendQueue_.reset();
+    sendQueue_ = makeQueue(sendQueueType_, static_cast<uint32_t>(sendQueueSize_));
+    if (!sendQueue_) {
+        deleteQueues();
+        return false;
+    }
+    recvQueue_.reset();
+    recvQueue_ = makeQueue(recvQueueType_, static_cast<uint32_t>(recvQueueSize_));
+    if (!recvQueue_) {
+        deleteQueues();
+        return false;
+    }
+    sendBlock_.reset();
+    recvBlock_.reset();
+    if (sendBlockSize_ > 0) sendBlock_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(sendBlockSize_)]);
+    if (recvBlockSize_ > 0) recvBlock_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(recvBlockSize_)]);
+    if (!sendBlock_ || !recvBlock_) {
+        deleteQueues();
+        return false;
+    }
+    sendCursor_ = sendBlock_.get();
+    sendPending_ = 0;
+    recvPending_ = 0;
+    return true;
+}
+
+void WAsync::deleteQueues() {
+    std::scoped_lock both(sendLock_, recvLock_); // only at release, after the threads are gone
+    sendBlock_.reset();
+    recvBlock_.reset();
+    sendQueue_.reset();
+    recvQueue_.reset();
+    sendCursor_ = nullptr;
+    sendPending_ = 0;
+}
+
+int WAsync::prepareEngine() {
+    if (!createEvents()) return kEventsFailed;
+    if (!createQueues()) return kQueueFailed;
+    return kOk;
+}
+
+DWORD WINAPI WAsync::sendEntry(LPVOID self) {
+    static_cast<WAsync*>(self)->procSend();
+    return 0;
+}
+
+DWORD WINAPI WAsync::recvEntry(LPVOID self) {
+    static_cast<WAsync*>(self)->procRecv();
+    return 0;
+}
+
+DWORD WINAPI WAsync::thirdEntry(LPVOID self) {
+    static_cast<WAsync*>(self)->procWait();
+    return 0;
+}
+
+int WAsync::startThreads(std::initializer_list<Thread> order) {
+    stop_.store(0, std::memory_order_release);
+    for (Thread t : order) {
+        HANDLE* slot = t == Thread::Send ? &sendThread_ : t == Thread::Recv ? &recvThread_ : &thirdThread_;
+        DWORD* id = t == Thread::Send ? &sendThreadId_ : t == Thread::Recv ? &recvThreadId_ : &thirdThreadId_;
+        LPTHREAD_START_ROUTINE entry = t == Thread::Send ? sendEntry : t == Thread::Recv ? recvEntry : thirdEntry;
+        *slot = os::CreateThread(nullptr, 0, entry, this, 0, id);
+        if (*slot == nullptr) return kThreadFailed;
+    }
+    return kOk;
+}
+
+void WAsync::stopThreads() {
+    debugLine("PTL: WAsync::stopThreads()\n");
+    stop_.store(1, std::memory_order_release);
+    if (stopEvent_ != nullptr) os::SetEvent(stopEvent_);
+    for (HANDLE* h : {&sendThread_, &recvThread_, &thirdThread_}) {
+        if (*h == nullptr) continue;
+        if (os::WaitForSingleObject(*h, INFINITE) == WAIT_FAILED)
+            debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+        os::CloseHandle(*h);
+        *h = nullptr;
+    }
+    sendThreadId_ = recvThreadId_ = thirdThreadId_ = 0;
+}
+
+void WAsync::stopEngine() {
+    stopThreads();
+    deleteQueues();
+    closeEvents();
+}
+
+bool WAsync::pauseUnlessStopped(DWORD ms) {
+    if (stopping()) return true;
+    if (stopEvent_ == nullptr) {
+        os::Sleep(ms);
+        return stopping();
+    }
+    return os::WaitForSingleObject(stopEvent_, ms) == WAIT_OBJECT_0 || stopping();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Overlapped I/O
+
+WAsync::Pending WAsync::waitPending(HANDLE h, OVERLAPPED* ov, HANDLE* pair) {
+    const DWORD rc = os::WaitForMultipleObjects(2, pair, FALSE, INFINITE);
+    if (rc == WAIT_OBJECT_0 + 1) return Pending::Done;
+    if (rc == WAIT_OBJECT_0) {
+        // The buffer and the OVERLAPPED belong to the engine and are freed at release: the I/O must be
+        // over before this thread lets go of them.
+        os::CancelIo(h);
+        DWORD ignored = 0;
+        os::GetOverlappedResult(h, ov, &ignored, TRUE);
+        return Pending::Stopped;
+    }
+    return Pending::WaitFailed;
+}
+
+bool WAsync::writeOverlapped(HANDLE h, const void* data, uint32_t len, uint32_t* done) {
+    DWORD n = 0;
+    bool result = false;
+    if (os::WriteFile(h, data, len, &n, &writeOv_)) {
+        result = true;
+    } else {
+        const DWORD err = os::GetLastError();
+        if (err == ERROR_INVALID_HANDLE) {
+        } else if (err != ERROR_IO_PENDING) {
+            debugLine("PTL: WriteFile dwErr=%d\n", static_cast<int>(err));
+        } else {
+            switch (waitPending(h, &writeOv_, writeWaitPair_)) {
+            case Pending::Done:
+                if (os::GetOverlappedResult(h, &writeOv_, &n, TRUE)) {
+                    result = true;
+                } else {
+                    const DWORD e = os::GetLastError();
+                    if (isTimeoutCompletion(e)) {
+                        result = true;
+                    } else {
+                        debugLine("PTL: WGOR(%d/%d) dwErr=%d *****\n", static_cast<int>(n), static_cast<int>(len),
+                                  static_cast<int>(e));
+                    }
+                }
+                break;
+            case Pending::Stopped: n = 0; break;
+            case Pending::WaitFailed:
+                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+                n = 0;
+                break;
+            }
+        }
+    }
+    *done = n;
+    os::ResetEvent(writeOv_.hEvent);
+    return result;
+}
+
+bool WAsync::readOverlapped(HANDLE h, void* buf, uint32_t len, uint32_t* done) {
+    DWORD n = 0;
+    bool result = false;
+    if (os::ReadFile(h, buf, len, &n, &readOv_)) {
+        result = true;
+    } else {
+        const DWORD err = os::GetLastError();
+        if (err == ERROR_INVALID_HANDLE) {
+        } else if (err != ERROR_IO_PENDING) {
+            debugLine("PTL: ReadFile dwErr=%d\n", static_cast<int>(err));
+        } else {
+            switch (waitPending(h, &readOv_, readWaitPair_)) {
+            case Pending::Done:
+                if (os::GetOverlappedResult(h, &readOv_, &n, TRUE)) {
+                    result = true;
+                } else {
+                    const DWORD e = os::GetLastError();
+                    if (isTimeoutCompletion(e)) {
+                        result = true;
+                    } else {
+                        debugLine("PTL: RGOR(%d/%d) dwErr=%d *****\n", static_cast<int>(n), static_cast<int>(len),
+                                  static_cast<int>(e));
+                    }
+                }
+                break;
+            case Pending::Stopped: n = 0; break;
+            case Pending::WaitFailed:
+                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+                n = 0;
+                break;
+            }
+        }
+    }
+    *done = n;
+    os::ResetEvent(readOv_.hEvent);
+    return result;
+}
+
+bool WAsync::sendOverlapped(SOCKET s, const void* data, uint32_t len, uint32_t* done) {
+    WSABUF buffer{len, static_cast<char*>(const_cast<void*>(data))};
+    DWORD n = 0;
+    bool result = false;
+    if (os::WSASend(s, &buffer, 1, &n, 0, &writeOv_, nullptr) != SOCKET_ERROR) {
+        result = true;
+    } else if (os::WSAGetLastError() == WSA_IO_PENDING) {
+        const HANDLE h = reinterpret_cast<HANDLE>(s);
+        switch (waitPending(h, &writeOv_, writeWaitPair_)) {
+        case Pending::Done: {
+            DWORD flags = 0;
+            result = os::WSAGetOverlappedResult(s, &writeOv_, &n, TRUE, &flags) != FALSE;
+            if (!result) n = 0;
+            break;
+        }
+        case Pending::Stopped: n = 0; break;
+        case Pending::WaitFailed:
+            debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+            n = 0;
+            break;
+        }
+    }
+    *done = n;
+    os::ResetEvent(writeOv_.hEvent);
+    return result;
+}
+
+bool WAsync::recvOverlapped(SOCKET s, void* buf, uint32_t len, uint32_t* done) {
+    WSABUF buffer{len, static_cast<char*>(buf)};
+    DWORD n = 0;
+    DWORD flags = 0;
+    bool result = false;
+    if (os::WSARecv(s, &buffer, 1, &n, &flags, &readOv_, nullptr) != SOCKET_ERROR) {
+        result = true;
+    } else if (os::WSAGetLastError() == WSA_IO_PENDING) {
+        const HANDLE h = reinterpret_cast<HANDLE>(s);
+        const DWORD rc = os::WaitForMultipleObjects(2, readWaitPair_, FALSE, INFINITE);
+        if (rc == WAIT_OBJECT_0 + 1) {
+            DWORD f = 0;
+            result = os::WSAGetOverlappedResult(s, &readOv_, &n, TRUE, &f) != FALSE;
+            if (!result) n = 0;
+            // A closed connection completes at once with 0 bytes: do not let the receive thread spin.
+            if (n == 0) os::Sleep(1);
+        } else if (rc == WAIT_OBJECT_0) {
+            os::CancelIo(h);
+            DWORD ignored = 0, f = 0;
+            os::WSAGetOverlappedResult(s, &readOv_, &ignored, TRUE, &f);
+        } else if (rc == WAIT_FAILED) {
+            debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+        }
+    }
+    *done = n;
+    os::ResetEvent(readOv_.hEvent);
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Queue-level operations
+
+int WAsync::sendQueueCount(int32_t* n) {
+    std::lock_guard<std::mutex> g(sendLock_);
+    if (!sendQueue_) return kQueueFailed;
+    if (n == nullptr) return kNullArgument;
+    *n = sendQueue_->count() + sendPending_;
+    return kOk;
+}
+
+int WAsync::recvQueueCount(int32_t* n) {
+    std::lock_guard<std::mutex> g(recvLock_);
+    if (!recvQueue_) return kQueueFailed;
+    if (n == nullptr) return kNullArgument;
+    *n = recvQueue_->count();
+    return kOk;
+}
+
+int WAsync::purgeSendQueue() {
+    std::lock_guard<std::mutex> g(sendLock_);
+    if (!sendQueue_) return kPurgeFailed;
+    // A block being written is dropped: the send thread only ever lowers pending down to 0.
+    sendPending_ = 0;
+    sendQueue_->clear();
+    return kOk;
+}
+
+int WAsync::purgeRecvQueue() {
+    std::lock_guard<std::mutex> g(recvLock_);
+    if (!recvQueue_) return kPurgeFailed;
+    recvPending_ = 0;
+    recvQueue_->clear();
+    return kOk;
+}
+
+int WAsync::queueSend(const void* data, int len, int* written, int p4, int p5, int p6) {
+    uint32_t stored = 0;
+    {
+        std::lock_guard<std::mutex> g(sendLock_);
+        if (!sendQueue_) return kWriteFailed;
+        if (written == nullptr) return kNullArgument;
+        if (len > 0 && data != nullptr)
+            sendQueue_->put(static_cast<const uint8_t*>(data), static_cast<uint32_t>(len), &stored, p4, p5, p6);
+        *written = static_cast<int>(stored);
+    }
+    if (stored > 0) os::SetEvent(sendWake_);
+    return kOk;
+}
+
+int WAsync::queueRecv(void* buffer, int size, int* got) {
+    std::lock_guard<std::mutex> g(recvLock_);
+    if (!recvQueue_) return kReadFailed;
+    if (got == nullptr) return kNullArgument;
+    uint32_t n = 0;
+    if (size > 0 && buffer != nullptr)
+        recvQueue_->get(static_cast<uint8_t*>(buffer), static_cast<uint32_t>(size), &n, nullptr, nullptr, nullptr);
+    *got = static_cast<int>(n);
+    return kOk;
+}
+
+void WAsync::storeReceived(const uint8_t* data, uint32_t n) {
+    uint32_t stored = 0;
+    {
+        std::lock_guard<std::mutex> g(recvLock_);
+        if (recvQueue_) recvQueue_->put(data, n, &stored, 0, 0, 0);
+    }
+    if (port_->recvHook != nullptr) port_->recvHook(port_, static_cast<int>(stored));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Thread loops
+
+bool WAsync::writeBlock(const uint8_t* data, uint32_t len, uint32_t* done) {
+    return writeOverlapped(reinterpret_cast<HANDLE>(port_->getHandle()), data, len, done);
+}
+
+bool WAsync::readBlock(uint8_t* buf, uint32_t len, uint32_t* done) {
+    return readOverlapped(reinterpret_cast<HANDLE>(port_->getHandle()), buf, len, done);
+}
+
+void WAsync::procSend() {
+    debugLine("PTL: %s::procSend() Start\n", name_);
+    int32_t u2 = 0, u3 = 0;
+    while (!stopping()) {
+        int32_t pending;
+        {
+            std::lock_guard<std::mutex> g(sendLock_);
+            if (sendPending_ == 0) {
+                uint32_t got = 0;
+                int32_t u1 = 0;
+                sendQueue_->get(sendBlock_.get(), static_cast<uint32_t>(sendBlockSize_), &got, &u1, &u2, &u3);
+                sendPending_ = static_cast<int32_t>(got);
+                sendCursor_ = sendBlock_.get();
+            }
+            pending = sendPending_;
+        }
+        if (pending == 0) {
+            if (os::WaitForMultipleObjects(2, sendWaitPair_, FALSE, INFINITE) == WAIT_FAILED)
+                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+            continue;
+        }
+        while (!stopping()) {
+            const uint8_t* cursor;
+            {
+                std::lock_guard<std::mutex> g(sendLock_);
+                pending = sendPending_;
+                cursor = sendCursor_;
+            }
+            if (pending <= 0) break;
+            uint32_t written = 0;
+            writeBlock(cursor, static_cast<uint32_t>(pending), &written);
+            if (written > 0) {
+                {
+                    std::lock_guard<std::mutex> g(sendLock_);
+                    // clearSend may have dropped the block meanwhile: never below 0, never past the block.
+                    const int32_t step = std::min(static_cast<int32_t>(written), sendPending_);
+                    sendCursor_ += step;
+                    sendPending_ -= step;
+                }
+                if (port_->sendHook != nullptr) port_->sendHook(port_, static_cast<int>(written), u2, u3);
+            } else {
+                // Nothing moved (a failure, or a time-out with the device holding off): retry after a
+                // short pause rather than at once, so a dead device cannot make this thread spin.
+                if (pauseUnlessStopped(kIdleRetryMs)) break;
+            }
+        }
+    }
+    debugLine("PTL: %s::procSend() End\n", name_);
+}
+
+void WAsync::procRecv() {
+    debugLine("PTL: %s::procRecv() Start\n", name_);
+    while (!stopping()) {
+        uint32_t n = 0;
+        const bool ok = readBlock(recvBlock_.get(), static_cast<uint32_t>(recvBlockSize_), &n);
+        if (!ok) afterFailedRead();
+        if (n == 0) {
+            // A read that fails at once, or a device set to return at once, must not make this spin.
+            pauseUnlessStopped(kIdleRetryMs);
+            continue;
+        }
+        storeReceived(recvBlock_.get(), n);
+    }
+    debugLine("PTL: %s::procRecv() End\n", name_);
+}
+
+} // namespace ptl

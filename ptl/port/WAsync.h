@@ -1,0 +1,213 @@
+// The engine of the threaded ("A") and event-driven ("E") ports: send and receive queues, block
+// buffers, the stop flag and events, overlapped file and socket I/O that gives up when the port stops,
+// and the thread loops. A threaded port class is written as
+//
+//     class WComA : public AsyncPort<WCom> { ... };
+//
+// AsyncPort<Base> adds WAsync as the second base and implements the queue-level port operations once
+// (send, recv, getSendCount, getRecvCount, clearSend, clearRecv, the four queue-type operations). The
+// class itself writes only its differences:
+//
+//   claim(t):   log its line; release(0); open the device for overlapped I/O (1013 / 1014);
+//               r = prepareEngine()                     -> 1016 events, 1011 queues and buffers
+//               class set-up (serial: startComm)        -> its own code
+//               r = startThreads({Thread::Recv, Thread::Send})  (the class's order) -> 1015
+//               on any failure after the open: release(0), return r.
+//   release(t): not claimed -> 0; log its line; r = waitSendEmpty(t) (lets the send thread drain);
+//               device close-down; stopEngine(); close the handle; return r.
+//   writers:    writeBlock/readBlock default to writeOverlapped/readOverlapped on getHandle(); socket
+//               classes override them with sendOverlapped/recvOverlapped.
+//   threads:    procSend and procRecv are the engine's loops; a class overrides afterFailedRead (serial:
+//               ClearCommError) or a whole body (procWait of the event-driven ports).
+//   destructor: the class's destructor calls its own release(0).
+//
+// Locks: the send lock guards the send queue, send pending and send cursor; the receive lock guards the
+// receive queue. They are never held together and no lock is held while a hook runs or a device is
+// written or read.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+
+#include "core/Results.h"
+#include "port/PortQueue.h"
+#include "port/WPort.h"
+
+namespace ptl {
+
+class WAsync {
+public:
+    // The engine's own eight-operation interface: sizes used at the next claim. The setters store their
+    // argument unchecked and answer 1; a ring size that is not a power of two makes that claim fail with
+    // 1011.
+    virtual int getSendQueueSize();
+    virtual int getRecvQueueSize();
+    virtual int getSendBlockSize();
+    virtual int getRecvBlockSize();
+    virtual bool setSendQueueSize(int bytes);
+    virtual bool setRecvQueueSize(int bytes);
+    virtual bool setSendBlockSize(int bytes);
+    virtual bool setRecvBlockSize(int bytes);
+
+    WAsync(const WAsync&) = delete;
+    WAsync& operator=(const WAsync&) = delete;
+
+    enum class Thread { Send, Recv, Third };
+
+protected:
+    // port: the object whose hooks and handle the engine uses; name: the class name of the log lines.
+    WAsync(WPort* port, const char* name);
+    virtual ~WAsync();
+
+    // --- Building blocks -------------------------------------------------------------------------
+    bool createEvents();  // false: the claim fails with 1016
+    void closeEvents();
+    bool createQueues();  // false: the claim fails with 1011
+    void deleteQueues();
+    void stopThreads();   // stop flag and event, then join send, receive, third; safe without threads
+
+    // Overlapped I/O that ends early when the stop event is set. An I/O still pending at a stop is
+    // cancelled and waited for, so its buffer and OVERLAPPED are free to reuse once these return.
+    bool writeOverlapped(HANDLE h, const void* data, uint32_t len, uint32_t* done);
+    bool readOverlapped(HANDLE h, void* buf, uint32_t len, uint32_t* done);
+    bool sendOverlapped(SOCKET s, const void* data, uint32_t len, uint32_t* done);
+    bool recvOverlapped(SOCKET s, void* buf, uint32_t len, uint32_t* done);
+
+    // Result codes: 1011 (count, no queue), 1104 (purge, no queue), 1030 for a null out-pointer.
+    int sendQueueCount(int32_t* n);
+    int recvQueueCount(int32_t* n);
+    int purgeSendQueue();
+    int purgeRecvQueue();
+
+    // --- The contract, written once ----------------------------------------------------------------
+    // createEvents then createQueues: 0, 1016 or 1011. The caller releases on failure.
+    int prepareEngine();
+    // Clears the stop flag and starts the threads in the given order: 0, or 1015 at the first failure
+    // (the caller releases, which stops the threads that did start).
+    int startThreads(std::initializer_list<Thread> order);
+    // stopThreads, deleteQueues, closeEvents.
+    void stopEngine();
+
+    // Queue-level send and recv of every threaded port: 1101 / 1102 when not claimed, else 0 at once.
+    int queueSend(const void* data, int len, int* written, int p4, int p5, int p6);
+    int queueRecv(void* buffer, int size, int* got);
+
+    // Puts received bytes into the receive queue and calls the receive hook. For thread bodies.
+    void storeReceived(const uint8_t* data, uint32_t n);
+    // Waits up to ms on the stop event; true when the port is stopping.
+    bool pauseUnlessStopped(DWORD ms);
+    bool stopping() const { return stop_.load(std::memory_order_acquire) != 0; }
+
+    // --- What a class may replace ----------------------------------------------------------------
+    // The device writer and reader of the engine loops (default: overlapped file I/O on getHandle()).
+    virtual bool writeBlock(const uint8_t* data, uint32_t len, uint32_t* done);
+    virtual bool readBlock(uint8_t* buf, uint32_t len, uint32_t* done);
+    // Called by procRecv after a failed read (serial ports clear the line error here).
+    virtual void afterFailedRead() {}
+    // Thread bodies. procSend and procRecv are the engine's loops; procWait has no default work.
+    virtual void procSend();
+    virtual void procRecv();
+    virtual void procWait() {}
+
+    WPort* const port_;
+    const char* const name_;
+
+    // Sizes and kinds for the next claim.
+    int sendQueueType_ = kRingQueue;
+    int recvQueueType_ = kRingQueue;
+    int sendQueueSize_ = 0x40000;
+    int recvQueueSize_ = 0x40000;
+    int sendBlockSize_ = 4096;
+    int recvBlockSize_ = 4096;
+
+    // Per claim.
+    std::mutex sendLock_;
+    std::mutex recvLock_;
+    std::unique_ptr<PortQueue> sendQueue_;
+    std::unique_ptr<PortQueue> recvQueue_;
+    std::unique_ptr<uint8_t[]> sendBlock_;
+    uint8_t* sendCursor_ = nullptr;
+    int32_t sendPending_ = 0;
+    std::unique_ptr<uint8_t[]> recvBlock_;
+    int32_t recvPending_ = 0;
+
+    std::atomic<int32_t> stop_{0};
+    HANDLE stopEvent_ = nullptr;
+    HANDLE sendWake_ = nullptr;
+    HANDLE sendWaitPair_[2] = {nullptr, nullptr};
+    HANDLE sendThread_ = nullptr;
+    HANDLE recvThread_ = nullptr;
+    HANDLE thirdThread_ = nullptr;
+    DWORD sendThreadId_ = 0;
+    DWORD recvThreadId_ = 0;
+    DWORD thirdThreadId_ = 0;
+    OVERLAPPED writeOv_{};
+    OVERLAPPED readOv_{};
+    OVERLAPPED waitOv_{};
+    HANDLE writeWaitPair_[2] = {nullptr, nullptr};
+    HANDLE readWaitPair_[2] = {nullptr, nullptr};
+
+private:
+    static DWORD WINAPI sendEntry(LPVOID self);
+    static DWORD WINAPI recvEntry(LPVOID self);
+    static DWORD WINAPI thirdEntry(LPVOID self);
+    // The end of an I/O that is pending: waits for it or for the stop event (then cancels it).
+    enum class Pending { Done, Stopped, WaitFailed };
+    Pending waitPending(HANDLE h, OVERLAPPED* ov, HANDLE* pair);
+};
+
+// Delay before a device write or read that moved nothing is tried again, so that a device that fails at
+// once cannot make a thread spin. The stop event cuts it short.
+constexpr DWORD kIdleRetryMs = 20;
+
+// The queue-level port operations of every threaded class, on top of Base (a WPort class).
+template <class Base> class AsyncPort : public Base, public WAsync {
+public:
+    int send(const void* data, int len, int* written, int p4, int p5, int p6) override {
+        return queueSend(data, len, written, p4, p5, p6);
+    }
+    int recv(void* buffer, int size, int* got, int) override { return queueRecv(buffer, size, got); }
+    int getSendCount(int* n) override { return sendQueueCount(reinterpret_cast<int32_t*>(n)); }
+    int getRecvCount(int* n) override { return recvQueueCount(reinterpret_cast<int32_t*>(n)); }
+    int clearSend() override {
+        purgeDeviceSend();
+        return purgeSendQueue();
+    }
+    int clearRecv() override {
+        purgeDeviceRecv();
+        return purgeRecvQueue();
+    }
+    int getSendQueueType(int* kind) override { return readKind(sendQueueType_, kind); }
+    int setSendQueueType(int kind) override {
+        sendQueueType_ = kind;
+        return kOk;
+    }
+    int getRecvQueueType(int* kind) override { return readKind(recvQueueType_, kind); }
+    int setRecvQueueType(int kind) override {
+        recvQueueType_ = kind;
+        return kOk;
+    }
+
+protected:
+    explicit AsyncPort(const char* name) : WAsync(this, name) {}
+
+    // The device purge that clearSend / clearRecv do before emptying the queue (serial: PurgeComm);
+    // its result does not change theirs.
+    virtual void purgeDeviceSend() {}
+    virtual void purgeDeviceRecv() {}
+
+private:
+    static int readKind(int value, int* out) {
+        if (out == nullptr) return kNullArgument;
+        *out = value;
+        return kOk;
+    }
+};
+
+} // namespace ptl

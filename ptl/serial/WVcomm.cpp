@@ -1,0 +1,167 @@
+#include "serial/WVcomm.h"
+
+#include "core/Log.h"
+#include "os/Syscalls.h"
+#include "os/Version.h"
+
+namespace ptl {
+
+namespace {
+
+// DefineDosDeviceA and QueryDosDeviceA are not on every system: each use looks the function up by name.
+// The call itself goes through the seam, where tests put a simulated device namespace.
+bool kernelHas(const char* function) {
+    HMODULE kernel = os::LoadLibraryA("KERNEL32.DLL");
+    if (kernel == nullptr) return false;
+    const bool has = os::GetProcAddress(kernel, function) != nullptr;
+    os::FreeLibrary(kernel);
+    return has;
+}
+
+// Wine 8's DefineDosDeviceA overruns a fixed buffer for names longer than two characters and takes the
+// process down, in definition and removal alike; there the private alias is left out. A replaced seam
+// entry (a simulator) is safe.
+bool aliasCallsSafe() {
+    return !os::isWine() || os::api().DefineDosDeviceA != os::realApi().DefineDosDeviceA;
+}
+
+} // namespace
+
+WVcomm::~WVcomm() {
+    WVcomm::release(0);
+}
+
+int WVcomm::getPortNo(int* no) {
+    if (no == nullptr) return kNullArgument;
+    *no = portNo_;
+    return kOk;
+}
+
+int WVcomm::setPortNo(int no) {
+    if (isClaimed()) return kSystemCallFailed;
+    if (no < 1 || no > 32) {
+        portNoRefused_ = true;
+        return kInvalidPortNo;
+    }
+    portNo_ = no;
+    portNoRefused_ = false;
+    devicePath_[0] = '\0';
+    return kOk;
+}
+
+int WVcomm::release(int timeoutMs) {
+    if (!isClaimed()) return kOk;
+    debugLine("PTL: WVcomm::release(%d)\n", timeoutMs);
+    const int r = waitSendEmpty(timeoutMs);
+    os::CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return r;
+}
+
+int WVcomm::send(const void* data, int len, int* written, int, int, int) {
+    if (written == nullptr) return kNullArgument;
+    *written = 0;
+    DWORD n = 0;
+    if (!os::WriteFile(handle_, data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr)) return kWriteFailed;
+    *written = static_cast<int>(n);
+    return kOk;
+}
+
+int WVcomm::recv(void* buffer, int size, int* got, int) {
+    if (got == nullptr) return kNullArgument;
+    *got = 0;
+    DWORD n = 0;
+    if (!os::ReadFile(handle_, buffer, static_cast<DWORD>(size < 0 ? 0 : size), &n, nullptr)) return kReadFailed;
+    *got = static_cast<int>(n);
+    return kOk;
+}
+
+DeviceHandle WVcomm::getHandle() {
+    return reinterpret_cast<DeviceHandle>(handle_);
+}
+
+bool WVcomm::isClaimed() {
+    return handle_ != INVALID_HANDLE_VALUE;
+}
+
+int WVcomm::getCommTimeouts(COMMTIMEOUTS* t) {
+    if (t == nullptr) return kNullArgument;
+    if (!isClaimed()) {
+        *t = timeouts_;
+        return kOk;
+    }
+    return os::GetCommTimeouts(handle_, t) ? kOk : kSystemCallFailed;
+}
+
+int WVcomm::setCommTimeouts(const COMMTIMEOUTS* t) {
+    if (t == nullptr) return kNullArgument;
+    if (!isClaimed()) {
+        timeouts_ = *t;
+        return kOk;
+    }
+    // While claimed only the open device changes; the next claim applies the stored values again.
+    COMMTIMEOUTS copy = *t;
+    return os::SetCommTimeouts(handle_, &copy) ? kOk : kSystemCallFailed;
+}
+
+int WVcomm::getModemStatus(unsigned* status) {
+    if (status == nullptr) return kNullArgument;
+    DWORD s = 0;
+    if (!os::GetCommModemStatus(handle_, &s)) return kSystemCallFailed;
+    *status = s;
+    return kOk;
+}
+
+int WVcomm::escapeFunction(int function) {
+    return os::EscapeCommFunction(handle_, static_cast<DWORD>(function)) ? kOk : kSystemCallFailed;
+}
+
+int WVcomm::openDevice(const char* name, DWORD flags) {
+    if (portNoRefused_ || portNo_ < 1 || portNo_ > 32) return kInvalidPortNo;
+    buildDevicePath(name);
+    handle_ = os::CreateFileA(devicePath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              flags | FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = os::GetLastError(); // before the log line can change it
+    debugLine("PTL:  '%s'=%08X\n", devicePath_, static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_)));
+    if (handle_ == INVALID_HANDLE_VALUE) {
+        lastError_ = error;
+        removeDeviceAlias(name);
+        return kCantClaim;
+    }
+    return kOk;
+}
+
+void WVcomm::closeDevice(const char* name) {
+    if (handle_ != INVALID_HANDLE_VALUE) os::CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    removeDeviceAlias(name);
+}
+
+void WVcomm::buildDevicePath(const char* name) {
+    formatDevicePath(devicePath_, sizeof devicePath_, name, portNo_);
+    if (!os::isNtFamily4()) return;
+    removeDeviceAlias(name);
+    if (!aliasCallsSafe() || !kernelHas("QueryDosDeviceA")) return;
+
+    char dosName[16];
+    char alias[16];
+    if (!formatDosName(dosName, sizeof dosName, name, portNo_) ||
+        !formatAliasName(alias, sizeof alias, name, portNo_))
+        return;
+    static thread_local char targets[kDosTargetsSize];
+    const DWORD n = os::QueryDosDeviceA(dosName, targets, sizeof targets);
+    if (n == 0) return;
+    const char* target = firstDeviceTarget(targets, n <= sizeof targets ? n : sizeof targets);
+    if (target == nullptr) return;
+    if (kernelHas("DefineDosDeviceA")) os::DefineDosDeviceA(DDD_RAW_TARGET_PATH, alias, target);
+    formatAliasPath(devicePath_, sizeof devicePath_, name, portNo_);
+}
+
+void WVcomm::removeDeviceAlias(const char* name) {
+    if (!os::isNtFamily4() || !aliasCallsSafe()) return;
+    char alias[16];
+    if (!formatAliasName(alias, sizeof alias, name, portNo_)) return;
+    if (kernelHas("DefineDosDeviceA")) os::DefineDosDeviceA(DDD_REMOVE_DEFINITION, alias, nullptr);
+}
+
+} // namespace ptl
