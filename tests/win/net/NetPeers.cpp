@@ -10,7 +10,7 @@ namespace ptl::test {
 
 namespace {
 
-sockaddr_in endpoint(const std::string& ip, uint16_t port) {
+sockaddr_in endpoint(const std::string &ip, uint16_t port) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
@@ -19,15 +19,17 @@ sockaddr_in endpoint(const std::string& ip, uint16_t port) {
 }
 
 // Waits until s is readable or stop is set; true when readable.
-bool readable(SOCKET s, const std::atomic<bool>& stop) {
+bool readable(SOCKET s, const std::atomic<bool> &stop) {
     while (!stop) {
         fd_set set;
         FD_ZERO(&set);
         FD_SET(s, &set);
         timeval tv{0, 20000};
         int r = select(0, &set, nullptr, nullptr, &tv);
-        if (r > 0) return true;
-        if (r < 0) return false;
+        if (r > 0)
+            return true;
+        if (r < 0)
+            return false;
     }
     return false;
 }
@@ -49,44 +51,51 @@ std::string nextLoopback() {
     return text;
 }
 
-uint32_t addressOf(const std::string& dotted) { return inet_addr(dotted.c_str()); }
+uint32_t addressOf(const std::string &dotted) {
+    return inet_addr(dotted.c_str());
+}
 
-bool waitFor(const std::function<bool()>& cond, DWORD deadlineMs) {
+bool waitFor(const std::function<bool()> &cond, DWORD deadlineMs) {
     const DWORD start = GetTickCount();
     while (!cond()) {
-        if (since(start) > deadlineMs) return cond();
+        if (since(start) > deadlineMs)
+            return cond();
         Sleep(5);
     }
     return true;
 }
 
-TcpPeer::TcpPeer(const std::string& ip, uint16_t port, Mode mode) : mode_(mode) {
+TcpPeer::TcpPeer(const std::string &ip, uint16_t port, Mode mode) : mode_(mode) {
     ensureWinsock();
     holding_ = mode == Mode::Hold;
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a = endpoint(ip, port);
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener_, 4) != 0) {
+    if (bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || listen(listener_, 4) != 0) {
         closesocket(listener_);
         listener_ = INVALID_SOCKET;
         return;
     }
     int len = sizeof a;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
+    getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &len);
     port_ = ntohs(a.sin_port);
     thread_ = std::thread([this] { run(); });
 }
 
 TcpPeer::~TcpPeer() {
     stop_ = true;
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable())
+        thread_.join();
     closeClient();
-    if (listener_ != INVALID_SOCKET) closesocket(listener_);
+    if (listener_ != INVALID_SOCKET)
+        closesocket(listener_);
 }
 
 void TcpPeer::run() {
-    if (!readable(listener_, stop_)) return;
+    if (!readable(listener_, stop_))
+        return;
     SOCKET c = accept(listener_, nullptr, nullptr);
-    if (c == INVALID_SOCKET) return;
+    if (c == INVALID_SOCKET)
+        return;
     client_ = c;
     accepted_ = true;
     char buf[65536];
@@ -95,11 +104,13 @@ void TcpPeer::run() {
             Sleep(2);
             continue;
         }
-        if (!readable(c, stop_)) break;
+        if (!readable(c, stop_))
+            break;
         int n = recv(c, buf, sizeof buf, 0);
         if (n <= 0) {
             sawEnd_ = true;
-            if (mode_ != Mode::ReadNeverClose) closeClient();
+            if (mode_ != Mode::ReadNeverClose)
+                closeClient();
             return;
         }
         std::lock_guard<std::mutex> g(lock_);
@@ -120,35 +131,43 @@ Bytes TcpPeer::received() {
     return data_;
 }
 
-bool TcpPeer::sendToClient(const Bytes& b) {
+bool TcpPeer::sendToClient(const Bytes &b) {
     SOCKET c = client_;
-    return c != INVALID_SOCKET &&
-           send(c, reinterpret_cast<const char*>(b.data()), static_cast<int>(b.size()), 0) ==
-               static_cast<int>(b.size());
+    return c != INVALID_SOCKET && send(c, reinterpret_cast<const char *>(b.data()),
+                                       static_cast<int>(b.size()), 0) == static_cast<int>(b.size());
 }
 
 void TcpPeer::closeClient() {
     SOCKET c = client_.exchange(INVALID_SOCKET);
-    if (c != INVALID_SOCKET) closesocket(c);
+    if (c != INVALID_SOCKET)
+        closesocket(c);
 }
 
-UdpPrinter::UdpPrinter(const std::string& ip, Responder responder, uint16_t port)
+UdpPrinter::UdpPrinter(const std::string &ip, Responder responder, uint16_t port)
     : responder_(std::move(responder)) {
     ensureWinsock();
     sock_ = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in a = endpoint(ip, port);
-    if (bind(sock_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        closesocket(sock_);
-        sock_ = INVALID_SOCKET;
-        return;
+    // Wine binds a UDP socket given a 127.x address to all addresses, so port 3289 is one per host: another
+    // test program may still hold it for a moment.
+    const DWORD start = GetTickCount();
+    while (bind(sock_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+        if (since(start) > 10000) {
+            closesocket(sock_);
+            sock_ = INVALID_SOCKET;
+            return;
+        }
+        Sleep(20);
     }
     thread_ = std::thread([this] { run(); });
 }
 
 UdpPrinter::~UdpPrinter() {
     stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    if (sock_ != INVALID_SOCKET) closesocket(sock_);
+    if (thread_.joinable())
+        thread_.join();
+    if (sock_ != INVALID_SOCKET)
+        closesocket(sock_);
 }
 
 void UdpPrinter::run() {
@@ -156,27 +175,29 @@ void UdpPrinter::run() {
     while (readable(sock_, stop_)) {
         sockaddr_in from{};
         int fromLen = sizeof from;
-        int n = recvfrom(sock_, reinterpret_cast<char*>(buf), sizeof buf, 0, reinterpret_cast<sockaddr*>(&from),
-                         &fromLen);
-        if (n < 0) continue;
+        int n = recvfrom(sock_, reinterpret_cast<char *>(buf), sizeof buf, 0,
+                         reinterpret_cast<sockaddr *>(&from), &fromLen);
+        if (n < 0)
+            continue;
         Bytes req(buf, buf + n);
         {
             std::lock_guard<std::mutex> g(lock_);
             requests_.push_back(req);
             times_.push_back(GetTickCount());
         }
-        for (const Answer& a : responder_ ? responder_(req) : std::vector<Answer>{}) {
+        for (const Answer &a : responder_ ? responder_(req) : std::vector<Answer>{}) {
             SOCKET out = sock_;
             SOCKET other = INVALID_SOCKET;
             if (!a.fromIp.empty()) {
                 other = socket(AF_INET, SOCK_DGRAM, 0);
                 sockaddr_in local = endpoint(a.fromIp, 0);
-                bind(other, reinterpret_cast<sockaddr*>(&local), sizeof local);
+                bind(other, reinterpret_cast<sockaddr *>(&local), sizeof local);
                 out = other;
             }
-            sendto(out, reinterpret_cast<const char*>(a.bytes.data()), static_cast<int>(a.bytes.size()), 0,
-                   reinterpret_cast<sockaddr*>(&from), fromLen);
-            if (other != INVALID_SOCKET) closesocket(other);
+            sendto(out, reinterpret_cast<const char *>(a.bytes.data()), static_cast<int>(a.bytes.size()), 0,
+                   reinterpret_cast<sockaddr *>(&from), fromLen);
+            if (other != INVALID_SOCKET)
+                closesocket(other);
         }
     }
 }
@@ -196,9 +217,10 @@ int UdpPrinter::requestCount() {
     return static_cast<int>(requests_.size());
 }
 
-Bytes replyTo(const Bytes& request, int result, const Bytes& data) {
+Bytes replyTo(const Bytes &request, int result, const Bytes &data) {
     knpc::Request r;
-    if (!knpc::parseRequest(request.data(), request.size(), &r)) return {};
+    if (!knpc::parseRequest(request.data(), request.size(), &r))
+        return {};
     uint8_t out[knpc::kMaxDatagram + 64];
     size_t n = knpc::buildReply(r, static_cast<uint16_t>(result), data.data(), data.size(), out, sizeof out);
     return Bytes(out, out + n);

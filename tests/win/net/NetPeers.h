@@ -3,8 +3,8 @@
 // 127.10.0.x address so that UDP 3289 never collides between tests.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <atomic>
 #include <cstdint>
@@ -20,16 +20,18 @@ using Bytes = std::vector<uint8_t>;
 
 // A fresh loopback address for this test process, "127.10.0.n" (n from 2 up).
 std::string nextLoopback();
-uint32_t addressOf(const std::string& dotted); // network byte order
+uint32_t addressOf(const std::string &dotted); // network byte order
 
 // Starts Windows Sockets for the test program (once).
 void ensureWinsock();
 
 // Milliseconds elapsed since start, by the tick counter.
-inline DWORD since(DWORD start) { return GetTickCount() - start; }
+inline DWORD since(DWORD start) {
+    return GetTickCount() - start;
+}
 
 // Polls cond every few milliseconds until it holds or deadlineMs passes; the result of the last look.
-bool waitFor(const std::function<bool()>& cond, DWORD deadlineMs);
+bool waitFor(const std::function<bool()> &cond, DWORD deadlineMs);
 
 class TcpPeer {
 public:
@@ -38,10 +40,10 @@ public:
         ReadNeverClose, // read until the client closes its side, then keep the connection open
         Hold,           // accept and read nothing until told
     };
-    TcpPeer(const std::string& ip, uint16_t port, Mode mode);
+    TcpPeer(const std::string &ip, uint16_t port, Mode mode);
     ~TcpPeer();
-    TcpPeer(const TcpPeer&) = delete;
-    TcpPeer& operator=(const TcpPeer&) = delete;
+    TcpPeer(const TcpPeer &) = delete;
+    TcpPeer &operator=(const TcpPeer &) = delete;
 
     bool listening() const { return listener_ != INVALID_SOCKET; }
     uint16_t port() const { return port_; }
@@ -52,7 +54,7 @@ public:
     bool sawEnd() const { return sawEnd_; }
     bool waitEnd(DWORD ms);
     // Writes bytes to the accepted connection.
-    bool sendToClient(const Bytes& b);
+    bool sendToClient(const Bytes &b);
     // Closes the accepted connection from this side now.
     void closeClient();
     // Reads in Hold mode from now on.
@@ -82,12 +84,12 @@ public:
         Bytes bytes;
         std::string fromIp; // empty: from the printer's own socket
     };
-    using Responder = std::function<std::vector<Answer>(const Bytes& request)>;
+    using Responder = std::function<std::vector<Answer>(const Bytes &request)>;
 
-    UdpPrinter(const std::string& ip, Responder responder, uint16_t port = 3289);
+    UdpPrinter(const std::string &ip, Responder responder, uint16_t port = 3289);
     ~UdpPrinter();
-    UdpPrinter(const UdpPrinter&) = delete;
-    UdpPrinter& operator=(const UdpPrinter&) = delete;
+    UdpPrinter(const UdpPrinter &) = delete;
+    UdpPrinter &operator=(const UdpPrinter &) = delete;
 
     bool bound() const { return sock_ != INVALID_SOCKET; }
     std::vector<Bytes> requests();
@@ -107,6 +109,15 @@ private:
 };
 
 // The reply a printer gives to a request: lower-case kind, same code, result and data.
-Bytes replyTo(const Bytes& request, int result, const Bytes& data);
+Bytes replyTo(const Bytes &request, int result, const Bytes &data);
+
+// One datagram back, from the printer's socket or from another local address.
+inline std::vector<UdpPrinter::Answer> one(Bytes b, std::string fromIp = {}) {
+    return {UdpPrinter::Answer{std::move(b), std::move(fromIp)}};
+}
+// A responder that answers every request with the given result and data.
+inline UdpPrinter::Responder answering(int result, Bytes data) {
+    return [=](const Bytes &r) { return one(replyTo(r, result, data)); };
+}
 
 } // namespace ptl::test

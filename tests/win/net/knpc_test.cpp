@@ -28,14 +28,14 @@ struct Channel {
         ensureWinsock();
         knpc.setAddress(addressOf(ip));
     }
-    int transact(const Bytes& req, int timeoutMs = 1000, int tries = 3) {
+    int transact(const Bytes &req, int timeoutMs = 1000, int tries = 3) {
         return knpc.transact(req.data(), static_cast<int>(req.size()), timeoutMs, tries);
     }
 };
 
 TEST(Knpc, AnswerArrivesAfterOneRequestWithTheExactBytesSent) {
     Channel c;
-    UdpPrinter printer(c.ip, [](const Bytes& r) { return std::vector<UdpPrinter::Answer>{{replyTo(r, 0, {1})}}; });
+    UdpPrinter printer(c.ip, answering(0, {1}));
     ASSERT_TRUE(printer.bound());
     Seam seam;
     seam.captureDebug();
@@ -78,14 +78,20 @@ TEST(Knpc, NonMatchingRepliesConsumeAttemptsAndResend) {
     Channel c;
     std::atomic<int> n{0};
     // Upper-case kind, then wrong code, then a 13-byte datagram: three attempts used, no time-outs.
-    UdpPrinter printer(c.ip, [&](const Bytes& r) {
+    UdpPrinter printer(c.ip, [&](const Bytes &r) {
         Bytes rep = replyTo(r, 0, {1});
         switch (n++) {
-        case 0: rep[5] = 'C'; break;
-        case 1: rep[9] ^= 1; break;
-        default: rep.resize(13); break;
+        case 0:
+            rep[5] = 'C';
+            break;
+        case 1:
+            rep[9] ^= 1;
+            break;
+        default:
+            rep.resize(13);
+            break;
         }
-        return std::vector<UdpPrinter::Answer>{{rep}};
+        return one(rep);
     });
     ASSERT_EQ(c.knpc.claim(0), kOk);
     const DWORD start = GetTickCount();
@@ -97,10 +103,11 @@ TEST(Knpc, NonMatchingRepliesConsumeAttemptsAndResend) {
 TEST(Knpc, WrongReplyThenRightOneSucceedsOnTheSecondRequest) {
     Channel c;
     std::atomic<int> n{0};
-    UdpPrinter printer(c.ip, [&](const Bytes& r) {
+    UdpPrinter printer(c.ip, [&](const Bytes &r) {
         Bytes rep = replyTo(r, 0, {1});
-        if (n++ == 0) rep[0] = 'X';
-        return std::vector<UdpPrinter::Answer>{{rep}};
+        if (n++ == 0)
+            rep[0] = 'X';
+        return one(rep);
     });
     ASSERT_EQ(c.knpc.claim(0), kOk);
     EXPECT_EQ(c.transact(resetRequest()), kOk);
@@ -110,18 +117,20 @@ TEST(Knpc, WrongReplyThenRightOneSucceedsOnTheSecondRequest) {
 TEST(Knpc, ReplyFromAnotherHostIsAccepted) {
     Channel c;
     const std::string other = nextLoopback();
-    UdpPrinter printer(c.ip, [&](const Bytes& r) {
-        return std::vector<UdpPrinter::Answer>{{replyTo(r, 0, {1}), other}};
-    });
+    UdpPrinter printer(c.ip, [&](const Bytes &r) { return one(replyTo(r, 0, {1}), other); });
     ASSERT_EQ(c.knpc.claim(0), kOk);
     EXPECT_EQ(c.transact(resetRequest()), kOk);
-    EXPECT_EQ(c.knpc.from().sin_addr.s_addr, addressOf(other));
-    EXPECT_NE(c.knpc.from().sin_addr.s_addr, addressOf(c.ip));
+    // The answer came from another socket (not port 3289). Wine sends every UDP datagram of a socket bound
+    // to a 127.x address from 127.0.0.1, so the source address proves nothing there; the port does.
+    EXPECT_NE(c.knpc.from().sin_port, htons(3289));
+    if (!os::isWine()) {
+        EXPECT_EQ(c.knpc.from().sin_addr.s_addr, addressOf(other));
+    }
 }
 
 TEST(Knpc, TransactAfterReleaseOrBeforeClaimSendsNothing) {
     Channel c;
-    UdpPrinter printer(c.ip, [](const Bytes& r) { return std::vector<UdpPrinter::Answer>{{replyTo(r, 0, {1})}}; });
+    UdpPrinter printer(c.ip, answering(0, {1}));
     Seam seam;
     seam.captureDebug();
     EXPECT_EQ(c.transact(resetRequest()), kTimeout); // never claimed
@@ -192,7 +201,7 @@ TEST(Knpc, ClaimFailuresLeaveNothingOpen) {
 
 TEST(Knpc, SendAndReceiveFailuresHaveTheirOwnCodes) {
     Channel c;
-    UdpPrinter printer(c.ip, [](const Bytes& r) { return std::vector<UdpPrinter::Answer>{{replyTo(r, 0, {1})}}; });
+    UdpPrinter printer(c.ip, answering(0, {1}));
     ASSERT_EQ(c.knpc.claim(0), kOk);
     {
         Seam seam;
@@ -201,7 +210,12 @@ TEST(Knpc, SendAndReceiveFailuresHaveTheirOwnCodes) {
     }
     {
         Seam seam;
-        seam.failNth<&Api::recvfrom>(1, SOCKET_ERROR, WSAECONNRESET);
+        // A failing receive still takes the datagram off the socket, as a real one does.
+        seam.on<&Api::recvfrom>([&](SOCKET s, char *b, int n, int f, sockaddr *from, int *fromLen) {
+            seam.original<&Api::recvfrom>()(s, b, n, f, from, fromLen);
+            WSASetLastError(WSAECONNRESET);
+            return SOCKET_ERROR;
+        });
         EXPECT_EQ(c.transact(resetRequest()), kCtlFailed1026);
         EXPECT_EQ(c.knpc.replyLength(), SOCKET_ERROR);
     }
