@@ -39,14 +39,9 @@ int WVcomm::getPortNo(int* no) {
 
 int WVcomm::setPortNo(int no) {
     if (isClaimed()) return kSystemCallFailed;
-    if (no < 1 || no > 32) {
-        portNoRefused_ = true;
-        return kInvalidPortNo;
-    }
     portNo_ = no;
-    portNoRefused_ = false;
     devicePath_[0] = '\0';
-    return kOk;
+    return no < 1 || no > 32 ? kInvalidPortNo : kOk;
 }
 
 int WVcomm::release(int timeoutMs) {
@@ -117,7 +112,7 @@ int WVcomm::escapeFunction(int function) {
 }
 
 int WVcomm::openDevice(const char* name, DWORD flags) {
-    if (portNoRefused_ || portNo_ < 1 || portNo_ > 32) return kInvalidPortNo;
+    if (portNo_ < 1 || portNo_ > 32) return kInvalidPortNo;
     buildDevicePath(name);
     handle_ = os::CreateFileA(devicePath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               flags | FILE_ATTRIBUTE_NORMAL, nullptr);

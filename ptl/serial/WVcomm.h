@@ -15,8 +15,8 @@ public:
     ~WVcomm() override;
 
     int getPortNo(int* no) override;
-    // 10000 while claimed, 1013 outside 1..32. A refused number also makes the next claim answer 1013,
-    // so that an unusable target never quietly opens the previous (or default) port.
+    // 10000 while claimed, 1013 outside 1..32. A number outside the range is kept all the same, so that
+    // the claim refuses it (1013) instead of quietly opening the previous or default port.
     int setPortNo(int no) override;
     int release(int timeoutMs) override;
     int send(const void* data, int len, int* written, int p4, int p5, int p6) override;
@@ -49,7 +49,6 @@ protected:
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     int portNo_ = 1;
-    bool portNoRefused_ = false;
     char devicePath_[kDevicePathSize] = "";
     DWORD lastError_ = 0;
     COMMTIMEOUTS timeouts_{100, 0, 2000, 0, 2000};

@@ -1,0 +1,367 @@
+// The threaded engine through its first user, WComA, against the simulated serial device: queue
+// capacity and partial puts, packet boundaries and user values, counts with a block in flight, releases
+// that drain or stop at once, purges, hooks, and claims that fail part-way.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "os/Syscalls.h"
+#include "port/WAsync.h"
+#include "serial/WComA.h"
+#include "sim/SimComm.h"
+#include "support/Seam.h"
+
+namespace ptl {
+namespace {
+
+using test::Seam;
+using test::SimComm;
+using test::waitUntil;
+using namespace std::chrono_literals;
+
+std::string pattern(size_t n) {
+    std::string s(n, '\0');
+    uint32_t x = 12345;
+    for (auto& c : s) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 16);
+    }
+    return s;
+}
+
+struct HookLog {
+    std::mutex lock;
+    std::vector<std::tuple<int, int, int>> sends;
+    std::vector<int> recvs;
+};
+HookLog* gHooks = nullptr;
+
+void onSend(WPort*, int written, int u2, int u3) {
+    std::lock_guard<std::mutex> g(gHooks->lock);
+    gHooks->sends.emplace_back(written, u2, u3);
+}
+
+void onRecv(WPort*, int stored) {
+    std::lock_guard<std::mutex> g(gHooks->lock);
+    gHooks->recvs.push_back(stored);
+}
+
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        seam.captureDebug();
+        baseline = os::openTotal();
+        port.setPortNo(3);
+        gHooks = &hooks;
+    }
+    void TearDown() override {
+        port.release(0);
+        EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+        gHooks = nullptr;
+    }
+    int sendCount() {
+        int n = -1;
+        EXPECT_EQ(port.getSendCount(&n), 0);
+        return n;
+    }
+    int recvCount() {
+        int n = -1;
+        EXPECT_EQ(port.getRecvCount(&n), 0);
+        return n;
+    }
+
+    Seam seam;
+    SimComm dev{seam, "\\\\.\\COM3"};
+    int baseline = 0;
+    HookLog hooks;
+    WComA port;
+};
+
+TEST_F(Engine, FullRingTakesPartOfASendAndCountsTheBlockInFlight) {
+    dev.holdWrites(true);
+    ASSERT_EQ(port.claim(0), 0);
+    const std::string data = pattern(300 * 1024);
+    int written = -1;
+    ASSERT_EQ(port.send(data.data(), static_cast<int>(data.size()), &written, 0, 0, 0), 0);
+    EXPECT_EQ(written, 262144); // the ring's capacity: the thread had not taken anything yet
+
+    // The send thread takes one 4096-byte block and its write pends; the block still counts.
+    ASSERT_TRUE(waitUntil([&] { return dev.pendingWrites() == 1; }));
+    EXPECT_EQ(dev.writeSizes(), std::vector<DWORD>{4096});
+    EXPECT_EQ(sendCount(), 262144);
+
+    // The next send gets exactly the room the thread made.
+    ASSERT_EQ(port.send(data.data() + written, 100000, &written, 0, 0, 0), 0);
+    EXPECT_EQ(written, 4096);
+    EXPECT_EQ(sendCount(), 262144 + 4096);
+
+    // Once the device takes data again everything arrives in order, block by block.
+    dev.holdWrites(false);
+    ASSERT_TRUE(waitUntil([&] { return sendCount() == 0; }));
+    EXPECT_EQ(dev.written(), data.substr(0, 262144 + 4096));
+    for (DWORD size : dev.writeSizes()) EXPECT_LE(size, 4096u);
+}
+
+TEST_F(Engine, PacketQueueCarriesEachSendsUserValuesToTheSendHook) {
+    port.sendHook = onSend;
+    ASSERT_EQ(port.setSendQueueType(1), 0);
+    int kind = -1;
+    EXPECT_EQ(port.getSendQueueType(&kind), 0);
+    EXPECT_EQ(kind, 1);
+    ASSERT_EQ(port.claim(0), 0);
+    const std::string data = pattern(300 * 1024);
+    const std::string tail = pattern(100);
+    int written = -1;
+    ASSERT_EQ(port.send(data.data(), static_cast<int>(data.size()), &written, 11, 55, 66), 0);
+    EXPECT_EQ(written, 300 * 1024); // no capacity: all of it
+    ASSERT_EQ(port.send(tail.data(), 100, &written, 12, 77, 88), 0);
+    ASSERT_TRUE(waitUntil([&] { return dev.written().size() == data.size() + 100; }));
+    EXPECT_EQ(dev.written(), data + tail);
+
+    // 75 blocks of 4096 with the first send's p5/p6, then one of 100 with the second's: packets never mix.
+    std::vector<DWORD> expectSizes(75, 4096);
+    expectSizes.push_back(100);
+    EXPECT_EQ(dev.writeSizes(), expectSizes);
+    ASSERT_TRUE(waitUntil([&] {
+        std::lock_guard<std::mutex> g(hooks.lock);
+        return hooks.sends.size() == 76;
+    }));
+    std::lock_guard<std::mutex> g(hooks.lock);
+    for (size_t i = 0; i < 75; ++i) EXPECT_EQ(hooks.sends[i], std::make_tuple(4096, 55, 66)) << i;
+    EXPECT_EQ(hooks.sends[75], std::make_tuple(100, 77, 88));
+}
+
+TEST_F(Engine, UnknownQueueTypeFailsTheClaimWith1011AndLeavesNothingOpen) {
+    ASSERT_EQ(port.setSendQueueType(2), 0);
+    EXPECT_EQ(port.claim(0), kQueueFailed);
+    EXPECT_FALSE(port.isClaimed());
+    EXPECT_FALSE(dev.isOpen());
+    EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+    ASSERT_EQ(port.setSendQueueType(0), 0);
+    ASSERT_EQ(port.setRecvQueueType(7), 0);
+    EXPECT_EQ(port.claim(0), kQueueFailed);
+    EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+}
+
+TEST_F(Engine, RingSizeThatIsNotAPowerOfTwoFailsTheClaim) {
+    WAsync& engine = port;
+    EXPECT_TRUE(engine.setSendQueueSize(100000));
+    EXPECT_EQ(port.claim(0), kQueueFailed);
+    EXPECT_TRUE(engine.setSendQueueSize(0x40000));
+    EXPECT_TRUE(engine.setRecvBlockSize(0));
+    EXPECT_EQ(port.claim(0), kQueueFailed);
+    EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+}
+
+TEST_F(Engine, SecondInterfaceHoldsTheSizesAndThePortSlotsKeepTheRootAnswers) {
+    WAsync& engine = port;
+    WPort& asPort = port;
+    EXPECT_EQ(engine.getSendQueueSize(), 262144);
+    EXPECT_EQ(engine.getRecvQueueSize(), 262144);
+    EXPECT_EQ(engine.getSendBlockSize(), 4096);
+    EXPECT_EQ(engine.getRecvBlockSize(), 4096);
+    EXPECT_EQ(asPort.getSendQueueSize(), 0);
+    EXPECT_FALSE(asPort.setSendQueueSize(1024));
+    EXPECT_TRUE(engine.setSendQueueSize(1024));
+    EXPECT_TRUE(engine.setSendBlockSize(256));
+    EXPECT_EQ(engine.getSendQueueSize(), 1024);
+
+    dev.holdWrites(true);
+    ASSERT_EQ(port.claim(0), 0);
+    const std::string data = pattern(5000);
+    int written = 0;
+    ASSERT_EQ(port.send(data.data(), 5000, &written, 0, 0, 0), 0);
+    EXPECT_EQ(written, 1024); // the new sizes took effect at this claim
+    ASSERT_TRUE(waitUntil([&] { return dev.pendingWrites() == 1; }));
+    EXPECT_EQ(dev.writeSizes(), std::vector<DWORD>{256});
+}
+
+TEST_F(Engine, ReleaseZeroReturnsPromptlyWhileAWriteNeverCompletes) {
+    dev.holdWrites(true);
+    ASSERT_EQ(port.claim(0), 0);
+    int written = 0;
+    ASSERT_EQ(port.send("abcdef", 6, &written, 0, 0, 0), 0);
+    ASSERT_TRUE(waitUntil([&] { return dev.pendingWrites() == 1; }));
+    auto released = std::async(std::launch::async, [&] { return port.release(0); });
+    ASSERT_EQ(released.wait_for(10s), std::future_status::ready) << "release(0) hung on a pending write";
+    EXPECT_EQ(released.get(), 0);
+    // The write was cancelled by the thread that issued it and collected before the buffers went.
+    EXPECT_EQ(dev.count("CancelIo"), 2); // the send thread's write and the receive thread's read
+    EXPECT_EQ(dev.pendingWrites(), 0u);
+    EXPECT_EQ(dev.written(), "");
+    EXPECT_TRUE(seam.sawDebug("PTL: WAsync::stopThreads()\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL: WComA::procSend() End\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL: WComA::procRecv() End\n"));
+}
+
+TEST_F(Engine, ReleaseWithADrainTimeLetsTheQueueDrain) {
+    dev.holdWrites(true);
+    ASSERT_EQ(port.claim(0), 0);
+    const std::string data = pattern(50000);
+    int written = 0;
+    ASSERT_EQ(port.send(data.data(), 50000, &written, 0, 0, 0), 0);
+    ASSERT_EQ(written, 50000);
+    auto released = std::async(std::launch::async, [&] { return port.release(5000); });
+    dev.holdWrites(false);
+    ASSERT_EQ(released.wait_for(30s), std::future_status::ready);
+    EXPECT_EQ(released.get(), 0);
+    EXPECT_EQ(dev.written(), data);
+}
+
+TEST_F(Engine, ReleaseWithADrainTimeGivesUpWith1019WhenNothingMoves) {
+    dev.holdWrites(true);
+    ASSERT_EQ(port.claim(0), 0);
+    int written = 0;
+    ASSERT_EQ(port.send("stuck", 5, &written, 0, 0, 0), 0);
+    EXPECT_EQ(port.release(100), kTimeout);
+    EXPECT_FALSE(port.isClaimed());
+    EXPECT_FALSE(dev.isOpen());
+}
+
+TEST_F(Engine, ReceivedBytesWaitInTheQueueAndReachTheHook) {
+    port.recvHook = onRecv;
+    ASSERT_EQ(port.claim(0), 0);
+    char buf[16];
+    int got = -1;
+    EXPECT_EQ(port.recv(buf, sizeof buf, &got, 0), 0);
+    EXPECT_EQ(got, 0); // nothing there: at once
+
+    dev.feed("hello");
+    ASSERT_TRUE(waitUntil([&] { return recvCount() == 5; }));
+    EXPECT_EQ(port.recv(buf, 3, &got, 0), 0);
+    EXPECT_EQ(std::string(buf, got), "hel");
+    EXPECT_EQ(port.recv(buf, sizeof buf, &got, 0), 0);
+    EXPECT_EQ(std::string(buf, got), "lo");
+    std::lock_guard<std::mutex> g(hooks.lock);
+    EXPECT_EQ(hooks.recvs, std::vector<int>{5});
+}
+
+TEST_F(Engine, ClearRecvEmptiesTheDriverAndTheQueue) {
+    ASSERT_EQ(port.claim(0), 0);
+    dev.feed("0123456789");
+    ASSERT_TRUE(waitUntil([&] { return recvCount() == 10; }));
+    EXPECT_EQ(port.clearRecv(), 0);
+    EXPECT_EQ(recvCount(), 0);
+    EXPECT_EQ(dev.count("PurgeComm 8"), 1); // PURGE_RXCLEAR
+}
+
+TEST_F(Engine, ClearSendDropsTheQueueAndTheBlockInFlight) {
+    dev.holdWrites(true);
+    ASSERT_EQ(port.claim(0), 0);
+    const std::string data = pattern(10000);
+    int written = 0;
+    ASSERT_EQ(port.send(data.data(), 10000, &written, 0, 0, 0), 0);
+    ASSERT_TRUE(waitUntil([&] { return dev.pendingWrites() == 1; }));
+    EXPECT_EQ(port.clearSend(), 0);
+    EXPECT_EQ(dev.count("PurgeComm 4"), 1); // PURGE_TXCLEAR
+    EXPECT_EQ(sendCount(), 0);
+    // The write in flight completes afterwards: the count must not go below zero and nothing more is
+    // written.
+    dev.holdWrites(false);
+    ASSERT_TRUE(waitUntil([&] { return dev.written().size() == 4096; }));
+    EXPECT_EQ(sendCount(), 0);
+    ASSERT_EQ(port.send("x", 1, &written, 0, 0, 0), 0);
+    ASSERT_TRUE(waitUntil([&] { return dev.written().size() == 4097; }));
+    EXPECT_EQ(dev.written(), data.substr(0, 4096) + "x");
+}
+
+TEST_F(Engine, QueueOperationsWithoutAClaim) {
+    int n = 5;
+    int got = 0;
+    char buf[4];
+    EXPECT_EQ(port.send("a", 1, &got, 0, 0, 0), kWriteFailed);
+    EXPECT_EQ(port.recv(buf, 4, &got, 0), kReadFailed);
+    EXPECT_EQ(port.getSendCount(&n), kQueueFailed);
+    EXPECT_EQ(port.getRecvCount(&n), kQueueFailed);
+    EXPECT_EQ(port.clearSend(), kPurgeFailed);
+    EXPECT_EQ(port.clearRecv(), kPurgeFailed);
+    EXPECT_EQ(port.release(5000), 0);
+}
+
+TEST_F(Engine, DestroyingAClaimedPortWithQueuedDataFreesEverything) {
+    auto* p = new WComA;
+    p->setPortNo(3);
+    dev.holdWrites(true);
+    ASSERT_EQ(p->claim(0), 0);
+    const std::string data = pattern(200000);
+    int written = 0;
+    ASSERT_EQ(p->send(data.data(), 200000, &written, 0, 0, 0), 0);
+    dev.feed("incoming");
+    delete p;
+    EXPECT_FALSE(dev.isOpen());
+    EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+}
+
+TEST_F(Engine, ThreadBodiesLogTheirStartAndEnd) {
+    { WComA another; }
+    EXPECT_EQ(seam.debugCount("PTL: WAsync::WAsync()\n"), 1);
+    ASSERT_EQ(port.claim(0), 0);
+    ASSERT_TRUE(waitUntil([&] {
+        return seam.sawDebug("PTL: WComA::procSend() Start\n") && seam.sawDebug("PTL: WComA::procRecv() Start\n");
+    }));
+    EXPECT_TRUE(seam.sawDebug("PTL: WComA::start Threads\n"));
+    EXPECT_EQ(port.release(0), 0);
+    EXPECT_EQ(seam.debugCount("PTL: WComA::procSend() End\n"), 1);
+    EXPECT_EQ(seam.debugCount("PTL: WComA::procRecv() End\n"), 1);
+}
+
+// A device whose writes fail at once must not make the send thread spin: it retries at a measured pace.
+TEST_F(Engine, FailingWritesAreRetriedAtAPace) {
+    for (int i = 1; i <= 1000; ++i) dev.failNth("WriteFile", i, ERROR_GEN_FAILURE);
+    ASSERT_EQ(port.claim(0), 0);
+    int written = 0;
+    ASSERT_EQ(port.send("abc", 3, &written, 0, 0, 0), 0);
+    ASSERT_TRUE(waitUntil([&] { return dev.writeSizes().size() >= 3; }));
+    const size_t tries = dev.writeSizes().size();
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(waitUntil([&] { return GetTickCount() - start >= 200; }));
+    // About ten retries in 200 ms at a 20 ms pace; a spinning thread makes thousands.
+    EXPECT_LT(dev.writeSizes().size() - tries, 100u);
+    EXPECT_TRUE(seam.sawDebug("PTL: WriteFile dwErr=31\n"));
+}
+
+// --- Engine pieces on their own ---------------------------------------------------------------------
+
+struct Probe : WComA {
+    using WAsync::closeEvents;
+    using WAsync::createEvents;
+    using WAsync::stopThreads;
+    HANDLE stopEvent() const { return stopEvent_; }
+    bool stopFlag() const { return stopping(); }
+};
+
+TEST_F(Engine, StopThreadsWithoutThreadsOnlyLogsAndSetsTheStopSignals) {
+    Probe probe;
+    ASSERT_TRUE(probe.createEvents());
+    probe.stopThreads();
+    EXPECT_TRUE(probe.stopFlag());
+    EXPECT_EQ(WaitForSingleObject(probe.stopEvent(), 0), WAIT_OBJECT_0);
+    EXPECT_EQ(seam.debugCount("PTL: WAsync::stopThreads()\n"), 1);
+    probe.closeEvents();
+}
+
+// Every failure of event or thread creation: the claim answers its code and nothing stays open.
+TEST_F(Engine, EveryClaimFailureLeavesNothingOpen) {
+    for (int n = 1; n <= 5; ++n) {
+        Seam faults;
+        faults.failNth<&os::Api::CreateEventA>(n, nullptr, ERROR_NOT_ENOUGH_MEMORY);
+        EXPECT_EQ(port.claim(0), kEventsFailed) << "event " << n;
+        EXPECT_FALSE(dev.isOpen());
+        EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+    }
+    for (int n = 1; n <= 2; ++n) {
+        Seam faults;
+        faults.failNth<&os::Api::CreateThread>(n, nullptr, ERROR_NOT_ENOUGH_MEMORY);
+        EXPECT_EQ(port.claim(0), kThreadFailed) << "thread " << n;
+        EXPECT_FALSE(dev.isOpen());
+        EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+    }
+    ASSERT_EQ(port.claim(0), 0);
+}
+
+} // namespace
+} // namespace ptl
