@@ -4,6 +4,13 @@
 
 #include "core/HandleTable.h"
 #include "core/Target.h"
+#include "net/WNet.h"
+#include "net/WNetA.h"
+#include "net/WNetE.h"
+#include "net/WNetW.h"
+#include "net/WVqnet.h"
+#include "net/WVqnetA.h"
+#include "net/WVqnetE.h"
 #include "port/WConsole.h"
 #include "port/WFile.h"
 #include "serial/WCom.h"
@@ -36,6 +43,8 @@ const Row kRows[] = {
     anyMode<WFile>(kIfFile),
     {kIfCom, {make<WCom>, make<WComA>, make<WComE>, nullptr}, nullptr},
     {kIfLpt, {make<WLpt>, make<WLptA>, nullptr, nullptr}, nullptr},
+    {kIfNet, {make<WNet>, make<WNetA>, make<WNetE>, make<WNetW>}, nullptr},
+    {kIfVqnet, {make<WVqnet>, make<WVqnetA>, make<WVqnetE>, nullptr}, nullptr},
 };
 
 } // namespace

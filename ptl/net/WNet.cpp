@@ -1,0 +1,194 @@
+#include "net/WNet.h"
+
+#include "core/Log.h"
+#include "core/Results.h"
+#include "core/Target.h"
+#include "net/Ipv4.h"
+#include "os/Syscalls.h"
+
+namespace ptl {
+
+WNet::WNet() {
+    peer_.sin_family = AF_INET;
+    peer_.sin_port = 0;
+    peer_.sin_addr.s_addr = 0;
+}
+
+WNet::~WNet() {
+    WNet::release(0);
+}
+
+int WNet::getIFType() {
+    return kIfNet;
+}
+int WNet::getIOMode() {
+    return 0;
+}
+const char *WNet::getIFName() {
+    return "NET";
+}
+
+int WNet::getPortNo(int *no) {
+    if (no == nullptr)
+        return kNullArgument;
+    *no = port();
+    return kOk;
+}
+
+int WNet::setPortNo(int no) {
+    peer_.sin_port = net::portToNet(static_cast<uint16_t>(no & 0xFFFF));
+    return kOk;
+}
+
+int WNet::setAddress(unsigned long address) {
+    peer_.sin_addr.s_addr = static_cast<uint32_t>(address);
+    return kOk;
+}
+
+int WNet::reserved75(int) {
+    return kOk;
+}
+DeviceHandle WNet::getHandle() {
+    return static_cast<DeviceHandle>(sock_);
+}
+bool WNet::isClaimed() {
+    return sock_ != INVALID_SOCKET;
+}
+bool WNet::isReady() {
+    return true;
+}
+
+uint16_t WNet::port() const {
+    return net::portFromNet(peer_.sin_port);
+}
+
+void WNet::recordError() {
+    lastError_ = os::WSAGetLastError();
+}
+
+int WNet::claim(int) {
+    debugLine("PTL: WNet::claim()\n");
+    release(0);
+    if (port() == 0)
+        return kInvalidPortNo;
+    return connectSequence();
+}
+
+int WNet::connectSequence() {
+    sock_ = os::socket(AF_INET, SOCK_STREAM, 0);
+    if (sock_ == INVALID_SOCKET) {
+        recordError();
+        release(0);
+        return kSocketFailed;
+    }
+    int r = beforeConnect();
+    if (r != kOk) {
+        release(0);
+        return r;
+    }
+    if (os::connect(sock_, reinterpret_cast<const sockaddr *>(&peer_), sizeof peer_) == SOCKET_ERROR) {
+        recordError();
+        debugLine("PTL:  iErr=%d\n", lastError_);
+        if (!(toleratesWouldBlock() && lastError_ == WSAEWOULDBLOCK)) {
+            release(0);
+            return kCantConnect;
+        }
+    }
+    r = afterConnect();
+    if (r != kOk)
+        release(0);
+    return r;
+}
+
+int WNet::release(int timeoutMs) {
+    if (sock_ == INVALID_SOCKET)
+        return kOk;
+    debugLine("PTL: WNet::release(%d)\n", timeoutMs);
+    if (timeoutMs != 0)
+        gracefulClose();
+    closeSocket();
+    return kOk;
+}
+
+void WNet::closeSocket() {
+    if (sock_ == INVALID_SOCKET)
+        return;
+    os::closesocket(sock_);
+    sock_ = INVALID_SOCKET;
+}
+
+void WNet::gracefulClose() {
+    if (os::shutdown(sock_, SD_SEND) == SOCKET_ERROR) {
+        recordError();
+        return;
+    }
+    // Non-blocking reads, so that the time limit holds even when a read finds nothing after all. A socket
+    // with an event selection is non-blocking already and refuses the switch.
+    u_long nonBlocking = 1;
+    os::ioctlsocket(sock_, FIONBIO, &nonBlocking);
+    const DWORD start = os::GetTickCount();
+    char discard[256];
+    for (;;) {
+        const DWORD elapsed = os::GetTickCount() - start;
+        if (elapsed >= kGracefulCloseMs) {
+            debugLine("PTL:  gracefulClose: no close from the peer within %d ms\n",
+                      static_cast<int>(kGracefulCloseMs));
+            break;
+        }
+        const DWORD left = kGracefulCloseMs - elapsed;
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(sock_, &readable);
+        timeval tv{static_cast<long>(left / 1000), static_cast<long>((left % 1000) * 1000)};
+        const int ready = os::select(0, &readable, nullptr, nullptr, &tv);
+        if (ready == SOCKET_ERROR) {
+            recordError();
+            return;
+        }
+        if (ready == 0)
+            continue; // the time check above ends the loop
+        const int n = os::recv(sock_, discard, sizeof discard, 0);
+        if (n == 0)
+            break; // the peer has closed its side
+        if (n == SOCKET_ERROR) {
+            if (os::WSAGetLastError() == WSAEWOULDBLOCK)
+                continue;
+            lastError_ = static_cast<int>(os::GetLastError());
+            return;
+        }
+    }
+    if (os::shutdown(sock_, SD_BOTH) == SOCKET_ERROR)
+        recordError();
+}
+
+int WNet::send(const void *data, int len, int *written, int, int, int) {
+    debugLine("PTL: WNet::send(%d)\n", len);
+    int dummy = 0;
+    if (written == nullptr)
+        written = &dummy;
+    const int n = os::send(sock_, static_cast<const char *>(data), len, 0);
+    if (n == SOCKET_ERROR) {
+        recordError();
+        *written = 0;
+        return kWriteFailed;
+    }
+    *written = n;
+    return n == len ? kOk : kWriteFailed;
+}
+
+int WNet::recv(void *buffer, int size, int *got, int) {
+    debugLine("PTL: WNet::recv(%d)\n", size);
+    int dummy = 0;
+    if (got == nullptr)
+        got = &dummy;
+    const int n = os::recv(sock_, static_cast<char *>(buffer), size, 0);
+    if (n == SOCKET_ERROR) {
+        recordError();
+        *got = 0;
+        return kReadFailed;
+    }
+    *got = n;
+    return kOk;
+}
+
+} // namespace ptl
