@@ -9,7 +9,7 @@ namespace {
 bool version(OSVERSIONINFOA* v) {
     *v = OSVERSIONINFOA{};
     v->dwOSVersionInfoSize = sizeof *v;
-    return GetVersionExA(v) != FALSE;
+    return os::GetVersionExA(v) != FALSE; // qualified: ADL would pick the system function
 }
 
 } // namespace

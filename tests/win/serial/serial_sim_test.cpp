@@ -1,0 +1,493 @@
+// Serial ports against the simulated device: settings, modem lines for force / setBusy / isReady per
+// flow mode, the private alias, the event-driven port's loop, and every claim failure.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <future>
+#include <memory>
+#include <string>
+
+#include "os/Syscalls.h"
+#include "serial/WCom.h"
+#include "serial/WComA.h"
+#include "serial/WComE.h"
+#include "sim/SimComm.h"
+#include "support/Seam.h"
+
+namespace ptl {
+namespace {
+
+using test::Seam;
+using test::SimComm;
+using test::waitUntil;
+using namespace std::chrono_literals;
+
+class Serial : public ::testing::Test {
+protected:
+    void SetUp() override {
+        seam.captureDebug();
+        baseline = os::openTotal();
+        com.setPortNo(3);
+    }
+    void TearDown() override {
+        com.release(0);
+        EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+    }
+    DCB lastSet() {
+        auto states = dev.statesSet();
+        return states.empty() ? DCB{} : states.back();
+    }
+
+    Seam seam;
+    SimComm dev{seam, "\\\\.\\COM3"};
+    int baseline = 0;
+    WCom com;
+};
+
+TEST_F(Serial, SettersWorkOnTheStoredDcbWhileNotClaimed) {
+    int v = 0;
+    EXPECT_EQ(com.setPortNo(0), kInvalidPortNo);
+    EXPECT_EQ(com.setPortNo(33), kInvalidPortNo);
+    EXPECT_EQ(com.setPortNo(32), 0);
+    EXPECT_EQ(com.setBaudRate(9600), 0);
+    EXPECT_EQ(com.setBaudRate(7200), kBadBaudRate);
+    EXPECT_EQ(com.getBaudRate(&v), 0);
+    EXPECT_EQ(v, 9600);
+    EXPECT_EQ(com.setByteSize(4), 0);
+    EXPECT_EQ(com.setByteSize(8), 0);
+    EXPECT_EQ(com.setByteSize(3), kBadByteSize);
+    EXPECT_EQ(com.setByteSize(9), kBadByteSize);
+    EXPECT_EQ(com.setParity(4), 0);
+    EXPECT_EQ(com.setParity(5), kBadParity);
+    EXPECT_EQ(com.setStopBits(2), 0);
+    EXPECT_EQ(com.setStopBits(3), kBadStopBits);
+    EXPECT_EQ(com.setFlow(4), 0);
+    EXPECT_EQ(com.setFlow(5), kBadFlow);
+    EXPECT_EQ(com.getFlow(&v), 0);
+    EXPECT_EQ(v, 4);
+    EXPECT_EQ(com.setFlow(3), 0);
+    EXPECT_EQ(com.getFlow(&v), 0);
+    EXPECT_EQ(v, 3);
+    EXPECT_EQ(com.setFlow(0), 0);
+    EXPECT_EQ(com.getFlow(&v), 0);
+    EXPECT_EQ(v, 0);
+    EXPECT_TRUE(dev.calls().empty()); // the device is never asked
+}
+
+TEST_F(Serial, InitialDcbAndTheFlowTable) {
+    const DCB& d = com.storedDcb();
+    EXPECT_EQ(d.DCBlength, 28u);
+    EXPECT_EQ(d.BaudRate, 9600u);
+    EXPECT_EQ(reinterpret_cast<const uint32_t*>(&d)[2], 0x1013u); // the flag word
+    EXPECT_EQ(d.ByteSize, 8);
+    EXPECT_EQ(d.XonChar, 0x11);
+    EXPECT_EQ(d.XoffChar, 0x13);
+    struct Row {
+        int flow;
+        unsigned cts, dsr, dtr, outX, inX, rts;
+    } rows[] = {{1, 0, 1, DTR_CONTROL_HANDSHAKE, 0, 0, RTS_CONTROL_ENABLE},
+                {2, 1, 0, DTR_CONTROL_ENABLE, 0, 0, RTS_CONTROL_HANDSHAKE},
+                {3, 0, 0, DTR_CONTROL_ENABLE, 1, 1, RTS_CONTROL_ENABLE},
+                {4, 1, 1, DTR_CONTROL_HANDSHAKE, 0, 0, RTS_CONTROL_HANDSHAKE},
+                {0, 0, 0, DTR_CONTROL_ENABLE, 0, 0, RTS_CONTROL_ENABLE}};
+    for (const Row& r : rows) {
+        ASSERT_EQ(com.setFlow(r.flow), 0);
+        EXPECT_EQ(d.fOutxCtsFlow, r.cts) << r.flow;
+        EXPECT_EQ(d.fOutxDsrFlow, r.dsr) << r.flow;
+        EXPECT_EQ(d.fDtrControl, r.dtr) << r.flow;
+        EXPECT_EQ(d.fOutX, r.outX) << r.flow;
+        EXPECT_EQ(d.fInX, r.inX) << r.flow;
+        EXPECT_EQ(d.fRtsControl, r.rts) << r.flow;
+        EXPECT_EQ(d.fBinary, 1u); // untouched bits
+        EXPECT_EQ(d.fParity, 1u);
+    }
+}
+
+TEST_F(Serial, ClaimAppliesTheStoredSettingsAndReleaseDropsTheLines) {
+    ASSERT_EQ(com.setBaudRate(19200), 0);
+    ASSERT_EQ(com.claim(0), 0);
+    EXPECT_STREQ(com.devicePath(), "\\\\.\\COM3");
+    EXPECT_TRUE(seam.sawDebug("PTL: WCom::claim(3)\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL: startComm\n"));
+    EXPECT_EQ(lastSet().BaudRate, 19200u);
+    const COMMTIMEOUTS t = dev.timeouts();
+    EXPECT_EQ(t.ReadIntervalTimeout, 100u);
+    EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 0u);
+    EXPECT_EQ(t.ReadTotalTimeoutConstant, 2000u);
+    EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
+    EXPECT_EQ(t.WriteTotalTimeoutConstant, 2000u);
+    EXPECT_EQ(com.setPortNo(4), kSystemCallFailed);
+    int no = 0;
+    com.getPortNo(&no);
+    EXPECT_EQ(no, 3);
+
+    // A setter while claimed sends the whole stored DCB; a refused one keeps the stored value.
+    EXPECT_EQ(com.setStopBits(2), 0);
+    EXPECT_EQ(lastSet().StopBits, 2);
+    EXPECT_EQ(lastSet().BaudRate, 19200u);
+    dev.failNth("SetCommState", 1, ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(com.setParity(2), kBadParity);
+    int parity = 0;
+    com.getParity(&parity);
+    EXPECT_EQ(parity, 2);
+
+    EXPECT_TRUE(dev.dtr());
+    EXPECT_EQ(com.release(5000), 0);
+    auto calls = dev.calls();
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(calls[calls.size() - 4], "EscapeCommFunction 6"); // CLRDTR
+    EXPECT_EQ(calls[calls.size() - 3], "EscapeCommFunction 4"); // CLRRTS
+    EXPECT_EQ(calls[calls.size() - 2], "CloseHandle");
+    EXPECT_EQ(calls.back(), "DefineDosDeviceA 2 PtlCOM3 -"); // the alias goes after the handle
+    EXPECT_TRUE(seam.sawDebug("PTL: WCom::release(5000)\n"));
+    EXPECT_EQ(com.release(0), 0); // not claimed: nothing, no line
+    EXPECT_EQ(seam.debugCount("PTL: WCom::release(0)\n"), 0);
+}
+
+TEST_F(Serial, ASecondClaimReopensAndAnOutOfRangeNumberIsRefusedAtClaim) {
+    ASSERT_EQ(com.claim(0), 0);
+    ASSERT_EQ(com.claim(0), 0);
+    EXPECT_EQ(dev.count("CreateFileA \\\\.\\COM3"), 2);
+    EXPECT_EQ(dev.count("CloseHandle"), 1);
+    com.release(0);
+    EXPECT_EQ(com.setPortNo(33), kInvalidPortNo);
+    EXPECT_EQ(com.claim(0), kInvalidPortNo);
+    EXPECT_EQ(dev.count("CreateFileA \\\\.\\COM3"), 2); // nothing opened for it
+}
+
+TEST_F(Serial, ReadinessFollowsTheHoldBitOfTheConfiguredFlow) {
+    EXPECT_FALSE(com.isReady()); // not claimed
+    ASSERT_EQ(com.claim(0), 0);
+    EXPECT_FALSE(com.isReady()); // flow 0: nothing to judge by, even on an idle line
+    struct Case {
+        int flow;
+        bool cts, dsr, xoff, ready;
+    } cases[] = {{1, false, false, false, true}, {1, true, false, true, true},  {1, false, true, false, false},
+                 {2, false, true, true, true},   {2, true, false, false, false}, {3, true, true, false, true},
+                 {3, false, false, true, false}, {4, true, false, false, true},  {4, false, true, false, false}};
+    for (const Case& c : cases) {
+        ASSERT_EQ(com.setFlow(c.flow), 0);
+        dev.setHold(c.cts, c.dsr, c.xoff);
+        EXPECT_EQ(com.isReady(), c.ready) << "flow " << c.flow << " cts " << c.cts << " dsr " << c.dsr;
+    }
+    dev.failNth("ClearCommError", 1, ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(com.isReady());
+}
+
+TEST_F(Serial, ForceSuspendsOutputFlowOnceAndRestoresExactlyTheStoredBits) {
+    DCB custom = com.storedDcb();
+    custom.fOutxCtsFlow = 1;
+    custom.fOutxDsrFlow = 1;
+    custom.fOutX = 1;
+    custom.fInX = 1;
+    custom.fRtsControl = RTS_CONTROL_HANDSHAKE;
+    EXPECT_EQ(com.setCommState(&custom), kBadCommState); // stored while not claimed, applied at claim
+    ASSERT_EQ(com.claim(0), 0);
+    const size_t before = dev.statesSet().size();
+    EXPECT_EQ(com.force(0), 0); // already 0: the device is not touched
+    EXPECT_EQ(dev.statesSet().size(), before);
+    EXPECT_EQ(com.force(1), 0);
+    EXPECT_EQ(com.force(1), 0);
+    ASSERT_EQ(dev.statesSet().size(), before + 1);
+    DCB forced = lastSet();
+    EXPECT_EQ(forced.fOutxCtsFlow, 0u);
+    EXPECT_EQ(forced.fOutxDsrFlow, 0u);
+    EXPECT_EQ(forced.fOutX, 0u);
+    EXPECT_EQ(forced.fInX, 1u); // input flow stays
+    EXPECT_EQ(forced.fRtsControl, static_cast<unsigned>(RTS_CONTROL_HANDSHAKE));
+
+    // Reading the state back while forced does not overwrite the configured flow bits.
+    DCB read{};
+    EXPECT_EQ(com.getCommState(&read), 0);
+    EXPECT_EQ(read.fOutxCtsFlow, 1u);
+
+    EXPECT_EQ(com.force(0), 0);
+    DCB restored = lastSet();
+    EXPECT_EQ(restored.fOutxCtsFlow, 1u);
+    EXPECT_EQ(restored.fOutxDsrFlow, 1u);
+    EXPECT_EQ(restored.fOutX, 1u);
+    EXPECT_EQ(memcmp(&restored, &custom, sizeof custom), 0);
+}
+
+TEST_F(Serial, AFailedForceCanBeAskedForAgain) {
+    ASSERT_EQ(com.claim(0), 0);
+    dev.failNth("SetCommState", 1, ERROR_GEN_FAILURE);
+    EXPECT_EQ(com.force(1), kStateFailed);
+    EXPECT_EQ(com.force(1), 0);
+    EXPECT_EQ(lastSet().fOutxCtsFlow, 0u);
+    dev.failNth("GetCommState", 1, ERROR_GEN_FAILURE);
+    EXPECT_EQ(com.force(0), kStateFailed);
+    EXPECT_EQ(com.release(0), 0);
+    EXPECT_EQ(com.force(0), kStateFailed); // not claimed
+}
+
+TEST_F(Serial, BusyDropsTheInputHandshakeLineOfTheFlowMode) {
+    ASSERT_EQ(com.setFlow(1), 0);
+    ASSERT_EQ(com.claim(0), 0);
+    EXPECT_EQ(com.setBusy(1), 0);
+    EXPECT_EQ(lastSet().fDtrControl, static_cast<unsigned>(DTR_CONTROL_DISABLE));
+    EXPECT_FALSE(dev.dtr());
+    EXPECT_EQ(com.setBusy(0), 0);
+    EXPECT_EQ(lastSet().fDtrControl, static_cast<unsigned>(DTR_CONTROL_HANDSHAKE));
+    EXPECT_EQ(com.storedDcb().fDtrControl, static_cast<unsigned>(DTR_CONTROL_HANDSHAKE));
+
+    ASSERT_EQ(com.setFlow(2), 0);
+    EXPECT_EQ(com.setBusy(1), 0);
+    EXPECT_EQ(lastSet().fRtsControl, static_cast<unsigned>(RTS_CONTROL_DISABLE));
+    EXPECT_FALSE(dev.rts());
+    EXPECT_EQ(com.setBusy(0), 0);
+    EXPECT_EQ(lastSet().fRtsControl, static_cast<unsigned>(RTS_CONTROL_HANDSHAKE));
+
+    for (int flow : {0, 3}) {
+        ASSERT_EQ(com.setFlow(flow), 0);
+        EXPECT_EQ(com.setBusy(1), kSystemCallFailed) << flow;
+    }
+    ASSERT_EQ(com.setFlow(2), 0);
+    dev.failNth("GetCommState", 1, ERROR_GEN_FAILURE);
+    EXPECT_EQ(com.setBusy(1), kStateFailed);
+    dev.failNth("SetCommState", 1, ERROR_GEN_FAILURE);
+    EXPECT_EQ(com.setBusy(1), kBadCommState);
+}
+
+TEST_F(Serial, PurgesAndSynchronousTransfer) {
+    ASSERT_EQ(com.claim(0), 0);
+    int n = 0;
+    EXPECT_EQ(com.send("\x00\xff\x7f", 3, &n, 0, 0, 0), 0);
+    EXPECT_EQ(n, 3);
+    EXPECT_EQ(dev.written(), std::string("\x00\xff\x7f", 3));
+    dev.feed("xy");
+    char buf[8];
+    EXPECT_EQ(com.recv(buf, 8, &n, 0), 0);
+    EXPECT_EQ(std::string(buf, n), "xy");
+    EXPECT_EQ(com.clearSend(), 0);
+    EXPECT_EQ(com.clearRecv(), 0);
+    EXPECT_EQ(dev.count("PurgeComm 4"), 1);
+    EXPECT_EQ(dev.count("PurgeComm 8"), 1);
+    dev.failNth("PurgeComm", 1, ERROR_GEN_FAILURE);
+    EXPECT_EQ(com.clearRecv(), kPurgeFailed);
+    dev.failNth("WriteFile", 1, ERROR_GEN_FAILURE);
+    EXPECT_EQ(com.send("a", 1, &n, 0, 0, 0), kWriteFailed);
+    EXPECT_EQ(n, 0);
+    dev.failNth("ReadFile", 1, ERROR_GEN_FAILURE);
+    EXPECT_EQ(com.recv(buf, 8, &n, 0), kReadFailed);
+    unsigned status = 0;
+    dev.setModemStatus(MS_CTS_ON | MS_DSR_ON);
+    EXPECT_EQ(com.getModemStatus(&status), 0);
+    EXPECT_EQ(status, static_cast<unsigned>(MS_CTS_ON | MS_DSR_ON));
+    EXPECT_EQ(com.escapeFunction(SETRTS), 0);
+    EXPECT_TRUE(dev.rts());
+}
+
+// --- Private alias --------------------------------------------------------------------------------
+
+TEST_F(Serial, SpoolerPipeTargetsAreSkippedForAPrivateAliasOfTheDevice) {
+    dev.setDosTargets("COM3", {"\\Device\\NamedPipe\\Spooler\\COM3", "\\Device\\Serial2"});
+    ASSERT_EQ(com.claim(0), 0);
+    EXPECT_STREQ(com.devicePath(), "\\\\.\\PtlCOM3");
+    EXPECT_EQ(dev.count("DefineDosDeviceA 1 PtlCOM3 \\Device\\Serial2"), 1); // DDD_RAW_TARGET_PATH
+    EXPECT_EQ(dev.count("CreateFileA \\\\.\\PtlCOM3"), 1);
+    EXPECT_EQ(dev.aliases().at("PtlCOM3"), "\\Device\\Serial2");
+    EXPECT_EQ(com.release(0), 0);
+    EXPECT_TRUE(dev.aliases().empty());
+    EXPECT_EQ(os::openCount(os::Res::DosDevice), 0);
+}
+
+TEST_F(Serial, ANameThatMapsOnlyToTheSpoolerKeepsThePlainPath) {
+    dev.setDosTargets("COM3", {"\\Device\\NamedPipe\\Spooler\\COM3"});
+    ASSERT_EQ(com.claim(0), 0);
+    EXPECT_STREQ(com.devicePath(), "\\\\.\\COM3");
+    EXPECT_EQ(dev.count("DefineDosDeviceA 1 PtlCOM3 \\Device\\NamedPipe\\Spooler\\COM3"), 0);
+    EXPECT_TRUE(dev.aliases().empty());
+}
+
+TEST_F(Serial, NineXFamilyUsesThePlainPathWithoutLookingUpNames) {
+    dev.setNt(false);
+    dev.setDosTargets("COM3", {"\\Device\\Serial2"});
+    ASSERT_EQ(com.claim(0), 0);
+    EXPECT_STREQ(com.devicePath(), "\\\\.\\COM3");
+    EXPECT_EQ(dev.count("QueryDosDeviceA COM3"), 0);
+    for (const auto& c : dev.calls()) EXPECT_EQ(c.rfind("DefineDosDeviceA", 0), std::string::npos) << c;
+}
+
+TEST_F(Serial, FailedOpenKeepsTheOsErrorAndRemovesTheAlias) {
+    dev.setDosTargets("COM3", {"\\Device\\Serial2"});
+    dev.failNth("CreateFileA", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(com.claim(0), kCantClaim);
+    EXPECT_EQ(com.lastOsError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(dev.aliases().empty());
+    EXPECT_EQ(os::openCount(os::Res::DosDevice), 0);
+}
+
+// Without a simulator the real DefineDosDeviceA would take a Wine process down: the library leaves the
+// alias out there and a missing port fails cleanly.
+TEST(SerialOnWine, ClaimOfAMissingPortFailsWithoutTouchingDosDevices) {
+    const int baseline = os::openTotal();
+    WCom com;
+    ASSERT_EQ(com.setPortNo(31), 0);
+    EXPECT_EQ(com.claim(0), kCantClaim);
+    if (os::isWine()) {
+        EXPECT_STREQ(com.devicePath(), "\\\\.\\COM31");
+    }
+    EXPECT_EQ(os::openTotal(), baseline);
+}
+
+// --- Threaded and event-driven claims ----------------------------------------------------------------
+
+template <class P> void expectEveryClaimFailureLeavesNothingOpen(SimComm& dev, int baseline) {
+    auto fresh = [] {
+        auto p = std::make_unique<P>();
+        p->setPortNo(3);
+        return p;
+    };
+    {
+        auto p = fresh();
+        p->setPortNo(33);
+        EXPECT_EQ(p->claim(0), kInvalidPortNo);
+    }
+    {
+        dev.setDosTargets("COM3", {"\\Device\\Serial2"});
+        dev.failNth("CreateFileA", 1, ERROR_FILE_NOT_FOUND);
+        auto p = fresh();
+        EXPECT_EQ(p->claim(0), kCantClaim);
+        EXPECT_EQ(p->lastOsError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        EXPECT_TRUE(dev.aliases().empty());
+    }
+    for (const char* entry : {"SetCommState", "SetCommTimeouts"}) {
+        dev.failNth(entry, 1, ERROR_INVALID_PARAMETER);
+        auto p = fresh();
+        EXPECT_EQ(p->claim(0), kSystemCallFailed) << entry;
+        EXPECT_FALSE(dev.isOpen());
+    }
+    for (int n = 1; n <= 5; ++n) {
+        Seam faults;
+        faults.failNth<&os::Api::CreateEventA>(n, nullptr, ERROR_NOT_ENOUGH_MEMORY);
+        auto p = fresh();
+        EXPECT_EQ(p->claim(0), kEventsFailed);
+    }
+    {
+        auto p = fresh();
+        p->setRecvQueueType(5);
+        EXPECT_EQ(p->claim(0), kQueueFailed);
+    }
+    for (int n = 1; n <= 2; ++n) {
+        Seam faults;
+        faults.failNth<&os::Api::CreateThread>(n, nullptr, ERROR_NOT_ENOUGH_MEMORY);
+        auto p = fresh();
+        EXPECT_EQ(p->claim(0), kThreadFailed);
+        EXPECT_FALSE(p->isClaimed());
+    }
+    EXPECT_FALSE(dev.isOpen());
+    EXPECT_TRUE(dev.aliases().empty());
+    EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+}
+
+TEST_F(Serial, ThreadedClaimFailuresLeaveNothingOpen) {
+    expectEveryClaimFailureLeavesNothingOpen<WComA>(dev, baseline);
+}
+
+TEST_F(Serial, EventDrivenClaimFailuresLeaveNothingOpen) {
+    dev.failNth("SetCommMask", 1, ERROR_INVALID_PARAMETER);
+    {
+        WComE p;
+        p.setPortNo(3);
+        EXPECT_EQ(p.claim(0), kSystemCallFailed);
+    }
+    expectEveryClaimFailureLeavesNothingOpen<WComE>(dev, baseline);
+}
+
+TEST_F(Serial, ThreadedPortClearsALineErrorAfterAFailedRead) {
+    WComA p;
+    p.setPortNo(3);
+    dev.failNth("ReadFile", 1, ERROR_OPERATION_ABORTED);
+    ASSERT_EQ(p.claim(0), 0);
+    ASSERT_TRUE(waitUntil([&] { return dev.count("ClearCommError") >= 1; }));
+    EXPECT_TRUE(seam.sawDebug("PTL: ReadFile dwErr=995\n"));
+    dev.feed("after");
+    ASSERT_TRUE(waitUntil([&] {
+        int n = 0;
+        p.getRecvCount(&n);
+        return n == 5;
+    }));
+    EXPECT_EQ(p.getIOMode(), 1);
+    EXPECT_EQ(p.getIFType(), static_cast<int>(0x40000011));
+}
+
+class EventDriven : public Serial {
+protected:
+    void SetUp() override {
+        Serial::SetUp();
+        port.setPortNo(3);
+    }
+    void TearDown() override {
+        port.release(0);
+        Serial::TearDown();
+    }
+    int recvCount() {
+        int n = -1;
+        port.getRecvCount(&n);
+        return n;
+    }
+    WComE port;
+};
+
+TEST_F(EventDriven, EachBurstGivesOneEventAndOneRead) {
+    ASSERT_EQ(port.claim(0), 0);
+    EXPECT_EQ(dev.eventMask(), 0x0081u);
+    EXPECT_EQ(port.getIOMode(), 2);
+    ASSERT_TRUE(waitUntil([&] { return dev.count("WaitCommEvent") == 1; }));
+    EXPECT_EQ(dev.readCalls(), 0); // a silent line is never read
+
+    dev.feed("first burst");
+    ASSERT_TRUE(waitUntil([&] { return recvCount() == 11 && dev.count("WaitCommEvent") == 2; }));
+    EXPECT_EQ(seam.debugCount("PTL: dwEvt=0001\n"), 1);
+    EXPECT_EQ(seam.debugCount("PTL:  EV_RXCHAR\n"), 1);
+    EXPECT_EQ(dev.readCalls(), 1);
+    dev.feed("second");
+    ASSERT_TRUE(waitUntil([&] { return recvCount() == 17 && dev.count("WaitCommEvent") == 3; }));
+    EXPECT_EQ(seam.debugCount("PTL: dwEvt=0001\n"), 2);
+    EXPECT_EQ(dev.readCalls(), 2);
+    char buf[32];
+    int got = 0;
+    EXPECT_EQ(port.recv(buf, sizeof buf, &got, 0), 0);
+    EXPECT_EQ(std::string(buf, got), "first burstsecond");
+    EXPECT_EQ(port.recv(buf, sizeof buf, &got, 0), 0);
+    EXPECT_EQ(got, 0);
+}
+
+TEST_F(EventDriven, LineErrorIsLoggedAndQueuesNothing) {
+    ASSERT_EQ(port.claim(0), 0);
+    ASSERT_TRUE(waitUntil([&] { return dev.count("WaitCommEvent") == 1; }));
+    dev.lineError(CE_FRAME);
+    ASSERT_TRUE(waitUntil([&] { return dev.count("WaitCommEvent") == 2; }));
+    EXPECT_TRUE(seam.sawDebug("PTL: dwEvt=0080\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL:  EV_ERR\n"));
+    EXPECT_EQ(recvCount(), 0);
+    EXPECT_EQ(dev.readCalls(), 0);
+}
+
+TEST_F(EventDriven, ReleaseZeroOnASilentLineEndsTheWaitThroughTheEventMask) {
+    ASSERT_EQ(port.claim(0), 0);
+    ASSERT_TRUE(waitUntil([&] { return dev.count("WaitCommEvent") == 1; }));
+    auto released = std::async(std::launch::async, [&] { return port.release(0); });
+    ASSERT_EQ(released.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(released.get(), 0);
+    EXPECT_EQ(dev.count("SetCommMask 00000000"), 1);
+    EXPECT_TRUE(seam.sawDebug("PTL: WComE::release(0)\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL: WComE::procWait() Start\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL: WComE::procWait() End\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL: WComE::procSend() End\n"));
+    EXPECT_FALSE(dev.isOpen());
+}
+
+TEST_F(EventDriven, SendsGoThroughTheSendThread) {
+    ASSERT_EQ(port.claim(0), 0);
+    int written = 0;
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    ASSERT_EQ(port.send(all.data(), 256, &written, 0, 0, 0), 0);
+    EXPECT_EQ(port.release(5000), 0);
+    EXPECT_EQ(dev.written(), all);
+}
+
+} // namespace
+} // namespace ptl
