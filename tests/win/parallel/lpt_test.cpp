@@ -1,0 +1,203 @@
+// Parallel ports against the simulated parallel-port driver: the exact requests and input bytes,
+// readiness from the driver's error bits, reset on the NT and 9x families, refusals, and the threaded
+// variant's claim and drain.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/HandleTable.h"
+#include "os/Syscalls.h"
+#include "ptl/ptl.h"
+#include "serial/WLpt.h"
+#include "serial/WLptA.h"
+#include "sim/SimComm.h"
+#include "support/Seam.h"
+
+namespace ptl {
+namespace {
+
+using test::Seam;
+using test::SimComm;
+
+class Parallel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        seam.captureDebug();
+        baseline = os::openTotal();
+    }
+    void TearDown() override {
+        lpt.release(0);
+        EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+    }
+    Seam seam;
+    SimComm dev{seam, "\\\\.\\LPT1"};
+    int baseline = 0;
+    WLpt lpt;
+};
+
+TEST_F(Parallel, ClaimOpensTheDeviceWithoutSerialSettings) {
+    EXPECT_EQ(lpt.getIFType(), 0x12);
+    EXPECT_STREQ(lpt.getIFName(), "LPT");
+    EXPECT_EQ(lpt.getIOMode(), 0);
+    ASSERT_EQ(lpt.claim(0), 0);
+    EXPECT_TRUE(seam.sawDebug("PTL: WLpt::claim(1)\n"));
+    EXPECT_EQ(dev.count("CreateFileA \\\\.\\LPT1"), 1);
+    EXPECT_EQ(dev.count("SetCommState"), 0);
+    EXPECT_EQ(dev.count("SetCommTimeouts"), 0);
+    int n = 0;
+    EXPECT_EQ(lpt.send("\x1b@", 2, &n, 0, 0, 0), 0);
+    EXPECT_EQ(dev.written(), "\x1b@");
+    EXPECT_EQ(lpt.release(100), 0);
+    EXPECT_TRUE(seam.sawDebug("PTL: WLpt::release(100)\n"));
+    EXPECT_EQ(dev.count("EscapeCommFunction 6"), 0); // no lines to drop on a parallel port
+}
+
+TEST_F(Parallel, DriverRequestsCarryTheExactCodesAndBytes) {
+    dev.setParStatus(0x5A);
+    dev.setDeviceId("MFG:KAVRO;CMD:ESC;");
+    ASSERT_EQ(lpt.claim(0), 0);
+    unsigned char status = 0;
+    EXPECT_EQ(lpt.queryParInfo(&status), 0);
+    EXPECT_EQ(status, 0x5A);
+    EXPECT_EQ(lpt.setParInfo(0x01), 0);
+    int size = 0;
+    EXPECT_EQ(lpt.getDeviceIdSize(&size), 0);
+    EXPECT_EQ(size, 18);
+    char id[64] = {};
+    EXPECT_EQ(lpt.getDeviceId(id, sizeof id), 0);
+    EXPECT_STREQ(id, "MFG:KAVRO;CMD:ESC;");
+
+    auto io = dev.ioctls();
+    ASSERT_EQ(io.size(), 4u);
+    EXPECT_EQ(io[0].code, 0x00160004u);
+    EXPECT_EQ(io[0].input, "");
+    EXPECT_EQ(io[0].outputSize, 1u);
+    EXPECT_EQ(io[1].code, 0x00160008u);
+    EXPECT_EQ(io[1].input, std::string(1, '\x01')); // exactly one input byte
+    EXPECT_EQ(io[1].outputSize, 0u);
+    EXPECT_EQ(io[2].code, 0x00160010u);
+    EXPECT_EQ(io[2].outputSize, 4u);
+    EXPECT_EQ(io[3].code, 0x0016000Cu);
+    EXPECT_EQ(io[3].outputSize, 64u);
+}
+
+TEST_F(Parallel, RefusedRequestsAnswer10000AndLeaveOutputsUntouched) {
+    ASSERT_EQ(lpt.claim(0), 0);
+    dev.refuseIoctls(true);
+    int size = 12345;
+    EXPECT_EQ(lpt.getDeviceIdSize(&size), kSystemCallFailed);
+    EXPECT_EQ(size, 12345);
+    unsigned char status = 0xEE;
+    EXPECT_EQ(lpt.queryParInfo(&status), kSystemCallFailed);
+    EXPECT_EQ(status, 0xEE);
+    EXPECT_EQ(lpt.setParInfo(0x01), kSystemCallFailed);
+    char id[8];
+    EXPECT_EQ(lpt.getDeviceId(id, sizeof id), kSystemCallFailed);
+    EXPECT_EQ(lpt.reset(), kResetFailed);
+}
+
+TEST_F(Parallel, ReadinessFromTheDriverErrorBits) {
+    EXPECT_FALSE(lpt.isReady()); // not claimed
+    ASSERT_EQ(lpt.claim(0), 0);
+    EXPECT_TRUE(lpt.isReady());
+    dev.setCommErrors(CE_OOP);
+    EXPECT_FALSE(lpt.isReady());
+    dev.setCommErrors(CE_IOE);
+    EXPECT_TRUE(lpt.isReady());
+    for (DWORD e : {CE_PTO, CE_DNS}) {
+        dev.setCommErrors(e);
+        EXPECT_FALSE(lpt.isReady()) << e;
+    }
+    dev.failNth("ClearCommError", 1, ERROR_GEN_FAILURE);
+    EXPECT_FALSE(lpt.isReady());
+}
+
+TEST_F(Parallel, ResetOnTheNtFamilyIsTheInitRequest) {
+    ASSERT_EQ(lpt.claim(0), 0);
+    EXPECT_EQ(lpt.reset(), 0);
+    auto io = dev.ioctls();
+    ASSERT_EQ(io.size(), 1u);
+    EXPECT_EQ(io[0].code, 0x00160008u);
+    EXPECT_EQ(io[0].input, std::string(1, '\x01'));
+    EXPECT_EQ(dev.count("EscapeCommFunction 7"), 0);
+}
+
+TEST_F(Parallel, ResetOnThe9xFamilyIsTheEscapeFunction) {
+    dev.setNt(false);
+    ASSERT_EQ(lpt.claim(0), 0);
+    EXPECT_EQ(lpt.reset(), 0);
+    EXPECT_TRUE(dev.ioctls().empty());
+    EXPECT_EQ(dev.count("EscapeCommFunction 7"), 1); // RESETDEV
+    dev.failNth("EscapeCommFunction", 1, ERROR_GEN_FAILURE);
+    EXPECT_EQ(lpt.reset(), kResetFailed);
+}
+
+TEST_F(Parallel, FailedOpenKeepsTheOsError) {
+    dev.failNth("CreateFileA", 1, ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(lpt.claim(0), kCantClaim);
+    EXPECT_EQ(lpt.lastOsError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(lpt.setPortNo(0), kInvalidPortNo);
+    EXPECT_EQ(lpt.claim(0), kInvalidPortNo);
+}
+
+TEST_F(Parallel, ThreadedPortQueuesDrainsAndFailsCleanly) {
+    WLptA a;
+    EXPECT_EQ(a.getIOMode(), 1);
+    EXPECT_STREQ(a.getIFName(), "LPT");
+    ASSERT_EQ(a.claim(0), 0);
+    EXPECT_EQ(dev.count("SetCommState"), 0);
+    std::string data(20000, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+    int n = 0;
+    ASSERT_EQ(a.send(data.data(), 20000, &n, 0, 0, 0), 0);
+    EXPECT_EQ(n, 20000);
+    unsigned char status = 0;
+    EXPECT_EQ(a.queryParInfo(&status), 0); // device requests on the caller's thread
+    EXPECT_EQ(a.release(5000), 0);
+    EXPECT_EQ(dev.written(), data);
+    EXPECT_TRUE(seam.sawDebug("PTL: WLptA::release(5000)\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL: WLptA::procSend() Start\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL: WLptA::procRecv() End\n"));
+
+    for (int k = 1; k <= 5; ++k) {
+        Seam faults;
+        faults.failNth<&os::Api::CreateEventA>(k, nullptr, ERROR_NOT_ENOUGH_MEMORY);
+        EXPECT_EQ(a.claim(0), kEventsFailed);
+    }
+    for (int k = 1; k <= 2; ++k) {
+        Seam faults;
+        faults.failNth<&os::Api::CreateThread>(k, nullptr, ERROR_NOT_ENOUGH_MEMORY);
+        EXPECT_EQ(a.claim(0), kThreadFailed);
+    }
+    a.setSendQueueType(3);
+    EXPECT_EQ(a.claim(0), kQueueFailed);
+    EXPECT_FALSE(dev.isOpen());
+    EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
+}
+
+// The factory: LPT and PRN give the parallel classes for modes 0 and 1 and nothing else; COM gives the
+// three serial classes.
+TEST(ParallelFactory, TargetsAndModes) {
+    struct Case {
+        const char* target;
+        int mode;
+        int ioMode; // -1: no port
+        const char* name;
+    } cases[] = {{"LPT2", 0, 0, "LPT"}, {"LPT1", 1, 1, "LPT"}, {"PRN", 0, 0, "LPT"}, {"PRN", 1, 1, "LPT"},
+                 {"LPT1", 2, -1, ""},   {"LPT1", 3, -1, ""},   {"COM1", 0, 0, "COM"}, {"COM1", 1, 1, "COM"},
+                 {"COM1", 2, 2, "COM"}, {"COM1", 3, -1, ""},   {"COM1", 9, -1, ""}};
+    for (const Case& c : cases) {
+        const int h = PtlOpenByName(c.target, c.mode);
+        if (c.ioMode < 0) {
+            EXPECT_EQ(h, -1) << c.target << " mode " << c.mode;
+            continue;
+        }
+        ASSERT_NE(h, -1) << c.target << " mode " << c.mode;
+        EXPECT_STREQ(PtlGetIFName(h), c.name);
+        EXPECT_EQ(findPort(h)->getIOMode(), c.ioMode) << c.target << " mode " << c.mode;
+        EXPECT_EQ(PtlClose(h), 0);
+    }
+}
+
+} // namespace
+} // namespace ptl
