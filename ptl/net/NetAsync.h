@@ -39,11 +39,11 @@ protected:
     int afterConnect() override {
         if (variant_ == NetVariant::Event) {
             const int r = os::WSAEventSelect(this->sock_, netEvent_, kNetEventMask);
+            if (r == SOCKET_ERROR)
+                this->recordError(); // before the log line can change the thread's error
             debugLine(selectFormat_, static_cast<unsigned>(reinterpret_cast<uintptr_t>(netEvent_)), r);
-            if (r == SOCKET_ERROR) {
-                this->recordError();
+            if (r == SOCKET_ERROR)
                 return kEventSelectFailed;
-            }
             return this->startThreads({WAsync::Thread::Send, WAsync::Thread::Third});
         }
         if (connThread_)

@@ -30,13 +30,11 @@ int WNetW::afterConnect() {
     RegistSocket(sock_, this);
     HWND window = notificationWindow();
     const int r = os::WSAAsyncSelect(sock_, window, kMsgSocket, kNetEventMask);
+    if (r == SOCKET_ERROR)
+        recordError(); // before the log line can change the thread's error
     debugLine("PTL:  WSAAsyncSelect(%08X)=%d\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)),
               r);
-    if (r == SOCKET_ERROR) {
-        recordError();
-        return kEventSelectFailed;
-    }
-    return kOk;
+    return r == SOCKET_ERROR ? kEventSelectFailed : kOk;
 }
 
 int WNetW::release(int timeoutMs) {
