@@ -68,7 +68,9 @@ std::string PtyLine::linuxSettings() {
     // Wine starts Linux programs through CreateProcess; the output goes to a file both sides can see.
     const std::string out = dir_ + "/stty.txt";
     std::remove(("Z:" + out).c_str());
-    std::string cmd = "/bin/sh -c \"stty -F " + dir_ + "/A -a > " + out + " 2>&1\"";
+    // The wait below can end before a Linux child has finished (Wine), so the file appears whole, by a
+    // rename, only when stty is done.
+    std::string cmd = "/bin/sh -c \"stty -F " + dir_ + "/A -a > " + out + ".tmp 2>&1; mv " + out + ".tmp " + out + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -76,6 +78,7 @@ std::string PtyLine::linuxSettings() {
     WaitForSingleObject(pi.hProcess, 10000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    for (int i = 0; i < 500 && GetFileAttributesA(("Z:" + out).c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
     std::ifstream f("Z:" + out);
     std::stringstream s;
     s << f.rdbuf();
