@@ -1,0 +1,90 @@
+// rawpush to a real serial line: a pty pair served by Wine as COM25, read at COM26 (see test.cmake).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+
+#include "sim/PtyLine.h"
+#include "support/Process.h"
+#include "support/TestUtil.h"
+
+namespace {
+
+using ptl::test::PtyLine;
+using ptl::test::runRawpush;
+
+std::string job(size_t n) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131 + i / 256) & 0xFF);
+    return s;
+}
+
+std::string crlf(const std::string& text) {
+    std::string s;
+    for (char c : text) {
+        if (c == '\n') s += '\r';
+        s += c;
+    }
+    return s;
+}
+
+class RawpushSerial : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ptl::test::clearLogSettings();
+        ASSERT_TRUE(line.available()) << "needs the pty fixture: run through ctest";
+        ASSERT_TRUE(line.openPeer(200));
+        line.peerDrain();
+    }
+    // Reads the other end while rawpush runs, until want bytes arrived or 60 s passed.
+    std::future<std::string> readInBackground(size_t want) {
+        return std::async(std::launch::async, [this, want] {
+            std::string got;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (got.size() < want && std::chrono::steady_clock::now() < deadline)
+                got += line.peerRead(want - got.size());
+            return got;
+        });
+    }
+    std::string settingsLines(const char* baud, const char* flow) {
+        return crlf(" Target = " + line.comName() + "\n  Baudrate  = " + baud +
+                    "\n  Data size = 8\n  Parity    = NONE\n  Stop bits = 1\n  Flow      = " + flow + "\n");
+    }
+
+    PtyLine line;
+};
+
+TEST_F(RawpushSerial, SynchronousSendIsByteExact) {
+    const std::string data = job(100000);
+    const std::string path = ptl::test::tempPath("serial-job.bin");
+    ptl::test::writeFile(path, data);
+    auto reader = readInBackground(data.size());
+    auto r = runRawpush({"-b192", "-d8", "-pN", "-s1", "-fN", path, line.comName()});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_TRUE(reader.get() == data) << "bytes differ on the line";
+    EXPECT_EQ(r.out.substr(0, settingsLines("19200", "NONE").size()), settingsLines("19200", "NONE")) << r.out;
+}
+
+TEST_F(RawpushSerial, ThreadedSendIsByteExactAndDrainsBeforeExit) {
+    const std::string data = job(300000);
+    const std::string path = ptl::test::tempPath("serial-job-a.bin");
+    ptl::test::writeFile(path, data);
+    auto reader = readInBackground(data.size());
+    auto r = runRawpush({"-a", "-b1152", "-fX", path, line.comName()});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_TRUE(reader.get() == data) << "bytes differ on the line";
+    EXPECT_EQ(r.out.substr(0, settingsLines("115200", "XON/XOFF").size()), settingsLines("115200", "XON/XOFF"))
+        << r.out;
+}
+
+TEST_F(RawpushSerial, PortNumberAbove32IsRefused) {
+    const std::string path = ptl::test::tempPath("serial-job-33.bin");
+    ptl::test::writeFile(path, "never sent");
+    auto r = runRawpush({path, "COM33"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find(crlf(" Target = COM33\n")), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(crlf("PtlClaim()=Invalid port number.\n")), std::string::npos) << r.out;
+}
+
+} // namespace
