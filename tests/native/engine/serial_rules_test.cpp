@@ -1,0 +1,114 @@
+// Device names, the choice of the alias target, and the serial settings rules that need no device.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "serial/DeviceAlias.h"
+#include "serial/SerialRules.h"
+
+namespace ptl {
+namespace {
+
+TEST(DeviceAlias, NamesAndPaths) {
+    char b[kDevicePathSize];
+    ASSERT_TRUE(formatDevicePath(b, sizeof b, "COM", 3));
+    EXPECT_STREQ(b, "\\\\.\\COM3");
+    ASSERT_TRUE(formatAliasName(b, sizeof b, "LPT", 32));
+    EXPECT_STREQ(b, "PtlLPT32");
+    ASSERT_TRUE(formatAliasPath(b, sizeof b, "COM", 1));
+    EXPECT_STREQ(b, "\\\\.\\PtlCOM1");
+    ASSERT_TRUE(formatDosName(b, sizeof b, "COM", 12));
+    EXPECT_STREQ(b, "COM12");
+    char small[6];
+    EXPECT_FALSE(formatAliasName(small, sizeof small, "COM", 3)); // never cut to another name
+    EXPECT_STREQ(small, "");
+}
+
+std::string list(std::initializer_list<std::string> targets) {
+    std::string s;
+    for (const auto& t : targets) s += t + '\0';
+    return s + '\0';
+}
+
+TEST(DeviceAlias, FirstTargetThatIsNotTheSpoolerPipe) {
+    std::string l = list({"\\Device\\NamedPipe\\Spooler\\COM1", "\\Device\\Serial0", "\\Device\\Serial9"});
+    const char* t = firstDeviceTarget(l.data(), l.size());
+    ASSERT_NE(t, nullptr);
+    EXPECT_STREQ(t, "\\Device\\Serial0");
+
+    l = list({"\\Device\\NamedPipe\\Spooler\\COM1", "\\Device\\NamedPipe\\Spooler\\X"});
+    EXPECT_EQ(firstDeviceTarget(l.data(), l.size()), nullptr);
+    l = list({});
+    EXPECT_EQ(firstDeviceTarget(l.data(), l.size()), nullptr);
+
+    // The prefix is compared over exactly 26 bytes: a shorter or different text is a device.
+    l = list({"\\Device\\NamedPipe\\Spooler", "\\Device\\NamedPipe\\spooler\\COM1"});
+    t = firstDeviceTarget(l.data(), l.size());
+    ASSERT_NE(t, nullptr);
+    EXPECT_STREQ(t, "\\Device\\NamedPipe\\Spooler");
+    l = list({"\\Device\\NamedPipe\\Spooler\\", "\\Device\\NamedPipe\\spooler\\COM1"});
+    t = firstDeviceTarget(l.data(), l.size());
+    ASSERT_NE(t, nullptr);
+    EXPECT_STREQ(t, "\\Device\\NamedPipe\\spooler\\COM1");
+
+    // An answer cut off inside a target gives no target rather than reading past it.
+    const std::string cut = "\\Device\\Serial0";
+    EXPECT_EQ(firstDeviceTarget(cut.data(), cut.size()), nullptr);
+}
+
+TEST(SerialRules, AcceptedValues) {
+    for (int r : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000})
+        EXPECT_TRUE(isAcceptedBaudRate(r)) << r;
+    for (int r : {0, -9600, 7200, 9601, 230400}) EXPECT_FALSE(isAcceptedBaudRate(r)) << r;
+    EXPECT_TRUE(isAcceptedByteSize(4));
+    EXPECT_TRUE(isAcceptedByteSize(8));
+    EXPECT_FALSE(isAcceptedByteSize(3));
+    EXPECT_FALSE(isAcceptedByteSize(9));
+    EXPECT_TRUE(isAcceptedParity(4));
+    EXPECT_FALSE(isAcceptedParity(5));
+    EXPECT_FALSE(isAcceptedParity(-1));
+    EXPECT_TRUE(isAcceptedStopBits(2));
+    EXPECT_FALSE(isAcceptedStopBits(3));
+}
+
+TEST(SerialRules, FlowCodesRoundTripAndUnknownCodesChangeNothing) {
+    for (int code = 0; code <= 4; ++code) {
+        FlowBits b;
+        ASSERT_TRUE(flowBitsFor(code, &b));
+        EXPECT_EQ(flowCodeOf(b), code);
+    }
+    FlowBits keep;
+    keep.outX = 1;
+    EXPECT_FALSE(flowBitsFor(5, &keep));
+    EXPECT_FALSE(flowBitsFor(-1, &keep));
+    EXPECT_EQ(keep.outX, 1u);
+    // Derived from the line controls first: DTR handshake with XON/XOFF still reads as DTR/DSR.
+    FlowBits mixed;
+    mixed.dtrControl = kLineHandshake;
+    mixed.outX = 1;
+    EXPECT_EQ(flowCodeOf(mixed), 1);
+}
+
+TEST(SerialRules, ReadinessByFlow) {
+    FlowBits none, dtr, rts, xon;
+    flowBitsFor(0, &none);
+    flowBitsFor(1, &dtr);
+    flowBitsFor(2, &rts);
+    flowBitsFor(3, &xon);
+    HoldBits idle, cts, dsr, xoff;
+    cts.ctsHold = dsr.dsrHold = xoff.xoffHold = true;
+    EXPECT_FALSE(readyByFlow(none, idle));
+    EXPECT_TRUE(readyByFlow(dtr, cts));
+    EXPECT_FALSE(readyByFlow(dtr, dsr));
+    EXPECT_TRUE(readyByFlow(rts, dsr));
+    EXPECT_FALSE(readyByFlow(rts, cts));
+    EXPECT_TRUE(readyByFlow(xon, cts));
+    EXPECT_FALSE(readyByFlow(xon, xoff));
+    EXPECT_TRUE(lptReady(0x0400));  // CE_IOE alone
+    EXPECT_FALSE(lptReady(0x1000)); // CE_OOP
+    EXPECT_FALSE(lptReady(0x0200));
+    EXPECT_FALSE(lptReady(0x0800));
+}
+
+} // namespace
+} // namespace ptl
