@@ -6,7 +6,7 @@ namespace ptl::os {
 
 namespace {
 
-bool version(OSVERSIONINFOA* v) {
+bool version(OSVERSIONINFOA *v) {
     *v = OSVERSIONINFOA{};
     v->dwOSVersionInfoSize = sizeof *v;
     return os::GetVersionExA(v) != FALSE; // qualified: ADL would pick the system function

@@ -16,19 +16,20 @@ namespace ptl {
 class PortQueue {
 public:
     PortQueue() = default;
-    PortQueue(const PortQueue&) = delete;
-    PortQueue& operator=(const PortQueue&) = delete;
+    PortQueue(const PortQueue &) = delete;
+    PortQueue &operator=(const PortQueue &) = delete;
     virtual ~PortQueue() = default;
 
     // Appends data; *stored = bytes accepted (may be less than len for a bounded queue).
-    virtual void put(const uint8_t* data, uint32_t len, uint32_t* stored, int32_t u1, int32_t u2, int32_t u3) = 0;
+    virtual void put(const uint8_t *data, uint32_t len, uint32_t *stored, int32_t u1, int32_t u2,
+                     int32_t u3) = 0;
     // Describes the next readable run without removing it; the u outputs may be null.
-    virtual void peek(const uint8_t** base, uint32_t* offset, uint32_t* len, int32_t* u1, int32_t* u2,
-                      int32_t* u3) = 0;
+    virtual void peek(const uint8_t **base, uint32_t *offset, uint32_t *len, int32_t *u1, int32_t *u2,
+                      int32_t *u3) = 0;
     // Drops up to n bytes from the front.
     virtual void consume(uint32_t n) = 0;
     // Copies up to max bytes from the front into dst and drops them; the u outputs may be null.
-    virtual void get(uint8_t* dst, uint32_t max, uint32_t* got, int32_t* u1, int32_t* u2, int32_t* u3) = 0;
+    virtual void get(uint8_t *dst, uint32_t max, uint32_t *got, int32_t *u1, int32_t *u2, int32_t *u3) = 0;
     virtual void clear() = 0;
     // Bytes held.
     virtual int32_t count() const = 0;
@@ -44,11 +45,12 @@ class RingQueue final : public PortQueue {
 public:
     RingQueue() = default;
 
-    void put(const uint8_t* data, uint32_t len, uint32_t* stored, int32_t u1, int32_t u2, int32_t u3) override;
-    void peek(const uint8_t** base, uint32_t* offset, uint32_t* len, int32_t* u1, int32_t* u2,
-              int32_t* u3) override;
+    void put(const uint8_t *data, uint32_t len, uint32_t *stored, int32_t u1, int32_t u2,
+             int32_t u3) override;
+    void peek(const uint8_t **base, uint32_t *offset, uint32_t *len, int32_t *u1, int32_t *u2,
+              int32_t *u3) override;
     void consume(uint32_t n) override;
-    void get(uint8_t* dst, uint32_t max, uint32_t* got, int32_t* u1, int32_t* u2, int32_t* u3) override;
+    void get(uint8_t *dst, uint32_t max, uint32_t *got, int32_t *u1, int32_t *u2, int32_t *u3) override;
     void clear() override;
     int32_t count() const override { return static_cast<int32_t>(count_); }
     int32_t freeSpace() const override { return static_cast<int32_t>(capacity_ - count_); }
@@ -71,12 +73,13 @@ public:
 
     // Takes the whole block as one packet (*stored = len), or nothing when memory for it cannot be had.
     // An empty block makes no packet.
-    void put(const uint8_t* data, uint32_t len, uint32_t* stored, int32_t u1, int32_t u2, int32_t u3) override;
-    void peek(const uint8_t** base, uint32_t* offset, uint32_t* len, int32_t* u1, int32_t* u2,
-              int32_t* u3) override;
+    void put(const uint8_t *data, uint32_t len, uint32_t *stored, int32_t u1, int32_t u2,
+             int32_t u3) override;
+    void peek(const uint8_t **base, uint32_t *offset, uint32_t *len, int32_t *u1, int32_t *u2,
+              int32_t *u3) override;
     void consume(uint32_t n) override;
     // Bytes of the front packet only, with that packet's user values.
-    void get(uint8_t* dst, uint32_t max, uint32_t* got, int32_t* u1, int32_t* u2, int32_t* u3) override;
+    void get(uint8_t *dst, uint32_t max, uint32_t *got, int32_t *u1, int32_t *u2, int32_t *u3) override;
     void clear() override;
     int32_t count() const override { return static_cast<int32_t>(total_); }
     int32_t freeSpace() const override { return -1; }

@@ -12,11 +12,13 @@ namespace {
 
 // Serial drivers end a read or write whose time-out expired with a success status and a short count;
 // Wine reports the same completion as a failure with ERROR_TIMEOUT. Both mean "this many bytes moved".
-bool isTimeoutCompletion(DWORD error) { return error == ERROR_TIMEOUT; }
+bool isTimeoutCompletion(DWORD error) {
+    return error == ERROR_TIMEOUT;
+}
 
 } // namespace
 
-WAsync::WAsync(WPort* port, const char* name) : port_(port), name_(name) {
+WAsync::WAsync(WPort *port, const char *name) : port_(port), name_(name) {
     debugLine("PTL: WAsync::WAsync()\n");
 }
 
@@ -24,27 +26,46 @@ WAsync::~WAsync() {
     closeEvents();
 }
 
-int WAsync::getSendQueueSize() { return sendQueueSize_; }
-int WAsync::getRecvQueueSize() { return recvQueueSize_; }
-int WAsync::getSendBlockSize() { return sendBlockSize_; }
-int WAsync::getRecvBlockSize() { return recvBlockSize_; }
-bool WAsync::setSendQueueSize(int bytes) { return sendQueueSize_ = bytes, true; }
-bool WAsync::setRecvQueueSize(int bytes) { return recvQueueSize_ = bytes, true; }
-bool WAsync::setSendBlockSize(int bytes) { return sendBlockSize_ = bytes, true; }
-bool WAsync::setRecvBlockSize(int bytes) { return recvBlockSize_ = bytes, true; }
+int WAsync::getSendQueueSize() {
+    return sendQueueSize_;
+}
+int WAsync::getRecvQueueSize() {
+    return recvQueueSize_;
+}
+int WAsync::getSendBlockSize() {
+    return sendBlockSize_;
+}
+int WAsync::getRecvBlockSize() {
+    return recvBlockSize_;
+}
+bool WAsync::setSendQueueSize(int bytes) {
+    return sendQueueSize_ = bytes, true;
+}
+bool WAsync::setRecvQueueSize(int bytes) {
+    return recvQueueSize_ = bytes, true;
+}
+bool WAsync::setSendBlockSize(int bytes) {
+    return sendBlockSize_ = bytes, true;
+}
+bool WAsync::setRecvBlockSize(int bytes) {
+    return recvBlockSize_ = bytes, true;
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Events, queues, threads
 
 bool WAsync::createEvents() {
     stopEvent_ = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (stopEvent_ == nullptr) return false;
+    if (stopEvent_ == nullptr)
+        return false;
     sendWake_ = os::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (sendWake_ == nullptr) return false;
-    for (OVERLAPPED* ov : {&writeOv_, &readOv_, &waitOv_}) {
+    if (sendWake_ == nullptr)
+        return false;
+    for (OVERLAPPED *ov : {&writeOv_, &readOv_, &waitOv_}) {
         *ov = OVERLAPPED{};
         ov->hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        if (ov->hEvent == nullptr) return false;
+        if (ov->hEvent == nullptr)
+            return false;
     }
     sendWaitPair_[0] = writeWaitPair_[0] = readWaitPair_[0] = stopEvent_;
     sendWaitPair_[1] = sendWake_;
@@ -54,12 +75,14 @@ bool WAsync::createEvents() {
 }
 
 void WAsync::closeEvents() {
-    for (OVERLAPPED* ov : {&writeOv_, &readOv_, &waitOv_}) {
-        if (ov->hEvent != nullptr) os::CloseHandle(ov->hEvent);
+    for (OVERLAPPED *ov : {&writeOv_, &readOv_, &waitOv_}) {
+        if (ov->hEvent != nullptr)
+            os::CloseHandle(ov->hEvent);
         *ov = OVERLAPPED{};
     }
-    for (HANDLE* h : {&stopEvent_, &sendWake_}) {
-        if (*h != nullptr) os::CloseHandle(*h);
+    for (HANDLE *h : {&stopEvent_, &sendWake_}) {
+        if (*h != nullptr)
+            os::CloseHandle(*h);
         *h = nullptr;
     }
     sendWaitPair_[0] = sendWaitPair_[1] = nullptr;
@@ -82,8 +105,10 @@ bool WAsync::createQueues() {
     }
     sendBlock_.reset();
     recvBlock_.reset();
-    if (sendBlockSize_ > 0) sendBlock_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(sendBlockSize_)]);
-    if (recvBlockSize_ > 0) recvBlock_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(recvBlockSize_)]);
+    if (sendBlockSize_ > 0)
+        sendBlock_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(sendBlockSize_)]);
+    if (recvBlockSize_ > 0)
+        recvBlock_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(recvBlockSize_)]);
     if (!sendBlock_ || !recvBlock_) {
         deleteQueues();
         return false;
@@ -105,34 +130,39 @@ void WAsync::deleteQueues() {
 }
 
 int WAsync::prepareEngine() {
-    if (!createEvents()) return kEventsFailed;
-    if (!createQueues()) return kQueueFailed;
+    if (!createEvents())
+        return kEventsFailed;
+    if (!createQueues())
+        return kQueueFailed;
     return kOk;
 }
 
 DWORD WINAPI WAsync::sendEntry(LPVOID self) {
-    static_cast<WAsync*>(self)->procSend();
+    static_cast<WAsync *>(self)->procSend();
     return 0;
 }
 
 DWORD WINAPI WAsync::recvEntry(LPVOID self) {
-    static_cast<WAsync*>(self)->procRecv();
+    static_cast<WAsync *>(self)->procRecv();
     return 0;
 }
 
 DWORD WINAPI WAsync::thirdEntry(LPVOID self) {
-    static_cast<WAsync*>(self)->procWait();
+    static_cast<WAsync *>(self)->procWait();
     return 0;
 }
 
 int WAsync::startThreads(std::initializer_list<Thread> order) {
     stop_.store(0, std::memory_order_release);
     for (Thread t : order) {
-        HANDLE* slot = t == Thread::Send ? &sendThread_ : t == Thread::Recv ? &recvThread_ : &thirdThread_;
-        DWORD* id = t == Thread::Send ? &sendThreadId_ : t == Thread::Recv ? &recvThreadId_ : &thirdThreadId_;
-        LPTHREAD_START_ROUTINE entry = t == Thread::Send ? sendEntry : t == Thread::Recv ? recvEntry : thirdEntry;
+        HANDLE *slot = t == Thread::Send ? &sendThread_ : t == Thread::Recv ? &recvThread_ : &thirdThread_;
+        DWORD *id = t == Thread::Send ? &sendThreadId_ : t == Thread::Recv ? &recvThreadId_ : &thirdThreadId_;
+        LPTHREAD_START_ROUTINE entry = t == Thread::Send   ? sendEntry
+                                       : t == Thread::Recv ? recvEntry
+                                                           : thirdEntry;
         *slot = os::CreateThread(nullptr, 0, entry, this, 0, id);
-        if (*slot == nullptr) return kThreadFailed;
+        if (*slot == nullptr)
+            return kThreadFailed;
     }
     return kOk;
 }
@@ -140,9 +170,11 @@ int WAsync::startThreads(std::initializer_list<Thread> order) {
 void WAsync::stopThreads() {
     debugLine("PTL: WAsync::stopThreads()\n");
     stop_.store(1, std::memory_order_release);
-    if (stopEvent_ != nullptr) os::SetEvent(stopEvent_);
-    for (HANDLE* h : {&sendThread_, &recvThread_, &thirdThread_}) {
-        if (*h == nullptr) continue;
+    if (stopEvent_ != nullptr)
+        os::SetEvent(stopEvent_);
+    for (HANDLE *h : {&sendThread_, &recvThread_, &thirdThread_}) {
+        if (*h == nullptr)
+            continue;
         if (os::WaitForSingleObject(*h, INFINITE) == WAIT_FAILED)
             debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
         os::CloseHandle(*h);
@@ -158,7 +190,8 @@ void WAsync::stopEngine() {
 }
 
 bool WAsync::pauseUnlessStopped(DWORD ms) {
-    if (stopping()) return true;
+    if (stopping())
+        return true;
     if (stopEvent_ == nullptr) {
         os::Sleep(ms);
         return stopping();
@@ -169,9 +202,10 @@ bool WAsync::pauseUnlessStopped(DWORD ms) {
 // ---------------------------------------------------------------------------------------------------
 // Overlapped I/O
 
-WAsync::Pending WAsync::waitPending(HANDLE h, OVERLAPPED* ov, HANDLE* pair) {
+WAsync::Pending WAsync::waitPending(HANDLE h, OVERLAPPED *ov, HANDLE *pair) {
     const DWORD rc = os::WaitForMultipleObjects(2, pair, FALSE, INFINITE);
-    if (rc == WAIT_OBJECT_0 + 1) return Pending::Done;
+    if (rc == WAIT_OBJECT_0 + 1)
+        return Pending::Done;
     if (rc == WAIT_OBJECT_0) {
         // The buffer and the OVERLAPPED belong to the engine and are freed at release: the I/O must be
         // over before this thread lets go of them.
@@ -183,7 +217,7 @@ WAsync::Pending WAsync::waitPending(HANDLE h, OVERLAPPED* ov, HANDLE* pair) {
     return Pending::WaitFailed;
 }
 
-bool WAsync::writeOverlapped(HANDLE h, const void* data, uint32_t len, uint32_t* done) {
+bool WAsync::writeOverlapped(HANDLE h, const void *data, uint32_t len, uint32_t *done) {
     DWORD n = 0;
     bool result = false;
     if (os::WriteFile(h, data, len, &n, &writeOv_)) {
@@ -203,12 +237,14 @@ bool WAsync::writeOverlapped(HANDLE h, const void* data, uint32_t len, uint32_t*
                     if (isTimeoutCompletion(e)) {
                         result = true;
                     } else {
-                        debugLine("PTL: WGOR(%d/%d) dwErr=%d *****\n", static_cast<int>(n), static_cast<int>(len),
-                                  static_cast<int>(e));
+                        debugLine("PTL: WGOR(%d/%d) dwErr=%d *****\n", static_cast<int>(n),
+                                  static_cast<int>(len), static_cast<int>(e));
                     }
                 }
                 break;
-            case Pending::Stopped: n = 0; break;
+            case Pending::Stopped:
+                n = 0;
+                break;
             case Pending::WaitFailed:
                 debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
                 n = 0;
@@ -221,7 +257,7 @@ bool WAsync::writeOverlapped(HANDLE h, const void* data, uint32_t len, uint32_t*
     return result;
 }
 
-bool WAsync::readOverlapped(HANDLE h, void* buf, uint32_t len, uint32_t* done) {
+bool WAsync::readOverlapped(HANDLE h, void *buf, uint32_t len, uint32_t *done) {
     DWORD n = 0;
     bool result = false;
     if (os::ReadFile(h, buf, len, &n, &readOv_)) {
@@ -241,12 +277,14 @@ bool WAsync::readOverlapped(HANDLE h, void* buf, uint32_t len, uint32_t* done) {
                     if (isTimeoutCompletion(e)) {
                         result = true;
                     } else {
-                        debugLine("PTL: RGOR(%d/%d) dwErr=%d *****\n", static_cast<int>(n), static_cast<int>(len),
-                                  static_cast<int>(e));
+                        debugLine("PTL: RGOR(%d/%d) dwErr=%d *****\n", static_cast<int>(n),
+                                  static_cast<int>(len), static_cast<int>(e));
                     }
                 }
                 break;
-            case Pending::Stopped: n = 0; break;
+            case Pending::Stopped:
+                n = 0;
+                break;
             case Pending::WaitFailed:
                 debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
                 n = 0;
@@ -259,8 +297,8 @@ bool WAsync::readOverlapped(HANDLE h, void* buf, uint32_t len, uint32_t* done) {
     return result;
 }
 
-bool WAsync::sendOverlapped(SOCKET s, const void* data, uint32_t len, uint32_t* done) {
-    WSABUF buffer{len, static_cast<char*>(const_cast<void*>(data))};
+bool WAsync::sendOverlapped(SOCKET s, const void *data, uint32_t len, uint32_t *done) {
+    WSABUF buffer{len, static_cast<char *>(const_cast<void *>(data))};
     DWORD n = 0;
     bool result = false;
     if (os::WSASend(s, &buffer, 1, &n, 0, &writeOv_, nullptr) != SOCKET_ERROR) {
@@ -271,10 +309,13 @@ bool WAsync::sendOverlapped(SOCKET s, const void* data, uint32_t len, uint32_t* 
         case Pending::Done: {
             DWORD flags = 0;
             result = os::WSAGetOverlappedResult(s, &writeOv_, &n, TRUE, &flags) != FALSE;
-            if (!result) n = 0;
+            if (!result)
+                n = 0;
             break;
         }
-        case Pending::Stopped: n = 0; break;
+        case Pending::Stopped:
+            n = 0;
+            break;
         case Pending::WaitFailed:
             debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
             n = 0;
@@ -286,8 +327,8 @@ bool WAsync::sendOverlapped(SOCKET s, const void* data, uint32_t len, uint32_t* 
     return result;
 }
 
-bool WAsync::recvOverlapped(SOCKET s, void* buf, uint32_t len, uint32_t* done) {
-    WSABUF buffer{len, static_cast<char*>(buf)};
+bool WAsync::recvOverlapped(SOCKET s, void *buf, uint32_t len, uint32_t *done) {
+    WSABUF buffer{len, static_cast<char *>(buf)};
     DWORD n = 0;
     DWORD flags = 0;
     bool result = false;
@@ -299,9 +340,11 @@ bool WAsync::recvOverlapped(SOCKET s, void* buf, uint32_t len, uint32_t* done) {
         if (rc == WAIT_OBJECT_0 + 1) {
             DWORD f = 0;
             result = os::WSAGetOverlappedResult(s, &readOv_, &n, TRUE, &f) != FALSE;
-            if (!result) n = 0;
+            if (!result)
+                n = 0;
             // A closed connection completes at once with 0 bytes: do not let the receive thread spin.
-            if (n == 0) os::Sleep(1);
+            if (n == 0)
+                os::Sleep(1);
         } else if (rc == WAIT_OBJECT_0) {
             os::CancelIo(h);
             DWORD ignored = 0, f = 0;
@@ -318,25 +361,30 @@ bool WAsync::recvOverlapped(SOCKET s, void* buf, uint32_t len, uint32_t* done) {
 // ---------------------------------------------------------------------------------------------------
 // Queue-level operations
 
-int WAsync::sendQueueCount(int32_t* n) {
+int WAsync::sendQueueCount(int32_t *n) {
     std::lock_guard<std::mutex> g(sendLock_);
-    if (!sendQueue_) return kQueueFailed;
-    if (n == nullptr) return kNullArgument;
+    if (!sendQueue_)
+        return kQueueFailed;
+    if (n == nullptr)
+        return kNullArgument;
     *n = sendQueue_->count() + sendPending_;
     return kOk;
 }
 
-int WAsync::recvQueueCount(int32_t* n) {
+int WAsync::recvQueueCount(int32_t *n) {
     std::lock_guard<std::mutex> g(recvLock_);
-    if (!recvQueue_) return kQueueFailed;
-    if (n == nullptr) return kNullArgument;
+    if (!recvQueue_)
+        return kQueueFailed;
+    if (n == nullptr)
+        return kNullArgument;
     *n = recvQueue_->count();
     return kOk;
 }
 
 int WAsync::purgeSendQueue() {
     std::lock_guard<std::mutex> g(sendLock_);
-    if (!sendQueue_) return kPurgeFailed;
+    if (!sendQueue_)
+        return kPurgeFailed;
     // A block being written is dropped: the send thread only ever lowers pending down to 0.
     sendPending_ = 0;
     sendQueue_->clear();
@@ -345,54 +393,64 @@ int WAsync::purgeSendQueue() {
 
 int WAsync::purgeRecvQueue() {
     std::lock_guard<std::mutex> g(recvLock_);
-    if (!recvQueue_) return kPurgeFailed;
+    if (!recvQueue_)
+        return kPurgeFailed;
     recvPending_ = 0;
     recvQueue_->clear();
     return kOk;
 }
 
-int WAsync::queueSend(const void* data, int len, int* written, int p4, int p5, int p6) {
+int WAsync::queueSend(const void *data, int len, int *written, int p4, int p5, int p6) {
     uint32_t stored = 0;
     {
         std::lock_guard<std::mutex> g(sendLock_);
-        if (!sendQueue_) return kWriteFailed;
-        if (written == nullptr) return kNullArgument;
+        if (!sendQueue_)
+            return kWriteFailed;
+        if (written == nullptr)
+            return kNullArgument;
         if (len > 0 && data != nullptr)
-            sendQueue_->put(static_cast<const uint8_t*>(data), static_cast<uint32_t>(len), &stored, p4, p5, p6);
+            sendQueue_->put(static_cast<const uint8_t *>(data), static_cast<uint32_t>(len), &stored, p4, p5,
+                            p6);
         *written = static_cast<int>(stored);
     }
-    if (stored > 0) os::SetEvent(sendWake_);
+    if (stored > 0)
+        os::SetEvent(sendWake_);
     return kOk;
 }
 
-int WAsync::queueRecv(void* buffer, int size, int* got) {
+int WAsync::queueRecv(void *buffer, int size, int *got) {
     std::lock_guard<std::mutex> g(recvLock_);
-    if (!recvQueue_) return kReadFailed;
-    if (got == nullptr) return kNullArgument;
+    if (!recvQueue_)
+        return kReadFailed;
+    if (got == nullptr)
+        return kNullArgument;
     uint32_t n = 0;
     if (size > 0 && buffer != nullptr)
-        recvQueue_->get(static_cast<uint8_t*>(buffer), static_cast<uint32_t>(size), &n, nullptr, nullptr, nullptr);
+        recvQueue_->get(static_cast<uint8_t *>(buffer), static_cast<uint32_t>(size), &n, nullptr, nullptr,
+                        nullptr);
     *got = static_cast<int>(n);
     return kOk;
 }
 
-void WAsync::storeReceived(const uint8_t* data, uint32_t n) {
+void WAsync::storeReceived(const uint8_t *data, uint32_t n) {
     uint32_t stored = 0;
     {
         std::lock_guard<std::mutex> g(recvLock_);
-        if (recvQueue_) recvQueue_->put(data, n, &stored, 0, 0, 0);
+        if (recvQueue_)
+            recvQueue_->put(data, n, &stored, 0, 0, 0);
     }
-    if (port_->recvHook != nullptr) port_->recvHook(port_, static_cast<int>(stored));
+    if (port_->recvHook != nullptr)
+        port_->recvHook(port_, static_cast<int>(stored));
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Thread loops
 
-bool WAsync::writeBlock(const uint8_t* data, uint32_t len, uint32_t* done) {
+bool WAsync::writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) {
     return writeOverlapped(reinterpret_cast<HANDLE>(port_->getHandle()), data, len, done);
 }
 
-bool WAsync::readBlock(uint8_t* buf, uint32_t len, uint32_t* done) {
+bool WAsync::readBlock(uint8_t *buf, uint32_t len, uint32_t *done) {
     return readOverlapped(reinterpret_cast<HANDLE>(port_->getHandle()), buf, len, done);
 }
 
@@ -418,13 +476,14 @@ void WAsync::procSend() {
             continue;
         }
         while (!stopping()) {
-            const uint8_t* cursor;
+            const uint8_t *cursor;
             {
                 std::lock_guard<std::mutex> g(sendLock_);
                 pending = sendPending_;
                 cursor = sendCursor_;
             }
-            if (pending <= 0) break;
+            if (pending <= 0)
+                break;
             uint32_t written = 0;
             writeBlock(cursor, static_cast<uint32_t>(pending), &written);
             if (written > 0) {
@@ -435,11 +494,13 @@ void WAsync::procSend() {
                     sendCursor_ += step;
                     sendPending_ -= step;
                 }
-                if (port_->sendHook != nullptr) port_->sendHook(port_, static_cast<int>(written), u2, u3);
+                if (port_->sendHook != nullptr)
+                    port_->sendHook(port_, static_cast<int>(written), u2, u3);
             } else {
                 // Nothing moved (a failure, or a time-out with the device holding off): retry after a
                 // short pause rather than at once, so a dead device cannot make this thread spin.
-                if (pauseUnlessStopped(kIdleRetryMs)) break;
+                if (pauseUnlessStopped(kIdleRetryMs))
+                    break;
             }
         }
     }
@@ -451,7 +512,8 @@ void WAsync::procRecv() {
     while (!stopping()) {
         uint32_t n = 0;
         const bool ok = readBlock(recvBlock_.get(), static_cast<uint32_t>(recvBlockSize_), &n);
-        if (!ok) afterFailedRead();
+        if (!ok)
+            afterFailedRead();
         if (n == 0) {
             // A read that fails at once, or a device set to return at once, must not make this spin.
             pauseUnlessStopped(kIdleRetryMs);

@@ -26,8 +26,8 @@
 // written or read.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <atomic>
 #include <cstdint>
@@ -55,33 +55,33 @@ public:
     virtual bool setSendBlockSize(int bytes);
     virtual bool setRecvBlockSize(int bytes);
 
-    WAsync(const WAsync&) = delete;
-    WAsync& operator=(const WAsync&) = delete;
+    WAsync(const WAsync &) = delete;
+    WAsync &operator=(const WAsync &) = delete;
 
     enum class Thread { Send, Recv, Third };
 
 protected:
     // port: the object whose hooks and handle the engine uses; name: the class name of the log lines.
-    WAsync(WPort* port, const char* name);
+    WAsync(WPort *port, const char *name);
     virtual ~WAsync();
 
     // --- Building blocks -------------------------------------------------------------------------
-    bool createEvents();  // false: the claim fails with 1016
+    bool createEvents(); // false: the claim fails with 1016
     void closeEvents();
-    bool createQueues();  // false: the claim fails with 1011
+    bool createQueues(); // false: the claim fails with 1011
     void deleteQueues();
-    void stopThreads();   // stop flag and event, then join send, receive, third; safe without threads
+    void stopThreads(); // stop flag and event, then join send, receive, third; safe without threads
 
     // Overlapped I/O that ends early when the stop event is set. An I/O still pending at a stop is
     // cancelled and waited for, so its buffer and OVERLAPPED are free to reuse once these return.
-    bool writeOverlapped(HANDLE h, const void* data, uint32_t len, uint32_t* done);
-    bool readOverlapped(HANDLE h, void* buf, uint32_t len, uint32_t* done);
-    bool sendOverlapped(SOCKET s, const void* data, uint32_t len, uint32_t* done);
-    bool recvOverlapped(SOCKET s, void* buf, uint32_t len, uint32_t* done);
+    bool writeOverlapped(HANDLE h, const void *data, uint32_t len, uint32_t *done);
+    bool readOverlapped(HANDLE h, void *buf, uint32_t len, uint32_t *done);
+    bool sendOverlapped(SOCKET s, const void *data, uint32_t len, uint32_t *done);
+    bool recvOverlapped(SOCKET s, void *buf, uint32_t len, uint32_t *done);
 
     // Result codes: 1011 (count, no queue), 1104 (purge, no queue), 1030 for a null out-pointer.
-    int sendQueueCount(int32_t* n);
-    int recvQueueCount(int32_t* n);
+    int sendQueueCount(int32_t *n);
+    int recvQueueCount(int32_t *n);
     int purgeSendQueue();
     int purgeRecvQueue();
 
@@ -95,19 +95,19 @@ protected:
     void stopEngine();
 
     // Queue-level send and recv of every threaded port: 1101 / 1102 when not claimed, else 0 at once.
-    int queueSend(const void* data, int len, int* written, int p4, int p5, int p6);
-    int queueRecv(void* buffer, int size, int* got);
+    int queueSend(const void *data, int len, int *written, int p4, int p5, int p6);
+    int queueRecv(void *buffer, int size, int *got);
 
     // Puts received bytes into the receive queue and calls the receive hook. For thread bodies.
-    void storeReceived(const uint8_t* data, uint32_t n);
+    void storeReceived(const uint8_t *data, uint32_t n);
     // Waits up to ms on the stop event; true when the port is stopping.
     bool pauseUnlessStopped(DWORD ms);
     bool stopping() const { return stop_.load(std::memory_order_acquire) != 0; }
 
     // --- What a class may replace ----------------------------------------------------------------
     // The device writer and reader of the engine loops (default: overlapped file I/O on getHandle()).
-    virtual bool writeBlock(const uint8_t* data, uint32_t len, uint32_t* done);
-    virtual bool readBlock(uint8_t* buf, uint32_t len, uint32_t* done);
+    virtual bool writeBlock(const uint8_t *data, uint32_t len, uint32_t *done);
+    virtual bool readBlock(uint8_t *buf, uint32_t len, uint32_t *done);
     // Called by procRecv after a failed read (serial ports clear the line error here).
     virtual void afterFailedRead() {}
     // Thread bodies. procSend and procRecv are the engine's loops; procWait has no default work.
@@ -115,8 +115,8 @@ protected:
     virtual void procRecv();
     virtual void procWait() {}
 
-    WPort* const port_;
-    const char* const name_;
+    WPort *const port_;
+    const char *const name_;
 
     // Sizes and kinds for the next claim.
     int sendQueueType_ = kRingQueue;
@@ -132,7 +132,7 @@ protected:
     std::unique_ptr<PortQueue> sendQueue_;
     std::unique_ptr<PortQueue> recvQueue_;
     std::unique_ptr<uint8_t[]> sendBlock_;
-    uint8_t* sendCursor_ = nullptr;
+    uint8_t *sendCursor_ = nullptr;
     int32_t sendPending_ = 0;
     std::unique_ptr<uint8_t[]> recvBlock_;
     int32_t recvPending_ = 0;
@@ -159,7 +159,7 @@ private:
     static DWORD WINAPI thirdEntry(LPVOID self);
     // The end of an I/O that is pending: waits for it or for the stop event (then cancels it).
     enum class Pending { Done, Stopped, WaitFailed };
-    Pending waitPending(HANDLE h, OVERLAPPED* ov, HANDLE* pair);
+    Pending waitPending(HANDLE h, OVERLAPPED *ov, HANDLE *pair);
 };
 
 // Delay before a device write or read that moved nothing is tried again, so that a device that fails at
@@ -169,12 +169,12 @@ constexpr DWORD kIdleRetryMs = 20;
 // The queue-level port operations of every threaded class, on top of Base (a WPort class).
 template <class Base> class AsyncPort : public Base, public WAsync {
 public:
-    int send(const void* data, int len, int* written, int p4, int p5, int p6) override {
+    int send(const void *data, int len, int *written, int p4, int p5, int p6) override {
         return queueSend(data, len, written, p4, p5, p6);
     }
-    int recv(void* buffer, int size, int* got, int) override { return queueRecv(buffer, size, got); }
-    int getSendCount(int* n) override { return sendQueueCount(reinterpret_cast<int32_t*>(n)); }
-    int getRecvCount(int* n) override { return recvQueueCount(reinterpret_cast<int32_t*>(n)); }
+    int recv(void *buffer, int size, int *got, int) override { return queueRecv(buffer, size, got); }
+    int getSendCount(int *n) override { return sendQueueCount(reinterpret_cast<int32_t *>(n)); }
+    int getRecvCount(int *n) override { return recvQueueCount(reinterpret_cast<int32_t *>(n)); }
     int clearSend() override {
         purgeDeviceSend();
         return purgeSendQueue();
@@ -183,19 +183,19 @@ public:
         purgeDeviceRecv();
         return purgeRecvQueue();
     }
-    int getSendQueueType(int* kind) override { return readKind(sendQueueType_, kind); }
+    int getSendQueueType(int *kind) override { return readKind(sendQueueType_, kind); }
     int setSendQueueType(int kind) override {
         sendQueueType_ = kind;
         return kOk;
     }
-    int getRecvQueueType(int* kind) override { return readKind(recvQueueType_, kind); }
+    int getRecvQueueType(int *kind) override { return readKind(recvQueueType_, kind); }
     int setRecvQueueType(int kind) override {
         recvQueueType_ = kind;
         return kOk;
     }
 
 protected:
-    explicit AsyncPort(const char* name) : WAsync(this, name) {}
+    explicit AsyncPort(const char *name) : WAsync(this, name) {}
 
     // The device purge that clearSend / clearRecv do before emptying the queue (serial: PurgeComm);
     // its result does not change theirs.
@@ -203,8 +203,9 @@ protected:
     virtual void purgeDeviceRecv() {}
 
 private:
-    static int readKind(int value, int* out) {
-        if (out == nullptr) return kNullArgument;
+    static int readKind(int value, int *out) {
+        if (out == nullptr)
+            return kNullArgument;
         *out = value;
         return kOk;
     }

@@ -15,15 +15,15 @@ constexpr const char kSpoolerPipePrefix[] = "\\Device\\NamedPipe\\Spooler\\";
 constexpr size_t kSpoolerPipePrefixLen = sizeof kSpoolerPipePrefix - 1; // 26
 
 // "\\.\COM3": false when it does not fit (the output is then empty).
-bool formatDevicePath(char* out, size_t size, const char* name, int portNo);
+bool formatDevicePath(char *out, size_t size, const char *name, int portNo);
 // "COM3" (the DOS name) and "PtlCOM3" (the alias).
-bool formatDosName(char* out, size_t size, const char* name, int portNo);
-bool formatAliasName(char* out, size_t size, const char* name, int portNo);
+bool formatDosName(char *out, size_t size, const char *name, int portNo);
+bool formatAliasName(char *out, size_t size, const char *name, int portNo);
 // "\\.\PtlCOM3"
-bool formatAliasPath(char* out, size_t size, const char* name, int portNo);
+bool formatAliasPath(char *out, size_t size, const char *name, int portNo);
 
 // The first target of a QueryDosDevice list (NUL-terminated texts, ended by an empty one or by the
 // end of the len bytes returned) whose first 26 bytes are not the spooler pipe prefix; null when none.
-const char* firstDeviceTarget(const char* list, size_t len);
+const char *firstDeviceTarget(const char *list, size_t len);
 
 } // namespace ptl

@@ -19,19 +19,19 @@ struct FlowBits {
     unsigned outX = 0;
     unsigned inX = 0;
     unsigned rtsControl = kLineEnable;
-    bool operator==(const FlowBits&) const = default;
+    bool operator==(const FlowBits &) const = default;
 };
 
 bool isAcceptedBaudRate(int rate);
-bool isAcceptedByteSize(int bits);  // 4..8
-bool isAcceptedParity(int parity);  // 0..4
-bool isAcceptedStopBits(int stop);  // 0..2
+bool isAcceptedByteSize(int bits); // 4..8
+bool isAcceptedParity(int parity); // 0..4
+bool isAcceptedStopBits(int stop); // 0..2
 
 // The bits of flow codes 0..4; false for any other code.
-bool flowBitsFor(int flow, FlowBits* out);
+bool flowBitsFor(int flow, FlowBits *out);
 // The flow code a flag word stands for: DTR and RTS handshake 4, DTR handshake 1, RTS handshake 2,
 // XON/XOFF output 3, else 0.
-int flowCodeOf(const FlowBits& bits);
+int flowCodeOf(const FlowBits &bits);
 
 // Hold bits of COMSTAT that readiness looks at.
 struct HoldBits {
@@ -41,10 +41,12 @@ struct HoldBits {
 };
 // Whether the printer can take data now, judged by the configured flow control (first match wins:
 // DTR handshake, RTS handshake, XON/XOFF); without flow control there is nothing to judge by: false.
-bool readyByFlow(const FlowBits& configured, const HoldBits& hold);
+bool readyByFlow(const FlowBits &configured, const HoldBits &hold);
 
 // Parallel-port readiness: none of the time-out, device-not-selected and out-of-paper errors.
 constexpr uint32_t kLptNotReadyErrors = 0x0200u | 0x0800u | 0x1000u; // CE_PTO | CE_DNS | CE_OOP
-inline bool lptReady(uint32_t commErrors) { return (commErrors & kLptNotReadyErrors) == 0; }
+inline bool lptReady(uint32_t commErrors) {
+    return (commErrors & kLptNotReadyErrors) == 0;
+}
 
 } // namespace ptl

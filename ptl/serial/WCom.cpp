@@ -22,7 +22,7 @@ DCB initialDcb() {
     return d;
 }
 
-FlowBits flowBitsOf(const DCB& d) {
+FlowBits flowBitsOf(const DCB &d) {
     FlowBits b;
     b.outxCtsFlow = d.fOutxCtsFlow;
     b.outxDsrFlow = d.fOutxDsrFlow;
@@ -33,7 +33,7 @@ FlowBits flowBitsOf(const DCB& d) {
     return b;
 }
 
-void setFlowBits(DCB* d, const FlowBits& b) {
+void setFlowBits(DCB *d, const FlowBits &b) {
     d->fOutxCtsFlow = b.outxCtsFlow;
     d->fOutxDsrFlow = b.outxDsrFlow;
     d->fDtrControl = b.dtrControl;
@@ -48,15 +48,22 @@ WCom::~WCom() {
     WCom::release(0);
 }
 
-int WCom::getIFType() { return kIfCom; }
-int WCom::getIOMode() { return 0; }
-const char* WCom::getIFName() { return "COM"; }
+int WCom::getIFType() {
+    return kIfCom;
+}
+int WCom::getIOMode() {
+    return 0;
+}
+const char *WCom::getIFName() {
+    return "COM";
+}
 
 int WCom::claim(int) {
     debugLine("PTL: WCom::claim(%d)\n", portNo_);
     release(0);
     const int r = openDevice("COM", 0);
-    if (r != kOk) return r;
+    if (r != kOk)
+        return r;
     if (!startComm()) {
         release(0);
         return kSystemCallFailed;
@@ -65,7 +72,8 @@ int WCom::claim(int) {
 }
 
 int WCom::release(int timeoutMs) {
-    if (!isClaimed()) return kOk;
+    if (!isClaimed())
+        return kOk;
     debugLine("PTL: WCom::release(%d)\n", timeoutMs);
     const int r = waitSendEmpty(timeoutMs);
     dropLines();
@@ -78,7 +86,8 @@ bool WCom::startComm() {
     // A new claim starts with the configured flow control in force.
     force_ = 0;
     busy_ = 0;
-    if (!os::SetCommState(handle_, &dcb_)) return false;
+    if (!os::SetCommState(handle_, &dcb_))
+        return false;
     return os::SetCommTimeouts(handle_, &timeouts_) != FALSE;
 }
 
@@ -88,10 +97,12 @@ void WCom::dropLines() {
 }
 
 bool WCom::isReady() {
-    if (!isClaimed()) return false;
+    if (!isClaimed())
+        return false;
     DWORD errors = 0;
     COMSTAT st{};
-    if (!os::ClearCommError(handle_, &errors, &st)) return false;
+    if (!os::ClearCommError(handle_, &errors, &st))
+        return false;
     HoldBits hold;
     hold.ctsHold = st.fCtsHold;
     hold.dsrHold = st.fDsrHold;
@@ -100,10 +111,12 @@ bool WCom::isReady() {
 }
 
 int WCom::force(int on) {
-    if (on == force_) return kOk;
+    if (on == force_)
+        return kOk;
     DCB local{};
     local.DCBlength = sizeof local;
-    if (!os::GetCommState(handle_, &local)) return kStateFailed;
+    if (!os::GetCommState(handle_, &local))
+        return kStateFailed;
     if (on != 0) {
         local.fOutxCtsFlow = 0;
         local.fOutxDsrFlow = 0;
@@ -113,7 +126,8 @@ int WCom::force(int on) {
         local.fOutxDsrFlow = dcb_.fOutxDsrFlow;
         local.fOutX = dcb_.fOutX;
     }
-    if (!os::SetCommState(handle_, &local)) return kStateFailed;
+    if (!os::SetCommState(handle_, &local))
+        return kStateFailed;
     // Only once the device took it: a failed force can be asked for again.
     force_ = on;
     return kOk;
@@ -122,14 +136,16 @@ int WCom::force(int on) {
 int WCom::setBusy(int busy) {
     DCB local{};
     local.DCBlength = sizeof local;
-    if (!os::GetCommState(handle_, &local)) return kStateFailed;
+    if (!os::GetCommState(handle_, &local))
+        return kStateFailed;
     if (dcb_.fDtrControl == DTR_CONTROL_HANDSHAKE)
         local.fDtrControl = busy ? DTR_CONTROL_DISABLE : DTR_CONTROL_HANDSHAKE;
     else if (dcb_.fRtsControl == RTS_CONTROL_HANDSHAKE)
         local.fRtsControl = busy ? RTS_CONTROL_DISABLE : RTS_CONTROL_HANDSHAKE;
     else
         return kSystemCallFailed; // no hardware input handshake configured
-    if (!os::SetCommState(handle_, &local)) return kBadCommState;
+    if (!os::SetCommState(handle_, &local))
+        return kBadCommState;
     busy_ = busy;
     return kOk;
 }
@@ -142,90 +158,105 @@ int WCom::clearRecv() {
     return os::PurgeComm(handle_, PURGE_RXCLEAR) ? kOk : kPurgeFailed;
 }
 
-int WCom::getCommState(DCB* out) {
-    if (out == nullptr) return kNullArgument;
+int WCom::getCommState(DCB *out) {
+    if (out == nullptr)
+        return kNullArgument;
     if (isClaimed()) {
         DCB device{};
         device.DCBlength = sizeof device;
-        if (!os::GetCommState(handle_, &device)) return kBadCommState;
+        if (!os::GetCommState(handle_, &device))
+            return kBadCommState;
         // While force or busy holds, the device's flow bits are temporary: keep the configured ones, or
         // a later force(0) or setBusy(0) would restore the temporary state.
-        if (force_ != 0 || busy_ != 0) setFlowBits(&device, flowBitsOf(dcb_));
+        if (force_ != 0 || busy_ != 0)
+            setFlowBits(&device, flowBitsOf(dcb_));
         dcb_ = device;
     }
     *out = dcb_;
     return kOk;
 }
 
-int WCom::setCommState(const DCB* in) {
-    if (in == nullptr) return kNullArgument;
+int WCom::setCommState(const DCB *in) {
+    if (in == nullptr)
+        return kNullArgument;
     dcb_ = *in;
     DCB copy = *in;
     return os::SetCommState(handle_, &copy) ? kOk : kBadCommState;
 }
 
 int WCom::applyStored(int failureCode) {
-    if (!isClaimed()) return kOk;
+    if (!isClaimed())
+        return kOk;
     return os::SetCommState(handle_, &dcb_) ? kOk : failureCode;
 }
 
-int WCom::getBaudRate(int* rate) {
-    if (rate == nullptr) return kNullArgument;
+int WCom::getBaudRate(int *rate) {
+    if (rate == nullptr)
+        return kNullArgument;
     *rate = static_cast<int>(dcb_.BaudRate);
     return kOk;
 }
 
 int WCom::setBaudRate(int rate) {
-    if (!isAcceptedBaudRate(rate)) return kBadBaudRate;
+    if (!isAcceptedBaudRate(rate))
+        return kBadBaudRate;
     dcb_.BaudRate = static_cast<DWORD>(rate);
     return applyStored(kBadBaudRate);
 }
 
-int WCom::getByteSize(int* bits) {
-    if (bits == nullptr) return kNullArgument;
+int WCom::getByteSize(int *bits) {
+    if (bits == nullptr)
+        return kNullArgument;
     *bits = dcb_.ByteSize;
     return kOk;
 }
 
 int WCom::setByteSize(int bits) {
-    if (!isAcceptedByteSize(bits)) return kBadByteSize;
+    if (!isAcceptedByteSize(bits))
+        return kBadByteSize;
     dcb_.ByteSize = static_cast<BYTE>(bits);
     return applyStored(kBadByteSize);
 }
 
-int WCom::getParity(int* parity) {
-    if (parity == nullptr) return kNullArgument;
+int WCom::getParity(int *parity) {
+    if (parity == nullptr)
+        return kNullArgument;
     *parity = dcb_.Parity;
     return kOk;
 }
 
 int WCom::setParity(int parity) {
-    if (!isAcceptedParity(parity)) return kBadParity;
+    if (!isAcceptedParity(parity))
+        return kBadParity;
     dcb_.Parity = static_cast<BYTE>(parity);
     return applyStored(kBadParity);
 }
 
-int WCom::getStopBits(int* stop) {
-    if (stop == nullptr) return kNullArgument;
+int WCom::getStopBits(int *stop) {
+    if (stop == nullptr)
+        return kNullArgument;
     *stop = dcb_.StopBits;
     return kOk;
 }
 
 int WCom::setStopBits(int stop) {
-    if (!isAcceptedStopBits(stop)) return kBadStopBits;
+    if (!isAcceptedStopBits(stop))
+        return kBadStopBits;
     dcb_.StopBits = static_cast<BYTE>(stop);
     return applyStored(kBadStopBits);
 }
 
-int WCom::getFlow(int* flow) {
-    if (flow == nullptr) return kNullArgument;
+int WCom::getFlow(int *flow) {
+    if (flow == nullptr)
+        return kNullArgument;
     *flow = flowCodeOf(flowBitsOf(dcb_));
     return kOk;
 }
 
 int WCom::setFlow(int flow) {
     FlowBits bits;
-    if (!flowBitsFor(flow, &bits)) return kBadFlow;
+    if (!flowBitsFor(flow, &bits))
+        return kBadFlow;
     setFlowBits(&dcb_, bits);
     return applyStored(kBadFlow);
 }

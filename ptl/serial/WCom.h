@@ -15,7 +15,7 @@ public:
 
     int getIFType() override;
     int getIOMode() override;
-    const char* getIFName() override;
+    const char *getIFName() override;
     int claim(int timeoutMs) override;
     int release(int timeoutMs) override;
     bool isReady() override;
@@ -23,21 +23,21 @@ public:
     int setBusy(int busy) override;
     int clearSend() override;
     int clearRecv() override;
-    int getCommState(DCB* dcb) override;
-    int setCommState(const DCB* dcb) override;
-    int getBaudRate(int* rate) override;
+    int getCommState(DCB *dcb) override;
+    int setCommState(const DCB *dcb) override;
+    int getBaudRate(int *rate) override;
     int setBaudRate(int rate) override;
-    int getByteSize(int* bits) override;
+    int getByteSize(int *bits) override;
     int setByteSize(int bits) override;
-    int getParity(int* parity) override;
+    int getParity(int *parity) override;
     int setParity(int parity) override;
-    int getStopBits(int* stop) override;
+    int getStopBits(int *stop) override;
     int setStopBits(int stop) override;
-    int getFlow(int* flow) override;
+    int getFlow(int *flow) override;
     int setFlow(int flow) override;
 
     // The DCB that claims apply (for tests and diagnostics).
-    const DCB& storedDcb() const { return dcb_; }
+    const DCB &storedDcb() const { return dcb_; }
 
 protected:
     // SetCommState with the stored DCB, then SetCommTimeouts with the stored time-outs.
@@ -54,7 +54,7 @@ protected:
 
 // The DCB of a new serial port: 9600 baud, 8 data bits, no parity, one stop bit, DTR and RTS on.
 DCB initialDcb();
-FlowBits flowBitsOf(const DCB& dcb);
-void setFlowBits(DCB* dcb, const FlowBits& bits);
+FlowBits flowBitsOf(const DCB &dcb);
+void setFlowBits(DCB *dcb, const FlowBits &bits);
 
 } // namespace ptl

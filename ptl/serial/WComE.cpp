@@ -11,23 +11,31 @@ WComE::~WComE() {
     WComE::release(0);
 }
 
-int WComE::getIOMode() { return 2; }
+int WComE::getIOMode() {
+    return 2;
+}
 
 int WComE::claim(int) {
     debugLine("PTL: WComE::claim(%d)\n", portNo_);
     release(0);
     int r = openDevice("COM", FILE_FLAG_OVERLAPPED);
-    if (r != kOk) return r;
+    if (r != kOk)
+        return r;
     r = prepareEngine();
-    if (r == kOk && !os::SetCommMask(handle_, kComEventMask)) r = kSystemCallFailed;
-    if (r == kOk && !startComm()) r = kSystemCallFailed;
-    if (r == kOk) r = startThreads({Thread::Send, Thread::Third});
-    if (r != kOk) release(0);
+    if (r == kOk && !os::SetCommMask(handle_, kComEventMask))
+        r = kSystemCallFailed;
+    if (r == kOk && !startComm())
+        r = kSystemCallFailed;
+    if (r == kOk)
+        r = startThreads({Thread::Send, Thread::Third});
+    if (r != kOk)
+        release(0);
     return r;
 }
 
 int WComE::release(int timeoutMs) {
-    if (!isClaimed()) return kOk;
+    if (!isClaimed())
+        return kOk;
     debugLine("PTL: WComE::release(%d)\n", timeoutMs);
     const int r = waitSendEmpty(timeoutMs);
     // Ends a WaitCommEvent in progress.
@@ -41,7 +49,8 @@ int WComE::release(int timeoutMs) {
 void WComE::readArrived() {
     uint32_t n = 0;
     readBlock(recvBlock_.get(), static_cast<uint32_t>(recvBlockSize_), &n);
-    if (n > 0) storeReceived(recvBlock_.get(), n);
+    if (n > 0)
+        storeReceived(recvBlock_.get(), n);
 }
 
 void WComE::procWait() {
@@ -75,20 +84,27 @@ void WComE::procWait() {
             debugLine("PTL:  EV_RXCHAR\n");
             readArrived();
         }
-        if (event & EV_ERR) debugLine("PTL:  EV_ERR\n");
+        if (event & EV_ERR)
+            debugLine("PTL:  EV_ERR\n");
         if (event == 0 && !stopping()) {
             // No event: a driver that cannot report them (Wine), a failed wait, or a mask being
             // changed by release. Rest instead of spinning, then read what the driver holds anyway.
-            if (pauseUnlessStopped(kEmptyEventPauseMs)) break;
+            if (pauseUnlessStopped(kEmptyEventPauseMs))
+                break;
             DWORD errors = 0;
             COMSTAT st{};
-            if (os::ClearCommError(handle_, &errors, &st) && st.cbInQue > 0) readArrived();
+            if (os::ClearCommError(handle_, &errors, &st) && st.cbInQue > 0)
+                readArrived();
         }
     }
     debugLine("PTL: WComE::procWait() End\n");
 }
 
-void WComE::purgeDeviceSend() { os::PurgeComm(handle_, PURGE_TXCLEAR); }
-void WComE::purgeDeviceRecv() { os::PurgeComm(handle_, PURGE_RXCLEAR); }
+void WComE::purgeDeviceSend() {
+    os::PurgeComm(handle_, PURGE_TXCLEAR);
+}
+void WComE::purgeDeviceRecv() {
+    os::PurgeComm(handle_, PURGE_RXCLEAR);
+}
 
 } // namespace ptl

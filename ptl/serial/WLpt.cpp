@@ -12,9 +12,15 @@ WLpt::~WLpt() {
     WLpt::release(0);
 }
 
-int WLpt::getIFType() { return kIfLpt; }
-int WLpt::getIOMode() { return 0; }
-const char* WLpt::getIFName() { return "LPT"; }
+int WLpt::getIFType() {
+    return kIfLpt;
+}
+int WLpt::getIOMode() {
+    return 0;
+}
+const char *WLpt::getIFName() {
+    return "LPT";
+}
 
 int WLpt::claim(int) {
     debugLine("PTL: WLpt::claim(%d)\n", portNo_);
@@ -23,7 +29,8 @@ int WLpt::claim(int) {
 }
 
 int WLpt::release(int timeoutMs) {
-    if (!isClaimed()) return kOk;
+    if (!isClaimed())
+        return kOk;
     debugLine("PTL: WLpt::release(%d)\n", timeoutMs);
     const int r = waitSendEmpty(timeoutMs);
     closeDevice("LPT");
@@ -31,19 +38,23 @@ int WLpt::release(int timeoutMs) {
 }
 
 bool WLpt::isReady() {
-    if (!isClaimed()) return false;
+    if (!isClaimed())
+        return false;
     DWORD errors = 0;
-    if (!os::ClearCommError(handle_, &errors, nullptr)) return false;
+    if (!os::ClearCommError(handle_, &errors, nullptr))
+        return false;
     return lptReady(errors);
 }
 
 int WLpt::reset() {
-    if (os::isNtFamily4()) return setParInfo(kParallelInit) == kOk ? kOk : kResetFailed;
+    if (os::isNtFamily4())
+        return setParInfo(kParallelInit) == kOk ? kOk : kResetFailed;
     return os::EscapeCommFunction(handle_, RESETDEV) ? kOk : kResetFailed;
 }
 
-int WLpt::getDeviceIdSize(int* size) {
-    if (size == nullptr) return kNullArgument;
+int WLpt::getDeviceIdSize(int *size) {
+    if (size == nullptr)
+        return kNullArgument;
     DWORD value = 0;
     DWORD returned = 0;
     if (!os::DeviceIoControl(handle_, kIoctlParQueryDeviceIdSize, nullptr, 0, &value, sizeof value, &returned,
@@ -53,8 +64,9 @@ int WLpt::getDeviceIdSize(int* size) {
     return kOk;
 }
 
-int WLpt::getDeviceId(char* buffer, int size) {
-    if (buffer == nullptr && size > 0) return kNullArgument;
+int WLpt::getDeviceId(char *buffer, int size) {
+    if (buffer == nullptr && size > 0)
+        return kNullArgument;
     DWORD returned = 0;
     return os::DeviceIoControl(handle_, kIoctlParQueryDeviceId, nullptr, 0, buffer,
                                static_cast<DWORD>(size < 0 ? 0 : size), &returned, nullptr)
@@ -62,8 +74,9 @@ int WLpt::getDeviceId(char* buffer, int size) {
                : kSystemCallFailed;
 }
 
-int WLpt::queryParInfo(unsigned char* status) {
-    if (status == nullptr) return kNullArgument;
+int WLpt::queryParInfo(unsigned char *status) {
+    if (status == nullptr)
+        return kNullArgument;
     unsigned char value = 0;
     DWORD returned = 0;
     if (!os::DeviceIoControl(handle_, kIoctlParQueryInformation, nullptr, 0, &value, 1, &returned, nullptr))

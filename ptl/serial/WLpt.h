@@ -22,14 +22,14 @@ public:
 
     int getIFType() override;
     int getIOMode() override;
-    const char* getIFName() override;
+    const char *getIFName() override;
     int claim(int timeoutMs) override;
     int release(int timeoutMs) override;
     bool isReady() override;
     int reset() override;
-    int getDeviceIdSize(int* size) override;
-    int getDeviceId(char* buffer, int size) override;
-    int queryParInfo(unsigned char* status) override;
+    int getDeviceIdSize(int *size) override;
+    int getDeviceId(char *buffer, int size) override;
+    int queryParInfo(unsigned char *status) override;
     int setParInfo(unsigned char control) override;
 };
 

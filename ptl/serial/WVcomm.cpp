@@ -10,9 +10,10 @@ namespace {
 
 // DefineDosDeviceA and QueryDosDeviceA are not on every system: each use looks the function up by name.
 // The call itself goes through the seam, where tests put a simulated device namespace.
-bool kernelHas(const char* function) {
+bool kernelHas(const char *function) {
     HMODULE kernel = os::LoadLibraryA("KERNEL32.DLL");
-    if (kernel == nullptr) return false;
+    if (kernel == nullptr)
+        return false;
     const bool has = os::GetProcAddress(kernel, function) != nullptr;
     os::FreeLibrary(kernel);
     return has;
@@ -31,21 +32,24 @@ WVcomm::~WVcomm() {
     WVcomm::release(0);
 }
 
-int WVcomm::getPortNo(int* no) {
-    if (no == nullptr) return kNullArgument;
+int WVcomm::getPortNo(int *no) {
+    if (no == nullptr)
+        return kNullArgument;
     *no = portNo_;
     return kOk;
 }
 
 int WVcomm::setPortNo(int no) {
-    if (isClaimed()) return kSystemCallFailed;
+    if (isClaimed())
+        return kSystemCallFailed;
     portNo_ = no;
     devicePath_[0] = '\0';
     return no < 1 || no > 32 ? kInvalidPortNo : kOk;
 }
 
 int WVcomm::release(int timeoutMs) {
-    if (!isClaimed()) return kOk;
+    if (!isClaimed())
+        return kOk;
     debugLine("PTL: WVcomm::release(%d)\n", timeoutMs);
     const int r = waitSendEmpty(timeoutMs);
     os::CloseHandle(handle_);
@@ -53,20 +57,24 @@ int WVcomm::release(int timeoutMs) {
     return r;
 }
 
-int WVcomm::send(const void* data, int len, int* written, int, int, int) {
-    if (written == nullptr) return kNullArgument;
+int WVcomm::send(const void *data, int len, int *written, int, int, int) {
+    if (written == nullptr)
+        return kNullArgument;
     *written = 0;
     DWORD n = 0;
-    if (!os::WriteFile(handle_, data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr)) return kWriteFailed;
+    if (!os::WriteFile(handle_, data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr))
+        return kWriteFailed;
     *written = static_cast<int>(n);
     return kOk;
 }
 
-int WVcomm::recv(void* buffer, int size, int* got, int) {
-    if (got == nullptr) return kNullArgument;
+int WVcomm::recv(void *buffer, int size, int *got, int) {
+    if (got == nullptr)
+        return kNullArgument;
     *got = 0;
     DWORD n = 0;
-    if (!os::ReadFile(handle_, buffer, static_cast<DWORD>(size < 0 ? 0 : size), &n, nullptr)) return kReadFailed;
+    if (!os::ReadFile(handle_, buffer, static_cast<DWORD>(size < 0 ? 0 : size), &n, nullptr))
+        return kReadFailed;
     *got = static_cast<int>(n);
     return kOk;
 }
@@ -79,8 +87,9 @@ bool WVcomm::isClaimed() {
     return handle_ != INVALID_HANDLE_VALUE;
 }
 
-int WVcomm::getCommTimeouts(COMMTIMEOUTS* t) {
-    if (t == nullptr) return kNullArgument;
+int WVcomm::getCommTimeouts(COMMTIMEOUTS *t) {
+    if (t == nullptr)
+        return kNullArgument;
     if (!isClaimed()) {
         *t = timeouts_;
         return kOk;
@@ -88,8 +97,9 @@ int WVcomm::getCommTimeouts(COMMTIMEOUTS* t) {
     return os::GetCommTimeouts(handle_, t) ? kOk : kSystemCallFailed;
 }
 
-int WVcomm::setCommTimeouts(const COMMTIMEOUTS* t) {
-    if (t == nullptr) return kNullArgument;
+int WVcomm::setCommTimeouts(const COMMTIMEOUTS *t) {
+    if (t == nullptr)
+        return kNullArgument;
     if (!isClaimed()) {
         timeouts_ = *t;
         return kOk;
@@ -99,10 +109,12 @@ int WVcomm::setCommTimeouts(const COMMTIMEOUTS* t) {
     return os::SetCommTimeouts(handle_, &copy) ? kOk : kSystemCallFailed;
 }
 
-int WVcomm::getModemStatus(unsigned* status) {
-    if (status == nullptr) return kNullArgument;
+int WVcomm::getModemStatus(unsigned *status) {
+    if (status == nullptr)
+        return kNullArgument;
     DWORD s = 0;
-    if (!os::GetCommModemStatus(handle_, &s)) return kSystemCallFailed;
+    if (!os::GetCommModemStatus(handle_, &s))
+        return kSystemCallFailed;
     *status = s;
     return kOk;
 }
@@ -111,8 +123,9 @@ int WVcomm::escapeFunction(int function) {
     return os::EscapeCommFunction(handle_, static_cast<DWORD>(function)) ? kOk : kSystemCallFailed;
 }
 
-int WVcomm::openDevice(const char* name, DWORD flags) {
-    if (portNo_ < 1 || portNo_ > 32) return kInvalidPortNo;
+int WVcomm::openDevice(const char *name, DWORD flags) {
+    if (portNo_ < 1 || portNo_ > 32)
+        return kInvalidPortNo;
     buildDevicePath(name);
     handle_ = os::CreateFileA(devicePath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               flags | FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -126,17 +139,20 @@ int WVcomm::openDevice(const char* name, DWORD flags) {
     return kOk;
 }
 
-void WVcomm::closeDevice(const char* name) {
-    if (handle_ != INVALID_HANDLE_VALUE) os::CloseHandle(handle_);
+void WVcomm::closeDevice(const char *name) {
+    if (handle_ != INVALID_HANDLE_VALUE)
+        os::CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     removeDeviceAlias(name);
 }
 
-void WVcomm::buildDevicePath(const char* name) {
+void WVcomm::buildDevicePath(const char *name) {
     formatDevicePath(devicePath_, sizeof devicePath_, name, portNo_);
-    if (!os::isNtFamily4()) return;
+    if (!os::isNtFamily4())
+        return;
     removeDeviceAlias(name);
-    if (!aliasCallsSafe() || !kernelHas("QueryDosDeviceA")) return;
+    if (!aliasCallsSafe() || !kernelHas("QueryDosDeviceA"))
+        return;
 
     char dosName[16];
     char alias[16];
@@ -145,18 +161,24 @@ void WVcomm::buildDevicePath(const char* name) {
         return;
     static thread_local char targets[kDosTargetsSize];
     const DWORD n = os::QueryDosDeviceA(dosName, targets, sizeof targets);
-    if (n == 0) return;
-    const char* target = firstDeviceTarget(targets, n <= sizeof targets ? n : sizeof targets);
-    if (target == nullptr) return;
-    if (kernelHas("DefineDosDeviceA")) os::DefineDosDeviceA(DDD_RAW_TARGET_PATH, alias, target);
+    if (n == 0)
+        return;
+    const char *target = firstDeviceTarget(targets, n <= sizeof targets ? n : sizeof targets);
+    if (target == nullptr)
+        return;
+    if (kernelHas("DefineDosDeviceA"))
+        os::DefineDosDeviceA(DDD_RAW_TARGET_PATH, alias, target);
     formatAliasPath(devicePath_, sizeof devicePath_, name, portNo_);
 }
 
-void WVcomm::removeDeviceAlias(const char* name) {
-    if (!os::isNtFamily4() || !aliasCallsSafe()) return;
+void WVcomm::removeDeviceAlias(const char *name) {
+    if (!os::isNtFamily4() || !aliasCallsSafe())
+        return;
     char alias[16];
-    if (!formatAliasName(alias, sizeof alias, name, portNo_)) return;
-    if (kernelHas("DefineDosDeviceA")) os::DefineDosDeviceA(DDD_REMOVE_DEFINITION, alias, nullptr);
+    if (!formatAliasName(alias, sizeof alias, name, portNo_))
+        return;
+    if (kernelHas("DefineDosDeviceA"))
+        os::DefineDosDeviceA(DDD_REMOVE_DEFINITION, alias, nullptr);
 }
 
 } // namespace ptl

@@ -9,8 +9,8 @@ namespace ptl::test {
 
 namespace {
 
-std::string env(const char* name) {
-    const char* v = std::getenv(name);
+std::string env(const char *name) {
+    const char *v = std::getenv(name);
     return v ? v : "";
 }
 
@@ -27,23 +27,28 @@ PtyLine::~PtyLine() {
 }
 
 bool PtyLine::openPeer(DWORD readMs) {
-    if (peerHandle_ != INVALID_HANDLE_VALUE) return true;
+    if (peerHandle_ != INVALID_HANDLE_VALUE)
+        return true;
     const std::string path = "\\\\.\\COM" + std::to_string(peer_);
-    peerHandle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (peerHandle_ == INVALID_HANDLE_VALUE) return false;
+    peerHandle_ =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (peerHandle_ == INVALID_HANDLE_VALUE)
+        return false;
     COMMTIMEOUTS t{0, 0, readMs, 0, 2000};
     SetCommTimeouts(peerHandle_, &t);
     return true;
 }
 
 void PtyLine::closePeer() {
-    if (peerHandle_ != INVALID_HANDLE_VALUE) CloseHandle(peerHandle_);
+    if (peerHandle_ != INVALID_HANDLE_VALUE)
+        CloseHandle(peerHandle_);
     peerHandle_ = INVALID_HANDLE_VALUE;
 }
 
-bool PtyLine::peerWrite(const std::string& bytes) {
+bool PtyLine::peerWrite(const std::string &bytes) {
     DWORD n = 0;
-    return WriteFile(peerHandle_, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
+    return WriteFile(peerHandle_, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
+           n == bytes.size();
 }
 
 std::string PtyLine::peerRead(size_t want) {
@@ -52,7 +57,8 @@ std::string PtyLine::peerRead(size_t want) {
     while (out.size() < want) {
         DWORD n = 0;
         const DWORD ask = static_cast<DWORD>(std::min<size_t>(sizeof buf, want - out.size()));
-        if (!ReadFile(peerHandle_, buf, ask, &n, nullptr) || n == 0) break;
+        if (!ReadFile(peerHandle_, buf, ask, &n, nullptr) || n == 0)
+            break;
         out.append(buf, n);
     }
     return out;
@@ -70,27 +76,32 @@ std::string PtyLine::linuxSettings() {
     std::remove(("Z:" + out).c_str());
     // The wait below can end before a Linux child has finished (Wine), so the file appears whole, by a
     // rename, only when stty is done.
-    std::string cmd = "/bin/sh -c \"stty -F " + dir_ + "/A -a > " + out + ".tmp 2>&1; mv " + out + ".tmp " + out + "\"";
+    std::string cmd =
+        "/bin/sh -c \"stty -F " + dir_ + "/A -a > " + out + ".tmp 2>&1; mv " + out + ".tmp " + out + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return "";
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return "";
     WaitForSingleObject(pi.hProcess, 10000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    for (int i = 0; i < 500 && GetFileAttributesA(("Z:" + out).c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
+    for (int i = 0; i < 500 && GetFileAttributesA(("Z:" + out).c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(10);
     std::ifstream f("Z:" + out);
     std::stringstream s;
     s << f.rdbuf();
     return s.str();
 }
 
-bool hasToken(const std::string& text, const std::string& word) {
+bool hasToken(const std::string &text, const std::string &word) {
     std::istringstream in(text);
     std::string token;
     while (in >> token) {
-        if (!token.empty() && token.back() == ';') token.pop_back();
-        if (token == word) return true;
+        if (!token.empty() && token.back() == ';')
+            token.pop_back();
+        if (token == word)
+            return true;
     }
     return false;
 }

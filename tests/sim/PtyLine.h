@@ -14,8 +14,8 @@ public:
     // Reads PTL_PTY_COM, PTL_PTY_PEER and PTL_PTY_DIR; available() is false without them.
     PtyLine();
     ~PtyLine();
-    PtyLine(const PtyLine&) = delete;
-    PtyLine& operator=(const PtyLine&) = delete;
+    PtyLine(const PtyLine &) = delete;
+    PtyLine &operator=(const PtyLine &) = delete;
 
     bool available() const { return com_ > 0; }
     int com() const { return com_; }
@@ -24,7 +24,7 @@ public:
     // The other end, opened once (blocking, read time-outs of readMs in total).
     bool openPeer(DWORD readMs = 300);
     void closePeer();
-    bool peerWrite(const std::string& bytes);
+    bool peerWrite(const std::string &bytes);
     // Reads until want bytes arrived or a read brings nothing within the time-out.
     std::string peerRead(size_t want);
     // Drops whatever is waiting at the other end.
@@ -41,6 +41,6 @@ private:
 };
 
 // True when text holds word as a whole blank-separated token ("cstopb" but not "-cstopb").
-bool hasToken(const std::string& text, const std::string& word);
+bool hasToken(const std::string &text, const std::string &word);
 
 } // namespace ptl::test

@@ -9,7 +9,7 @@ namespace ptl::test {
 
 namespace {
 
-std::condition_variable& doneSignal() {
+std::condition_variable &doneSignal() {
     static std::condition_variable cv;
     return cv;
 }
@@ -22,16 +22,18 @@ std::string hex(DWORD v) {
 
 } // namespace
 
-bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {
+bool waitUntil(const std::function<bool()> &pred, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline) return pred();
+        if (std::chrono::steady_clock::now() > deadline)
+            return pred();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
 }
 
-SimComm::SimComm(Seam& seam, std::string devicePath) : previous_(os::api()), devicePath_(std::move(devicePath)) {
+SimComm::SimComm(Seam &seam, std::string devicePath)
+    : previous_(os::api()), devicePath_(std::move(devicePath)) {
     dcb_.DCBlength = sizeof dcb_;
     install(seam);
 }
@@ -40,19 +42,21 @@ SimComm::~SimComm() {
     // The Seam that holds the entries outlives this object only if declared first; a test that keeps a
     // port claimed past the simulator would be a test bug, so nothing is left pending here.
     std::lock_guard<std::mutex> g(lock_);
-    while (!pending_.empty()) complete(pending_.front(), ERROR_OPERATION_ABORTED, 0);
-    if (open_ != nullptr) previous_.CloseHandle(open_);
+    while (!pending_.empty())
+        complete(pending_.front(), ERROR_OPERATION_ABORTED, 0);
+    if (open_ != nullptr)
+        previous_.CloseHandle(open_);
     open_ = nullptr;
 }
 
 // --- Configuration and observation ---------------------------------------------------------------
 
-void SimComm::setDeviceTarget(const std::string& target) {
+void SimComm::setDeviceTarget(const std::string &target) {
     std::lock_guard<std::mutex> g(lock_);
     deviceTarget_ = target;
 }
 
-void SimComm::setDosTargets(const std::string& dosName, const std::vector<std::string>& targets) {
+void SimComm::setDosTargets(const std::string &dosName, const std::vector<std::string> &targets) {
     std::lock_guard<std::mutex> g(lock_);
     dosTargets_[dosName] = targets;
 }
@@ -67,11 +71,12 @@ std::map<std::string, std::string> SimComm::aliases() {
     return aliases_;
 }
 
-void SimComm::feed(const std::string& bytes) {
+void SimComm::feed(const std::string &bytes) {
     std::lock_guard<std::mutex> g(lock_);
     rx_ += bytes;
     serveReads();
-    if (!bytes.empty()) raise(EV_RXCHAR);
+    if (!bytes.empty())
+        raise(EV_RXCHAR);
 }
 
 void SimComm::lineError(DWORD commErrors) {
@@ -100,19 +105,20 @@ void SimComm::setCommErrors(DWORD errors) {
 void SimComm::holdWrites(bool hold) {
     std::lock_guard<std::mutex> g(lock_);
     holdWrites_ = hold;
-    if (hold) return;
+    if (hold)
+        return;
     for (size_t i = 0; i < pending_.size();) {
         Op op = pending_[i];
         if (op.kind != Op::Write) {
             ++i;
             continue;
         }
-        tx_.append(static_cast<const char*>(op.buffer), op.len);
+        tx_.append(static_cast<const char *>(op.buffer), op.len);
         complete(op, 0, op.len);
     }
 }
 
-void SimComm::failNth(const std::string& entry, int n, DWORD error) {
+void SimComm::failNth(const std::string &entry, int n, DWORD error) {
     std::lock_guard<std::mutex> g(lock_);
     failures_[entry].push_back({n, error});
 }
@@ -122,7 +128,7 @@ void SimComm::setParStatus(unsigned char status) {
     parStatus_ = status;
 }
 
-void SimComm::setDeviceId(const std::string& id) {
+void SimComm::setDeviceId(const std::string &id) {
     std::lock_guard<std::mutex> g(lock_);
     deviceId_ = id;
 }
@@ -137,7 +143,7 @@ std::vector<std::string> SimComm::calls() {
     return calls_;
 }
 
-int SimComm::count(const std::string& call) {
+int SimComm::count(const std::string &call) {
     std::lock_guard<std::mutex> g(lock_);
     return static_cast<int>(std::count(calls_.begin(), calls_.end(), call));
 }
@@ -184,8 +190,8 @@ std::vector<DWORD> SimComm::writeSizes() {
 
 size_t SimComm::pendingWrites() {
     std::lock_guard<std::mutex> g(lock_);
-    return static_cast<size_t>(std::count_if(pending_.begin(), pending_.end(),
-                                              [](const Op& op) { return op.kind == Op::Write; }));
+    return static_cast<size_t>(
+        std::count_if(pending_.begin(), pending_.end(), [](const Op &op) { return op.kind == Op::Write; }));
 }
 
 int SimComm::readCalls() {
@@ -210,9 +216,10 @@ bool SimComm::isDevice(HANDLE h) {
     return h != nullptr && h == open_;
 }
 
-bool SimComm::shouldFail(const std::string& entry, DWORD* error) {
+bool SimComm::shouldFail(const std::string &entry, DWORD *error) {
     auto it = failures_.find(entry);
-    if (it == failures_.end()) return false;
+    if (it == failures_.end())
+        return false;
     bool fail = false;
     for (auto f = it->second.begin(); f != it->second.end();) {
         if (--f->first == 0) {
@@ -226,7 +233,7 @@ bool SimComm::shouldFail(const std::string& entry, DWORD* error) {
     return fail;
 }
 
-void SimComm::record(const std::string& call) {
+void SimComm::record(const std::string &call) {
     calls_.push_back(call);
 }
 
@@ -240,7 +247,8 @@ void SimComm::complete(Op op, DWORD error, DWORD bytes) {
             break;
         }
     }
-    if (op.ov->hEvent != nullptr) previous_.SetEvent(op.ov->hEvent);
+    if (op.ov->hEvent != nullptr)
+        previous_.SetEvent(op.ov->hEvent);
     doneSignal().notify_all();
 }
 
@@ -260,9 +268,11 @@ void SimComm::serveReads() {
 
 void SimComm::raise(DWORD events) {
     const DWORD wanted = events & mask_;
-    if (wanted == 0) return;
-    for (const Op& op : pending_) {
-        if (op.kind != Op::Wait) continue;
+    if (wanted == 0)
+        return;
+    for (const Op &op : pending_) {
+        if (op.kind != Op::Wait)
+            continue;
         *op.mask = wanted;
         Op copy = op;
         complete(copy, 0, 0);
@@ -271,7 +281,7 @@ void SimComm::raise(DWORD events) {
     events_ |= wanted;
 }
 
-void SimComm::install(Seam& seam) {
+void SimComm::install(Seam &seam) {
     using os::Api;
 
     seam.on<&Api::CreateFileA>([this](LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
@@ -311,7 +321,8 @@ void SimComm::install(Seam& seam) {
             std::lock_guard<std::mutex> g(lock_);
             if (h != nullptr && h == open_) {
                 record("CloseHandle");
-                while (!pending_.empty()) complete(pending_.front(), ERROR_OPERATION_ABORTED, 0);
+                while (!pending_.empty())
+                    complete(pending_.front(), ERROR_OPERATION_ABORTED, 0);
                 open_ = nullptr;
             }
         }
@@ -319,11 +330,13 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::ReadFile>([this](HANDLE h, LPVOID buf, DWORD len, LPDWORD got, LPOVERLAPPED ov) -> BOOL {
-        if (!isDevice(h)) return previous_.ReadFile(h, buf, len, got, ov);
+        if (!isDevice(h))
+            return previous_.ReadFile(h, buf, len, got, ov);
         std::lock_guard<std::mutex> g(lock_);
         ++readCalls_;
         DWORD error = 0;
-        if (got != nullptr) *got = 0;
+        if (got != nullptr)
+            *got = 0;
         if (shouldFail("ReadFile", &error)) {
             previous_.SetLastError(error);
             return FALSE;
@@ -336,8 +349,10 @@ void SimComm::install(Seam& seam) {
             const DWORD n = static_cast<DWORD>(std::min<size_t>(len, rx_.size()));
             std::memcpy(buf, rx_.data(), n);
             rx_.erase(0, n);
-            if (got != nullptr) *got = n;
-            if (ov != nullptr) complete(Op{Op::Read, h, ov, buf, len, nullptr, 0}, 0, n);
+            if (got != nullptr)
+                *got = n;
+            if (ov != nullptr)
+                complete(Op{Op::Read, h, ov, buf, len, nullptr, 0}, 0, n);
             return TRUE;
         }
         pending_.push_back(Op{Op::Read, h, ov, buf, len, nullptr, GetCurrentThreadId()});
@@ -346,11 +361,13 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::WriteFile>([this](HANDLE h, LPCVOID data, DWORD len, LPDWORD put, LPOVERLAPPED ov) -> BOOL {
-        if (!isDevice(h)) return previous_.WriteFile(h, data, len, put, ov);
+        if (!isDevice(h))
+            return previous_.WriteFile(h, data, len, put, ov);
         std::lock_guard<std::mutex> g(lock_);
         writeSizes_.push_back(len);
         DWORD error = 0;
-        if (put != nullptr) *put = 0;
+        if (put != nullptr)
+            *put = 0;
         if (shouldFail("WriteFile", &error)) {
             previous_.SetLastError(error);
             return FALSE;
@@ -360,14 +377,18 @@ void SimComm::install(Seam& seam) {
             previous_.ResetEvent(ov->hEvent);
         }
         if (holdWrites_) {
-            if (ov == nullptr) return TRUE; // the write time-out expires with nothing taken
-            pending_.push_back(Op{Op::Write, h, ov, const_cast<void*>(data), len, nullptr, GetCurrentThreadId()});
+            if (ov == nullptr)
+                return TRUE; // the write time-out expires with nothing taken
+            pending_.push_back(
+                Op{Op::Write, h, ov, const_cast<void *>(data), len, nullptr, GetCurrentThreadId()});
             previous_.SetLastError(ERROR_IO_PENDING);
             return FALSE;
         }
-        tx_.append(static_cast<const char*>(data), len);
-        if (put != nullptr) *put = len;
-        if (ov != nullptr) complete(Op{Op::Write, h, ov, const_cast<void*>(data), len, nullptr, 0}, 0, len);
+        tx_.append(static_cast<const char *>(data), len);
+        if (put != nullptr)
+            *put = len;
+        if (ov != nullptr)
+            complete(Op{Op::Write, h, ov, const_cast<void *>(data), len, nullptr, 0}, 0, len);
         return TRUE;
     });
 
@@ -382,7 +403,7 @@ void SimComm::install(Seam& seam) {
         }
         std::unique_lock<std::mutex> g(lock_);
         auto isPending = [&] {
-            return std::any_of(pending_.begin(), pending_.end(), [&](const Op& op) { return op.ov == ov; });
+            return std::any_of(pending_.begin(), pending_.end(), [&](const Op &op) { return op.ov == ov; });
         };
         if (isPending()) {
             if (!wait) {
@@ -393,7 +414,8 @@ void SimComm::install(Seam& seam) {
         }
         auto it = done_.find(ov);
         const Done d = it != done_.end() ? it->second : Done{0, 0};
-        if (n != nullptr) *n = d.bytes;
+        if (n != nullptr)
+            *n = d.bytes;
         if (d.error != 0) {
             previous_.SetLastError(d.error);
             return FALSE;
@@ -402,7 +424,8 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::CancelIo>([this](HANDLE h) -> BOOL {
-        if (!isDevice(h)) return previous_.CancelIo(h);
+        if (!isDevice(h))
+            return previous_.CancelIo(h);
         std::lock_guard<std::mutex> g(lock_);
         record("CancelIo");
         const DWORD me = GetCurrentThreadId();
@@ -417,7 +440,8 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::WaitCommEvent>([this](HANDLE h, LPDWORD mask, LPOVERLAPPED ov) -> BOOL {
-        if (!isDevice(h)) return previous_.WaitCommEvent(h, mask, ov);
+        if (!isDevice(h))
+            return previous_.WaitCommEvent(h, mask, ov);
         std::lock_guard<std::mutex> g(lock_);
         record("WaitCommEvent");
         DWORD error = 0;
@@ -432,7 +456,8 @@ void SimComm::install(Seam& seam) {
         if ((events_ & mask_) != 0 || ov == nullptr) {
             *mask = events_ & mask_;
             events_ = 0;
-            if (ov != nullptr) complete(Op{Op::Wait, h, ov, nullptr, 0, mask, 0}, 0, 0);
+            if (ov != nullptr)
+                complete(Op{Op::Wait, h, ov, nullptr, 0, mask, 0}, 0, 0);
             return TRUE;
         }
         pending_.push_back(Op{Op::Wait, h, ov, nullptr, 0, mask, GetCurrentThreadId()});
@@ -441,7 +466,8 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::SetCommMask>([this](HANDLE h, DWORD mask) -> BOOL {
-        if (!isDevice(h)) return previous_.SetCommMask(h, mask);
+        if (!isDevice(h))
+            return previous_.SetCommMask(h, mask);
         std::lock_guard<std::mutex> g(lock_);
         record("SetCommMask " + hex(mask));
         DWORD error = 0;
@@ -452,8 +478,9 @@ void SimComm::install(Seam& seam) {
         mask_ = mask;
         events_ &= mask;
         // A wait in progress completes with an empty mask.
-        for (const Op& op : pending_) {
-            if (op.kind != Op::Wait) continue;
+        for (const Op &op : pending_) {
+            if (op.kind != Op::Wait)
+                continue;
             *op.mask = 0;
             complete(Op(op), 0, 0);
             break;
@@ -462,7 +489,8 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::ClearCommError>([this](HANDLE h, LPDWORD errors, LPCOMSTAT st) -> BOOL {
-        if (!isDevice(h)) return previous_.ClearCommError(h, errors, st);
+        if (!isDevice(h))
+            return previous_.ClearCommError(h, errors, st);
         std::lock_guard<std::mutex> g(lock_);
         record("ClearCommError");
         DWORD error = 0;
@@ -470,7 +498,8 @@ void SimComm::install(Seam& seam) {
             previous_.SetLastError(error);
             return FALSE;
         }
-        if (errors != nullptr) *errors = errors_;
+        if (errors != nullptr)
+            *errors = errors_;
         errors_ = 0;
         if (st != nullptr) {
             *st = COMSTAT{};
@@ -483,7 +512,8 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::EscapeCommFunction>([this](HANDLE h, DWORD f) -> BOOL {
-        if (!isDevice(h)) return previous_.EscapeCommFunction(h, f);
+        if (!isDevice(h))
+            return previous_.EscapeCommFunction(h, f);
         std::lock_guard<std::mutex> g(lock_);
         record("EscapeCommFunction " + std::to_string(f));
         DWORD error = 0;
@@ -491,15 +521,20 @@ void SimComm::install(Seam& seam) {
             previous_.SetLastError(error);
             return FALSE;
         }
-        if (f == SETDTR) dtr_ = true;
-        if (f == CLRDTR) dtr_ = false;
-        if (f == SETRTS) rts_ = true;
-        if (f == CLRRTS) rts_ = false;
+        if (f == SETDTR)
+            dtr_ = true;
+        if (f == CLRDTR)
+            dtr_ = false;
+        if (f == SETRTS)
+            rts_ = true;
+        if (f == CLRRTS)
+            rts_ = false;
         return TRUE;
     });
 
     seam.on<&Api::GetCommModemStatus>([this](HANDLE h, LPDWORD status) -> BOOL {
-        if (!isDevice(h)) return previous_.GetCommModemStatus(h, status);
+        if (!isDevice(h))
+            return previous_.GetCommModemStatus(h, status);
         std::lock_guard<std::mutex> g(lock_);
         DWORD error = 0;
         if (shouldFail("GetCommModemStatus", &error)) {
@@ -511,7 +546,8 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::GetCommState>([this](HANDLE h, LPDCB d) -> BOOL {
-        if (!isDevice(h)) return previous_.GetCommState(h, d);
+        if (!isDevice(h))
+            return previous_.GetCommState(h, d);
         std::lock_guard<std::mutex> g(lock_);
         record("GetCommState");
         DWORD error = 0;
@@ -524,7 +560,8 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::SetCommState>([this](HANDLE h, LPDCB d) -> BOOL {
-        if (!isDevice(h)) return previous_.SetCommState(h, d);
+        if (!isDevice(h))
+            return previous_.SetCommState(h, d);
         std::lock_guard<std::mutex> g(lock_);
         record("SetCommState");
         DWORD error = 0;
@@ -541,14 +578,16 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::GetCommTimeouts>([this](HANDLE h, LPCOMMTIMEOUTS t) -> BOOL {
-        if (!isDevice(h)) return previous_.GetCommTimeouts(h, t);
+        if (!isDevice(h))
+            return previous_.GetCommTimeouts(h, t);
         std::lock_guard<std::mutex> g(lock_);
         *t = timeouts_;
         return TRUE;
     });
 
     seam.on<&Api::SetCommTimeouts>([this](HANDLE h, LPCOMMTIMEOUTS t) -> BOOL {
-        if (!isDevice(h)) return previous_.SetCommTimeouts(h, t);
+        if (!isDevice(h))
+            return previous_.SetCommTimeouts(h, t);
         std::lock_guard<std::mutex> g(lock_);
         record("SetCommTimeouts");
         DWORD error = 0;
@@ -561,7 +600,8 @@ void SimComm::install(Seam& seam) {
     });
 
     seam.on<&Api::PurgeComm>([this](HANDLE h, DWORD flags) -> BOOL {
-        if (!isDevice(h)) return previous_.PurgeComm(h, flags);
+        if (!isDevice(h))
+            return previous_.PurgeComm(h, flags);
         std::lock_guard<std::mutex> g(lock_);
         record("PurgeComm " + std::to_string(flags));
         DWORD error = 0;
@@ -569,16 +609,18 @@ void SimComm::install(Seam& seam) {
             previous_.SetLastError(error);
             return FALSE;
         }
-        if (flags & PURGE_RXCLEAR) rx_.clear();
+        if (flags & PURGE_RXCLEAR)
+            rx_.clear();
         return TRUE;
     });
 
-    seam.on<&Api::DeviceIoControl>([this](HANDLE h, DWORD code, LPVOID in, DWORD inLen, LPVOID out, DWORD outLen,
-                                          LPDWORD ret, LPOVERLAPPED ov) -> BOOL {
-        if (!isDevice(h)) return previous_.DeviceIoControl(h, code, in, inLen, out, outLen, ret, ov);
+    seam.on<&Api::DeviceIoControl>([this](HANDLE h, DWORD code, LPVOID in, DWORD inLen, LPVOID out,
+                                          DWORD outLen, LPDWORD ret, LPOVERLAPPED ov) -> BOOL {
+        if (!isDevice(h))
+            return previous_.DeviceIoControl(h, code, in, inLen, out, outLen, ret, ov);
         std::lock_guard<std::mutex> g(lock_);
         record("DeviceIoControl " + hex(code));
-        ioctls_.push_back({code, std::string(static_cast<const char*>(in), in ? inLen : 0), outLen});
+        ioctls_.push_back({code, std::string(static_cast<const char *>(in), in ? inLen : 0), outLen});
         if (refuseIoctls_) {
             previous_.SetLastError(ERROR_INVALID_FUNCTION);
             return FALSE;
@@ -586,25 +628,31 @@ void SimComm::install(Seam& seam) {
         DWORD n = 0;
         switch (code) {
         case 0x00160004: // query information: the status byte
-            if (outLen < 1) break;
-            *static_cast<unsigned char*>(out) = parStatus_;
+            if (outLen < 1)
+                break;
+            *static_cast<unsigned char *>(out) = parStatus_;
             n = 1;
             break;
-        case 0x00160008: break; // set information
-        case 0x0016000C:        // device id
+        case 0x00160008:
+            break;       // set information
+        case 0x0016000C: // device id
             n = static_cast<DWORD>(std::min<size_t>(outLen, deviceId_.size()));
             std::memcpy(out, deviceId_.data(), n);
             break;
         case 0x00160010: { // device id size
-            if (outLen < 4) break;
+            if (outLen < 4)
+                break;
             const DWORD size = static_cast<DWORD>(deviceId_.size());
             std::memcpy(out, &size, 4);
             n = 4;
             break;
         }
-        default: previous_.SetLastError(ERROR_INVALID_FUNCTION); return FALSE;
+        default:
+            previous_.SetLastError(ERROR_INVALID_FUNCTION);
+            return FALSE;
         }
-        if (ret != nullptr) *ret = n;
+        if (ret != nullptr)
+            *ret = n;
         return TRUE;
     });
 
@@ -617,7 +665,8 @@ void SimComm::install(Seam& seam) {
             return 0;
         }
         std::string list;
-        for (const auto& t : it->second) list += t + '\0';
+        for (const auto &t : it->second)
+            list += t + '\0';
         list += '\0';
         if (list.size() > size) {
             previous_.SetLastError(ERROR_INSUFFICIENT_BUFFER);

@@ -27,7 +27,7 @@
 namespace ptl::test {
 
 // Polls pred every few milliseconds until it holds or timeoutMs pass; true when it held.
-bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+bool waitUntil(const std::function<bool()> &pred, int timeoutMs = 5000);
 
 class SimComm {
 public:
@@ -38,46 +38,46 @@ public:
     };
 
     // Installs the device; devicePath is the path that opens it ("\\.\COM3", "\\.\LPT1").
-    SimComm(Seam& seam, std::string devicePath);
+    SimComm(Seam &seam, std::string devicePath);
     ~SimComm();
-    SimComm(const SimComm&) = delete;
-    SimComm& operator=(const SimComm&) = delete;
+    SimComm(const SimComm &) = delete;
+    SimComm &operator=(const SimComm &) = delete;
 
     // --- Namespace --------------------------------------------------------------------------------
     // The raw device target an alias must point at to reach this device.
-    void setDeviceTarget(const std::string& target);
+    void setDeviceTarget(const std::string &target);
     // What QueryDosDeviceA answers for a DOS name; without an entry it fails.
-    void setDosTargets(const std::string& dosName, const std::vector<std::string>& targets);
+    void setDosTargets(const std::string &dosName, const std::vector<std::string> &targets);
     // Presents an NT-family system (default) or a 9x one through GetVersionExA.
     void setNt(bool nt);
     // Aliases defined now: name -> target.
     std::map<std::string, std::string> aliases();
 
     // --- Behaviour --------------------------------------------------------------------------------
-    void feed(const std::string& bytes);      // bytes arrive; EV_RXCHAR when asked for
-    void lineError(DWORD commErrors);         // e.g. CE_FRAME; EV_ERR when asked for
+    void feed(const std::string &bytes); // bytes arrive; EV_RXCHAR when asked for
+    void lineError(DWORD commErrors);    // e.g. CE_FRAME; EV_ERR when asked for
     void setHold(bool cts, bool dsr, bool xoff);
     void setModemStatus(DWORD status);
-    void setCommErrors(DWORD errors);         // what ClearCommError reports next (parallel: CE_OOP...)
-    void holdWrites(bool hold);               // while held, overlapped writes pend; releasing completes them
+    void setCommErrors(DWORD errors); // what ClearCommError reports next (parallel: CE_OOP...)
+    void holdWrites(bool hold);       // while held, overlapped writes pend; releasing completes them
     // The n-th call (1-based, counted from now) of the named entry fails with error.
-    void failNth(const std::string& entry, int n, DWORD error);
+    void failNth(const std::string &entry, int n, DWORD error);
     // Parallel driver answers.
     void setParStatus(unsigned char status);
-    void setDeviceId(const std::string& id);
+    void setDeviceId(const std::string &id);
     void refuseIoctls(bool refuse);
 
     // --- Observation ------------------------------------------------------------------------------
-    std::vector<std::string> calls();          // "SetCommState", "EscapeCommFunction 5", "CreateFileA \\.\COM3" ...
-    int count(const std::string& call);        // calls equal to call
+    std::vector<std::string> calls();   // "SetCommState", "EscapeCommFunction 5", "CreateFileA \\.\COM3" ...
+    int count(const std::string &call); // calls equal to call
     DCB dcb();
-    std::vector<DCB> statesSet();              // every DCB given to SetCommState, in order
+    std::vector<DCB> statesSet(); // every DCB given to SetCommState, in order
     COMMTIMEOUTS timeouts();
     DWORD eventMask();
     bool dtr();
     bool rts();
     std::string written();
-    std::vector<DWORD> writeSizes();           // size asked of each WriteFile
+    std::vector<DWORD> writeSizes(); // size asked of each WriteFile
     size_t pendingWrites();
     int readCalls();
     std::vector<Ioctl> ioctls();
@@ -87,10 +87,10 @@ private:
     struct Op {
         enum Kind { Read, Write, Wait } kind;
         HANDLE handle;
-        OVERLAPPED* ov;
-        void* buffer;
+        OVERLAPPED *ov;
+        void *buffer;
         DWORD len;
-        DWORD* mask;
+        DWORD *mask;
         DWORD thread;
     };
     struct Done {
@@ -99,12 +99,12 @@ private:
     };
 
     bool isDevice(HANDLE h);
-    bool shouldFail(const std::string& entry, DWORD* error); // under lock_
-    void record(const std::string& call);                    // under lock_
+    bool shouldFail(const std::string &entry, DWORD *error); // under lock_
+    void record(const std::string &call);                    // under lock_
     void complete(Op op, DWORD error, DWORD bytes);          // under lock_
     void serveReads();                                       // under lock_
     void raise(DWORD events);                                // under lock_
-    void install(Seam& seam);
+    void install(Seam &seam);
 
     std::mutex lock_;
     os::Api previous_;
@@ -133,7 +133,7 @@ private:
     bool holdWrites_ = false;
     int readCalls_ = 0;
     std::vector<Op> pending_;
-    std::map<OVERLAPPED*, Done> done_;
+    std::map<OVERLAPPED *, Done> done_;
     unsigned char parStatus_ = 0;
     std::string deviceId_;
     bool refuseIoctls_ = false;

@@ -16,14 +16,16 @@ using ptl::test::runRawpush;
 
 std::string job(size_t n) {
     std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131 + i / 256) & 0xFF);
+    for (size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>((i * 131 + i / 256) & 0xFF);
     return s;
 }
 
-std::string crlf(const std::string& text) {
+std::string crlf(const std::string &text) {
     std::string s;
     for (char c : text) {
-        if (c == '\n') s += '\r';
+        if (c == '\n')
+            s += '\r';
         s += c;
     }
     return s;
@@ -47,7 +49,7 @@ protected:
             return got;
         });
     }
-    std::string settingsLines(const char* baud, const char* flow) {
+    std::string settingsLines(const char *baud, const char *flow) {
         return crlf(" Target = " + line.comName() + "\n  Baudrate  = " + baud +
                     "\n  Data size = 8\n  Parity    = NONE\n  Stop bits = 1\n  Flow      = " + flow + "\n");
     }
@@ -63,7 +65,8 @@ TEST_F(RawpushSerial, SynchronousSendIsByteExact) {
     auto r = runRawpush({"-b192", "-d8", "-pN", "-s1", "-fN", path, line.comName()});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_TRUE(reader.get() == data) << "bytes differ on the line";
-    EXPECT_EQ(r.out.substr(0, settingsLines("19200", "NONE").size()), settingsLines("19200", "NONE")) << r.out;
+    EXPECT_EQ(r.out.substr(0, settingsLines("19200", "NONE").size()), settingsLines("19200", "NONE"))
+        << r.out;
 }
 
 TEST_F(RawpushSerial, ThreadedSendIsByteExactAndDrainsBeforeExit) {
@@ -74,7 +77,8 @@ TEST_F(RawpushSerial, ThreadedSendIsByteExactAndDrainsBeforeExit) {
     auto r = runRawpush({"-a", "-b1152", "-fX", path, line.comName()});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_TRUE(reader.get() == data) << "bytes differ on the line";
-    EXPECT_EQ(r.out.substr(0, settingsLines("115200", "XON/XOFF").size()), settingsLines("115200", "XON/XOFF"))
+    EXPECT_EQ(r.out.substr(0, settingsLines("115200", "XON/XOFF").size()),
+              settingsLines("115200", "XON/XOFF"))
         << r.out;
 }
 

@@ -17,7 +17,8 @@ constexpr uint32_t kDefaultRing = 0x40000;
 std::vector<uint8_t> pattern(size_t n, uint32_t seed) {
     std::vector<uint8_t> v(n);
     std::mt19937 gen(seed);
-    for (auto& b : v) b = static_cast<uint8_t>(gen());
+    for (auto &b : v)
+        b = static_cast<uint8_t>(gen());
     return v;
 }
 
@@ -69,7 +70,8 @@ TEST(RingQueue, MatchesAByteByByteModelAcrossWraps) {
         switch (gen() % 4) {
         case 0: {
             std::vector<uint8_t> in(n);
-            for (auto& b : in) b = next++;
+            for (auto &b : in)
+                b = next++;
             uint32_t stored = 99;
             q.put(in.data(), n, &stored, 1, 2, 3);
             const uint32_t expect = std::min<uint32_t>(n, 64 - static_cast<uint32_t>(model.size()));
@@ -91,11 +93,12 @@ TEST(RingQueue, MatchesAByteByByteModelAcrossWraps) {
             break;
         }
         case 2: {
-            const uint8_t* base = nullptr;
+            const uint8_t *base = nullptr;
             uint32_t off = 0, len = 0;
             q.peek(&base, &off, &len, nullptr, nullptr, nullptr);
             ASSERT_EQ(len, model.size());
-            for (uint32_t i = 0; i < len; ++i) ASSERT_EQ(base[(off + i) & 63], model[i]);
+            for (uint32_t i = 0; i < len; ++i)
+                ASSERT_EQ(base[(off + i) & 63], model[i]);
             break;
         }
         case 3: {
@@ -167,7 +170,7 @@ TEST(PacketQueue, KeepsPacketBoundariesAndUserValues) {
     EXPECT_EQ(u3, 13);
     EXPECT_EQ(q.packets(), 1u);
 
-    const uint8_t* base = nullptr;
+    const uint8_t *base = nullptr;
     uint32_t off = 9, len = 0;
     q.peek(&base, &off, &len, &u1, &u2, &u3);
     EXPECT_EQ(len, 3u);
@@ -205,12 +208,14 @@ TEST(Queues, DestroyingOrClearingFullQueuesReleasesTheirStorage) {
     uint32_t stored = 0;
     {
         PacketQueue q;
-        for (int i = 0; i < 10; ++i) q.put(data.data(), 100000, &stored, i, 0, 0);
+        for (int i = 0; i < 10; ++i)
+            q.put(data.data(), 100000, &stored, i, 0, 0);
         EXPECT_EQ(q.count(), 1000000);
     }
     {
         PacketQueue q;
-        for (int i = 0; i < 3; ++i) q.put(data.data(), 100000, &stored, i, 0, 0);
+        for (int i = 0; i < 3; ++i)
+            q.put(data.data(), 100000, &stored, i, 0, 0);
         q.clear();
         EXPECT_EQ(q.count(), 0);
         EXPECT_EQ(q.packets(), 0u);

@@ -26,13 +26,14 @@ TEST(DeviceAlias, NamesAndPaths) {
 
 std::string list(std::initializer_list<std::string> targets) {
     std::string s;
-    for (const auto& t : targets) s += t + '\0';
+    for (const auto &t : targets)
+        s += t + '\0';
     return s + '\0';
 }
 
 TEST(DeviceAlias, FirstTargetThatIsNotTheSpoolerPipe) {
     std::string l = list({"\\Device\\NamedPipe\\Spooler\\COM1", "\\Device\\Serial0", "\\Device\\Serial9"});
-    const char* t = firstDeviceTarget(l.data(), l.size());
+    const char *t = firstDeviceTarget(l.data(), l.size());
     ASSERT_NE(t, nullptr);
     EXPECT_STREQ(t, "\\Device\\Serial0");
 
@@ -57,9 +58,11 @@ TEST(DeviceAlias, FirstTargetThatIsNotTheSpoolerPipe) {
 }
 
 TEST(SerialRules, AcceptedValues) {
-    for (int r : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000})
+    for (int r :
+         {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000})
         EXPECT_TRUE(isAcceptedBaudRate(r)) << r;
-    for (int r : {0, -9600, 7200, 9601, 230400}) EXPECT_FALSE(isAcceptedBaudRate(r)) << r;
+    for (int r : {0, -9600, 7200, 9601, 230400})
+        EXPECT_FALSE(isAcceptedBaudRate(r)) << r;
     EXPECT_TRUE(isAcceptedByteSize(4));
     EXPECT_TRUE(isAcceptedByteSize(8));
     EXPECT_FALSE(isAcceptedByteSize(3));

@@ -26,7 +26,7 @@ using namespace std::chrono_literals;
 std::string pattern(size_t n) {
     std::string s(n, '\0');
     uint32_t x = 12345;
-    for (auto& c : s) {
+    for (auto &c : s) {
         x = x * 1103515245u + 12345u;
         c = static_cast<char>(x >> 16);
     }
@@ -38,14 +38,14 @@ struct HookLog {
     std::vector<std::tuple<int, int, int>> sends;
     std::vector<int> recvs;
 };
-HookLog* gHooks = nullptr;
+HookLog *gHooks = nullptr;
 
-void onSend(WPort*, int written, int u2, int u3) {
+void onSend(WPort *, int written, int u2, int u3) {
     std::lock_guard<std::mutex> g(gHooks->lock);
     gHooks->sends.emplace_back(written, u2, u3);
 }
 
-void onRecv(WPort*, int stored) {
+void onRecv(WPort *, int stored) {
     std::lock_guard<std::mutex> g(gHooks->lock);
     gHooks->recvs.push_back(stored);
 }
@@ -103,7 +103,8 @@ TEST_F(Engine, FullRingTakesPartOfASendAndCountsTheBlockInFlight) {
     dev.holdWrites(false);
     ASSERT_TRUE(waitUntil([&] { return sendCount() == 0; }));
     EXPECT_EQ(dev.written(), data.substr(0, 262144 + 4096));
-    for (DWORD size : dev.writeSizes()) EXPECT_LE(size, 4096u);
+    for (DWORD size : dev.writeSizes())
+        EXPECT_LE(size, 4096u);
 }
 
 TEST_F(Engine, PacketQueueCarriesEachSendsUserValuesToTheSendHook) {
@@ -131,7 +132,8 @@ TEST_F(Engine, PacketQueueCarriesEachSendsUserValuesToTheSendHook) {
         return hooks.sends.size() == 76;
     }));
     std::lock_guard<std::mutex> g(hooks.lock);
-    for (size_t i = 0; i < 75; ++i) EXPECT_EQ(hooks.sends[i], std::make_tuple(4096, 55, 66)) << i;
+    for (size_t i = 0; i < 75; ++i)
+        EXPECT_EQ(hooks.sends[i], std::make_tuple(4096, 55, 66)) << i;
     EXPECT_EQ(hooks.sends[75], std::make_tuple(100, 77, 88));
 }
 
@@ -148,7 +150,7 @@ TEST_F(Engine, UnknownQueueTypeFailsTheClaimWith1011AndLeavesNothingOpen) {
 }
 
 TEST_F(Engine, RingSizeThatIsNotAPowerOfTwoFailsTheClaim) {
-    WAsync& engine = port;
+    WAsync &engine = port;
     EXPECT_TRUE(engine.setSendQueueSize(100000));
     EXPECT_EQ(port.claim(0), kQueueFailed);
     EXPECT_TRUE(engine.setSendQueueSize(0x40000));
@@ -158,8 +160,8 @@ TEST_F(Engine, RingSizeThatIsNotAPowerOfTwoFailsTheClaim) {
 }
 
 TEST_F(Engine, SecondInterfaceHoldsTheSizesAndThePortSlotsKeepTheRootAnswers) {
-    WAsync& engine = port;
-    WPort& asPort = port;
+    WAsync &engine = port;
+    WPort &asPort = port;
     EXPECT_EQ(engine.getSendQueueSize(), 262144);
     EXPECT_EQ(engine.getRecvQueueSize(), 262144);
     EXPECT_EQ(engine.getSendBlockSize(), 4096);
@@ -283,7 +285,7 @@ TEST_F(Engine, QueueOperationsWithoutAClaim) {
 }
 
 TEST_F(Engine, DestroyingAClaimedPortWithQueuedDataFreesEverything) {
-    auto* p = new WComA;
+    auto *p = new WComA;
     p->setPortNo(3);
     dev.holdWrites(true);
     ASSERT_EQ(p->claim(0), 0);
@@ -301,7 +303,8 @@ TEST_F(Engine, ThreadBodiesLogTheirStartAndEnd) {
     EXPECT_EQ(seam.debugCount("PTL: WAsync::WAsync()\n"), 1);
     ASSERT_EQ(port.claim(0), 0);
     ASSERT_TRUE(waitUntil([&] {
-        return seam.sawDebug("PTL: WComA::procSend() Start\n") && seam.sawDebug("PTL: WComA::procRecv() Start\n");
+        return seam.sawDebug("PTL: WComA::procSend() Start\n") &&
+               seam.sawDebug("PTL: WComA::procRecv() Start\n");
     }));
     EXPECT_TRUE(seam.sawDebug("PTL: WComA::start Threads\n"));
     EXPECT_EQ(port.release(0), 0);
@@ -311,7 +314,8 @@ TEST_F(Engine, ThreadBodiesLogTheirStartAndEnd) {
 
 // A device whose writes fail at once must not make the send thread spin: it retries at a measured pace.
 TEST_F(Engine, FailingWritesAreRetriedAtAPace) {
-    for (int i = 1; i <= 1000; ++i) dev.failNth("WriteFile", i, ERROR_GEN_FAILURE);
+    for (int i = 1; i <= 1000; ++i)
+        dev.failNth("WriteFile", i, ERROR_GEN_FAILURE);
     ASSERT_EQ(port.claim(0), 0);
     int written = 0;
     ASSERT_EQ(port.send("abc", 3, &written, 0, 0, 0), 0);

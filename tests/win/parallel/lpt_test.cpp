@@ -147,7 +147,8 @@ TEST_F(Parallel, ThreadedPortQueuesDrainsAndFailsCleanly) {
     ASSERT_EQ(a.claim(0), 0);
     EXPECT_EQ(dev.count("SetCommState"), 0);
     std::string data(20000, '\0');
-    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i * 7);
     int n = 0;
     ASSERT_EQ(a.send(data.data(), 20000, &n, 0, 0, 0), 0);
     EXPECT_EQ(n, 20000);
@@ -179,14 +180,14 @@ TEST_F(Parallel, ThreadedPortQueuesDrainsAndFailsCleanly) {
 // three serial classes.
 TEST(ParallelFactory, TargetsAndModes) {
     struct Case {
-        const char* target;
+        const char *target;
         int mode;
         int ioMode; // -1: no port
-        const char* name;
-    } cases[] = {{"LPT2", 0, 0, "LPT"}, {"LPT1", 1, 1, "LPT"}, {"PRN", 0, 0, "LPT"}, {"PRN", 1, 1, "LPT"},
+        const char *name;
+    } cases[] = {{"LPT2", 0, 0, "LPT"}, {"LPT1", 1, 1, "LPT"}, {"PRN", 0, 0, "LPT"},  {"PRN", 1, 1, "LPT"},
                  {"LPT1", 2, -1, ""},   {"LPT1", 3, -1, ""},   {"COM1", 0, 0, "COM"}, {"COM1", 1, 1, "COM"},
                  {"COM1", 2, 2, "COM"}, {"COM1", 3, -1, ""},   {"COM1", 9, -1, ""}};
-    for (const Case& c : cases) {
+    for (const Case &c : cases) {
         const int h = PtlOpenByName(c.target, c.mode);
         if (c.ioMode < 0) {
             EXPECT_EQ(h, -1) << c.target << " mode " << c.mode;

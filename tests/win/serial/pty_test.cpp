@@ -25,13 +25,15 @@ constexpr char kXoff = 0x13;
 std::string allByteValues(int rounds) {
     std::string s;
     for (int r = 0; r < rounds; ++r)
-        for (int i = 0; i < 256; ++i) s += static_cast<char>(i);
+        for (int i = 0; i < 256; ++i)
+            s += static_cast<char>(i);
     return s;
 }
 
 std::string pattern(size_t n) {
     std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 31 + i / 251) & 0xFF);
+    for (size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>((i * 31 + i / 251) & 0xFF);
     return s;
 }
 
@@ -73,7 +75,8 @@ TEST_F(Pty, BytesOfEveryValueCrossTheLineBothWays) {
     char buf[4096];
     while (got.size() < in.size()) {
         ASSERT_EQ(com.recv(buf, sizeof buf, &n, 0), 0);
-        if (n == 0) break; // read time-out: nothing more is coming
+        if (n == 0)
+            break; // read time-out: nothing more is coming
         got.append(buf, n);
     }
     EXPECT_EQ(got, in);
@@ -205,13 +208,15 @@ TEST_F(Pty, AStalledLineCostsNoCpu) {
     ASSERT_EQ(a.send(data.data(), static_cast<int>(data.size()), &written, 0, 0, 0), 0);
     // Let the line's buffers fill so that the send thread is really held.
     int count = 0;
-    ASSERT_TRUE(waitUntil([&] {
-        int before = 0;
-        a.getSendCount(&before);
-        Sleep(300);
-        a.getSendCount(&count);
-        return count == before;
-    }, 20000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            int before = 0;
+            a.getSendCount(&before);
+            Sleep(300);
+            a.getSendCount(&count);
+            return count == before;
+        },
+        20000));
     ASSERT_GT(count, 0);
 
     const uint64_t cpu0 = cpuTime100ns();

@@ -75,10 +75,10 @@ TEST_F(Serial, SettersWorkOnTheStoredDcbWhileNotClaimed) {
 }
 
 TEST_F(Serial, InitialDcbAndTheFlowTable) {
-    const DCB& d = com.storedDcb();
+    const DCB &d = com.storedDcb();
     EXPECT_EQ(d.DCBlength, 28u);
     EXPECT_EQ(d.BaudRate, 9600u);
-    EXPECT_EQ(reinterpret_cast<const uint32_t*>(&d)[2], 0x1013u); // the flag word
+    EXPECT_EQ(reinterpret_cast<const uint32_t *>(&d)[2], 0x1013u); // the flag word
     EXPECT_EQ(d.ByteSize, 8);
     EXPECT_EQ(d.XonChar, 0x11);
     EXPECT_EQ(d.XoffChar, 0x13);
@@ -90,7 +90,7 @@ TEST_F(Serial, InitialDcbAndTheFlowTable) {
                 {3, 0, 0, DTR_CONTROL_ENABLE, 1, 1, RTS_CONTROL_ENABLE},
                 {4, 1, 1, DTR_CONTROL_HANDSHAKE, 0, 0, RTS_CONTROL_HANDSHAKE},
                 {0, 0, 0, DTR_CONTROL_ENABLE, 0, 0, RTS_CONTROL_ENABLE}};
-    for (const Row& r : rows) {
+    for (const Row &r : rows) {
         ASSERT_EQ(com.setFlow(r.flow), 0);
         EXPECT_EQ(d.fOutxCtsFlow, r.cts) << r.flow;
         EXPECT_EQ(d.fOutxDsrFlow, r.dsr) << r.flow;
@@ -162,10 +162,11 @@ TEST_F(Serial, ReadinessFollowsTheHoldBitOfTheConfiguredFlow) {
     struct Case {
         int flow;
         bool cts, dsr, xoff, ready;
-    } cases[] = {{1, false, false, false, true}, {1, true, false, true, true},  {1, false, true, false, false},
-                 {2, false, true, true, true},   {2, true, false, false, false}, {3, true, true, false, true},
-                 {3, false, false, true, false}, {4, true, false, false, true},  {4, false, true, false, false}};
-    for (const Case& c : cases) {
+    } cases[] = {
+        {1, false, false, false, true}, {1, true, false, true, true},   {1, false, true, false, false},
+        {2, false, true, true, true},   {2, true, false, false, false}, {3, true, true, false, true},
+        {3, false, false, true, false}, {4, true, false, false, true},  {4, false, true, false, false}};
+    for (const Case &c : cases) {
         ASSERT_EQ(com.setFlow(c.flow), 0);
         dev.setHold(c.cts, c.dsr, c.xoff);
         EXPECT_EQ(com.isReady(), c.ready) << "flow " << c.flow << " cts " << c.cts << " dsr " << c.dsr;
@@ -306,7 +307,8 @@ TEST_F(Serial, NineXFamilyUsesThePlainPathWithoutLookingUpNames) {
     ASSERT_EQ(com.claim(0), 0);
     EXPECT_STREQ(com.devicePath(), "\\\\.\\COM3");
     EXPECT_EQ(dev.count("QueryDosDeviceA COM3"), 0);
-    for (const auto& c : dev.calls()) EXPECT_EQ(c.rfind("DefineDosDeviceA", 0), std::string::npos) << c;
+    for (const auto &c : dev.calls())
+        EXPECT_EQ(c.rfind("DefineDosDeviceA", 0), std::string::npos) << c;
 }
 
 TEST_F(Serial, FailedOpenKeepsTheOsErrorAndRemovesTheAlias) {
@@ -333,7 +335,7 @@ TEST(SerialOnWine, ClaimOfAMissingPortFailsWithoutTouchingDosDevices) {
 
 // --- Threaded and event-driven claims ----------------------------------------------------------------
 
-template <class P> void expectEveryClaimFailureLeavesNothingOpen(SimComm& dev, int baseline) {
+template <class P> void expectEveryClaimFailureLeavesNothingOpen(SimComm &dev, int baseline) {
     auto fresh = [] {
         auto p = std::make_unique<P>();
         p->setPortNo(3);
@@ -352,7 +354,7 @@ template <class P> void expectEveryClaimFailureLeavesNothingOpen(SimComm& dev, i
         EXPECT_EQ(p->lastOsError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
         EXPECT_TRUE(dev.aliases().empty());
     }
-    for (const char* entry : {"SetCommState", "SetCommTimeouts"}) {
+    for (const char *entry : {"SetCommState", "SetCommTimeouts"}) {
         dev.failNth(entry, 1, ERROR_INVALID_PARAMETER);
         auto p = fresh();
         EXPECT_EQ(p->claim(0), kSystemCallFailed) << entry;
@@ -483,7 +485,8 @@ TEST_F(EventDriven, SendsGoThroughTheSendThread) {
     ASSERT_EQ(port.claim(0), 0);
     int written = 0;
     std::string all;
-    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    for (int i = 0; i < 256; ++i)
+        all += static_cast<char>(i);
     ASSERT_EQ(port.send(all.data(), 256, &written, 0, 0, 0), 0);
     EXPECT_EQ(port.release(5000), 0);
     EXPECT_EQ(dev.written(), all);
