@@ -3,6 +3,8 @@
 // thread that reacts to network events. Each class keeps its own claim line, release and log names.
 #pragma once
 
+#include <atomic>
+
 #include "core/Log.h"
 #include "core/Results.h"
 #include "net/WNet.h"
@@ -23,6 +25,7 @@ protected:
     bool toleratesWouldBlock() const override { return true; }
 
     int beforeConnect() override {
+        lost_ = false;
         if (variant_ == NetVariant::Event) {
             netEvent_ = os::WSACreateEvent();
             if (netEvent_ == WSA_INVALID_EVENT) {
@@ -62,8 +65,25 @@ protected:
         netEvent_ = nullptr;
     }
 
+    // A connection that the peer reset or aborted never carries data again: from then on send says so
+    // instead of queueing bytes that can only pile up (the caller would wait for them for ever).
+    int send(const void *data, int len, int *written, int p4, int p5, int p6) override {
+        if (lost_.load(std::memory_order_acquire)) {
+            if (written != nullptr)
+                *written = 0;
+            return kWriteFailed;
+        }
+        return this->queueSend(data, len, written, p4, p5, p6);
+    }
+
     bool writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) override {
-        return this->sendOverlapped(this->sock_, data, len, done);
+        const bool ok = this->sendOverlapped(this->sock_, data, len, done);
+        if (!ok && *done == 0 && !this->stopping()) {
+            const int e = os::WSAGetLastError();
+            if (isConnectionLost(e) && !lost_.exchange(true))
+                debugLine("PTL:  connection lost %d\n", e);
+        }
+        return ok;
     }
     bool readBlock(uint8_t *buf, uint32_t len, uint32_t *done) override {
         return this->recvOverlapped(this->sock_, buf, len, done);
@@ -108,6 +128,12 @@ protected:
     WSAEVENT netEvent_ = nullptr;
 
 private:
+    static bool isConnectionLost(int e) {
+        return e == WSAECONNRESET || e == WSAECONNABORTED || e == WSAENETRESET || e == WSAENOTCONN ||
+               e == WSAESHUTDOWN;
+    }
+
+    std::atomic<bool> lost_{false};
     const NetVariant variant_;
     const bool connThread_;
     const char *const selectFormat_;

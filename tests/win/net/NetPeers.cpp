@@ -137,6 +137,15 @@ bool TcpPeer::sendToClient(const Bytes &b) {
                                        static_cast<int>(b.size()), 0) == static_cast<int>(b.size());
 }
 
+void TcpPeer::resetClient() {
+    SOCKET c = client_.exchange(INVALID_SOCKET);
+    if (c == INVALID_SOCKET)
+        return;
+    linger l{1, 0};
+    setsockopt(c, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&l), sizeof l);
+    closesocket(c);
+}
+
 void TcpPeer::closeClient() {
     SOCKET c = client_.exchange(INVALID_SOCKET);
     if (c != INVALID_SOCKET)

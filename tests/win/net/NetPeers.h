@@ -57,6 +57,8 @@ public:
     bool sendToClient(const Bytes &b);
     // Closes the accepted connection from this side now.
     void closeClient();
+    // Resets the accepted connection (closes it with a zero linger time).
+    void resetClient();
     // Reads in Hold mode from now on.
     void startReading() { holding_ = false; }
 

@@ -398,6 +398,38 @@ TEST_P(Threaded, RepeatedClaimsDoNotPileUpHandles) {
     EXPECT_TRUE(before == OpenSnapshot()) << os::openReport();
 }
 
+TEST_P(Threaded, ConnectionResetByThePeerMakesSendFail) {
+    Rig rig(GetParam(), TcpPeer::Mode::Hold);
+    Seam seam;
+    seam.captureDebug();
+    ASSERT_EQ(rig.port->claim(0), kOk);
+    ASSERT_TRUE(rig.peer->waitAccepted(5000));
+    rig.peer->resetClient();
+    const Bytes data = pattern(4096);
+    int r = kOk;
+    // Queued bytes reach the reset connection; from then on send reports the failure instead of queueing.
+    EXPECT_TRUE(waitFor(
+        [&] {
+            int w = 0;
+            r = rig.port->send(data.data(), static_cast<int>(data.size()), &w, 0, 0, 0);
+            return r == kWriteFailed;
+        },
+        10000));
+    bool logged = false;
+    for (const auto &l : seam.debugLines())
+        logged |= l.rfind("PTL:  connection lost ", 0) == 0;
+    EXPECT_TRUE(logged);
+    EXPECT_EQ(rig.port->release(0), kOk);
+    // A new claim starts with a sound connection again.
+    TcpPeer again(rig.ip, 0, TcpPeer::Mode::ReadToEnd);
+    rig.port->setPortNo(again.port());
+    ASSERT_EQ(rig.port->claim(0), kOk);
+    int w = 0;
+    EXPECT_EQ(rig.port->send(data.data(), 10, &w, 0, 0, 0), kOk);
+    EXPECT_EQ(w, 10);
+    rig.port->release(1000);
+}
+
 INSTANTIATE_TEST_SUITE_P(AandE, Threaded, ::testing::Values(1, 2));
 
 TEST(WNetA, ThreadLinesNameTheClass) {

@@ -1,0 +1,155 @@
+// rawpush to the shipped network printer simulator over loopback: whole jobs byte for byte, the control
+// channel's failure, a reset mid-job, a printer that never closes, and a port given in the target.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+#include "support/NetSim.h"
+#include "support/Process.h"
+#include "support/TestUtil.h"
+
+namespace {
+
+using namespace ptl::test;
+
+// Each test its own address: the TCP ports never meet, even if a simulator outlives its test.
+std::string nextIp() {
+    static std::atomic<int> n{1};
+    return "127.11.0." + std::to_string(++n);
+}
+
+std::string job(size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < n; ++i) {
+        x = x * 1103515245u + 12345u;
+        s[i] = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+std::string jobPath(const std::string &name, const std::string &bytes) {
+    const std::string path = tempPath(name);
+    writeFile(path, bytes);
+    return path;
+}
+
+// "N bytes fnv1a64 H complete": what the simulator says about a job received whole.
+std::string completeLine(const std::string &bytes) {
+    return std::to_string(bytes.size()) + " bytes fnv1a64 " + hex16(fnv1a64(bytes.data(), bytes.size())) +
+           " complete";
+}
+
+class RawpushNet : public ::testing::Test {
+protected:
+    void SetUp() override { clearLogSettings(); }
+};
+
+TEST_F(RawpushNet, SyncAndThreadedDeliverTheJobByteForByte) {
+    NetSim sim(nextIp());
+    ASSERT_TRUE(sim.ready()) << sim.out();
+    const std::string bytes = job(300000, 1);
+    const std::string path = jobPath("net1.bin", bytes);
+    ProcessResult r1 = runRawpush({path, "VQNET@" + sim.ip()});
+    EXPECT_EQ(r1.exitCode, 0) << r1.out << r1.err;
+    ProcessResult r2 = runRawpush({"-a", path, "VQNET@" + sim.ip()});
+    EXPECT_EQ(r2.exitCode, 0) << r2.out << r2.err;
+    EXPECT_NE(sim.waitJob(1, 10000).find(completeLine(bytes)), std::string::npos) << sim.out();
+    EXPECT_NE(sim.waitJob(2, 10000).find(completeLine(bytes)), std::string::npos) << sim.out();
+    EXPECT_TRUE(sim.jobFile(1) == bytes);
+    EXPECT_TRUE(sim.jobFile(2) == bytes);
+    EXPECT_NE(r1.out.find("Total Time = "), std::string::npos);
+}
+
+TEST_F(RawpushNet, SixtyFourMebibytesBothWays) {
+    NetSim sim(nextIp(), {"--discard"});
+    ASSERT_TRUE(sim.ready()) << sim.out();
+    const std::string bytes = job(64u << 20, 2);
+    const std::string path = jobPath("net64.bin", bytes);
+    ProcessResult r1 = runRawpush({path, "VQNET@" + sim.ip()}, 120000);
+    EXPECT_EQ(r1.exitCode, 0) << r1.out;
+    ProcessResult r2 = runRawpush({"-a", path, "VQNET@" + sim.ip()}, 120000);
+    EXPECT_EQ(r2.exitCode, 0) << r2.out;
+    EXPECT_NE(sim.waitJob(1, 30000).find(completeLine(bytes)), std::string::npos) << sim.out();
+    EXPECT_NE(sim.waitJob(2, 30000).find(completeLine(bytes)), std::string::npos) << sim.out();
+    DeleteFileA(path.c_str());
+}
+
+TEST_F(RawpushNet, SilentControlChannelFailsAtForceInAboutThreeSeconds) {
+    NetSim sim(nextIp(), {"--silent"});
+    ASSERT_TRUE(sim.ready()) << sim.out();
+    const std::string path = jobPath("net-silent.bin", job(1000, 3));
+    for (const char *flag : {"", "-a"}) {
+        std::vector<std::string> args = {path, "VQNET@" + sim.ip()};
+        if (*flag)
+            args.insert(args.begin(), flag);
+        const DWORD start = GetTickCount();
+        ProcessResult r = runRawpush(args);
+        const DWORD took = GetTickCount() - start;
+        EXPECT_EQ(r.exitCode, 1) << flag << r.out;
+        EXPECT_GE(took, 2900u) << flag;
+        EXPECT_LT(took, 8000u) << flag;
+    }
+}
+
+TEST_F(RawpushNet, ResetMidJobEndsWithExitCode3AndAMessage) {
+    NetSim sim(nextIp(), {"--reset-after", "100000"});
+    ASSERT_TRUE(sim.ready()) << sim.out();
+    const std::string path = jobPath("net-reset.bin", job(32u << 20, 4));
+    for (const char *flag : {"", "-a"}) {
+        std::vector<std::string> args = {path, "VQNET@" + sim.ip()};
+        if (*flag)
+            args.insert(args.begin(), flag);
+        const DWORD start = GetTickCount();
+        ProcessResult r = runRawpush(args, 60000);
+        EXPECT_EQ(r.exitCode, 3) << flag << r.out << r.err;
+        EXPECT_NE(r.out.find("err=1101 dwErr="), std::string::npos) << flag << r.out;
+        EXPECT_LT(GetTickCount() - start, 20000u) << flag;
+    }
+    EXPECT_NE(sim.waitJob(1, 5000).find("reset by the printer"), std::string::npos) << sim.out();
+    DeleteFileA(path.c_str());
+}
+
+TEST_F(RawpushNet, PrinterThatNeverClosesCostsAtMostTheCloseBound) {
+    NetSim sim(nextIp(), {"--never-close"});
+    ASSERT_TRUE(sim.ready()) << sim.out();
+    const std::string bytes = job(200000, 5);
+    const std::string path = jobPath("net-open.bin", bytes);
+    const DWORD start = GetTickCount();
+    ProcessResult r = runRawpush({path, "VQNET@" + sim.ip()}, 60000);
+    const DWORD took = GetTickCount() - start;
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_GE(took, 4900u); // the graceful close waited for a close that never came...
+    EXPECT_LT(took, 9000u); // ...but only as long as its bound
+    EXPECT_NE(sim.waitJob(1, 5000).find(completeLine(bytes)), std::string::npos) << sim.out();
+}
+
+TEST_F(RawpushNet, PortNumberBeforeTheAtSignIsUsed) {
+    NetSim sim(nextIp(), {"--port", "9123"});
+    ASSERT_TRUE(sim.ready()) << sim.out();
+    const std::string bytes = job(5000, 6);
+    const std::string path = jobPath("net-port.bin", bytes);
+    ProcessResult r = runRawpush({path, "VQNET9123@" + sim.ip()});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(sim.waitJob(1, 5000).find(completeLine(bytes)), std::string::npos) << sim.out();
+    // Without the number the default raw port 9100 is tried, where nobody listens on this address.
+    ProcessResult d = runRawpush({path, "VQNET@" + sim.ip()});
+    EXPECT_EQ(d.exitCode, 1) << d.out;
+    EXPECT_NE(d.out.find("PtlClaim()=Can't connect."), std::string::npos) << d.out;
+}
+
+TEST_F(RawpushNet, SlowReaderStillGetsEverything) {
+    NetSim sim(nextIp(), {"--read-size", "16384", "--read-delay", "2"});
+    ASSERT_TRUE(sim.ready()) << sim.out();
+    const std::string bytes = job(4u << 20, 7);
+    const std::string path = jobPath("net-slow.bin", bytes);
+    ProcessResult r = runRawpush({"-a", path, "VQNET@" + sim.ip()}, 120000);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(sim.waitJob(1, 30000).find(completeLine(bytes)), std::string::npos) << sim.out();
+}
+
+} // namespace
