@@ -1,6 +1,10 @@
 #include "sender/Sender.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdint>
+#include <cstring>
 
 #include "os/Syscalls.h"
 #include "ptl/ptl.h"
@@ -48,6 +52,47 @@ int percent(uint64_t position, uint64_t size) {
     return size == 0 ? 100 : static_cast<int>(position * 100 / size);
 }
 
+// The progress figure goes out before every read, but a figure equal to the one on screen changes
+// nothing there: such repeats are collected and written with the next new figure (or at the end), so a
+// large file costs one write per percent instead of one per block, with the same bytes in the stream.
+//
+// While it runs, the stream is in binary mode: the figures hold no line feed, so the bytes are the same,
+// but the C runtime then writes them in one piece instead of a character at a time to a device.
+class Progress {
+public:
+    explicit Progress(FILE* err) : err_(err) {
+        fflush(err_);
+        mode_ = _setmode(_fileno(err_), _O_BINARY);
+    }
+    ~Progress() {
+        flush();
+        if (mode_ != -1) _setmode(_fileno(err_), mode_);
+    }
+    void show(int figure) {
+        char text[16];
+        int n = snprintf(text, sizeof text, "%3d%%\r", figure);
+        if (n <= 0) return;
+        if (pendingLen_ + static_cast<size_t>(n) > sizeof pending_) flush();
+        memcpy(pending_ + pendingLen_, text, static_cast<size_t>(n));
+        pendingLen_ += static_cast<size_t>(n);
+        if (figure != shown_) {
+            shown_ = figure;
+            flush();
+        }
+    }
+    void flush() {
+        if (pendingLen_ > 0) fwrite(pending_, 1, pendingLen_, err_);
+        pendingLen_ = 0;
+    }
+
+private:
+    FILE* err_;
+    int mode_ = -1;
+    int shown_ = -1;
+    char pending_[4096];
+    size_t pendingLen_ = 0;
+};
+
 int readAndSend(HANDLE file, int h, FILE* out, FILE* err) {
     if (PtlForce(h, 0) > 0) return kExitFailed;
     LARGE_INTEGER size{};
@@ -55,8 +100,9 @@ int readAndSend(HANDLE file, int h, FILE* out, FILE* err) {
     const uint64_t total = static_cast<uint64_t>(size.QuadPart);
     uint64_t position = 0;
     char buffer[kBlockSize];
+    Progress progress(err);
     for (;;) {
-        fprintf(err, "%3d%%\r", percent(position, total));
+        progress.show(percent(position, total));
         DWORD got = 0;
         if (!os::ReadFile(file, buffer, kBlockSize, &got, nullptr)) return kExitReadFailed;
         if (got == 0) return kExitOk;
@@ -68,6 +114,7 @@ int readAndSend(HANDLE file, int h, FILE* out, FILE* err) {
             int written = 0;
             int r = PtlSend(h, data, remaining, &written, 0, 0, 0);
             if (r != 0) {
+                progress.flush();
                 fprintf(out, "err=%d dwErr=%d\n", r, static_cast<int>(os::GetLastError()));
                 return kExitSendFailed;
             }
