@@ -1,5 +1,6 @@
 #include "core/Log.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -50,9 +51,54 @@ void writeLine(int handle, char marker, const char* format, va_list args) {
     fflush(gLogFile);
 }
 
+// Under Wine a debug line costs a round trip to the Wine server even when nothing reads it, which at
+// one line per block halves a network port's speed. There a line is sent only while something can see
+// it: a debugger, a debug monitor (the "DBWIN_BUFFER" section that monitors create), or Wine's own
+// "debugstr" channel (WINEDEBUG=+debugstr). The answer is looked up again at most once a second, so a
+// monitor started later sees the lines from then on. On Windows every line is sent. The calls go to the
+// system's functions directly: this decides about the output, it is not output a test simulates.
+struct WineDebugChannel {
+    unsigned char flags;
+    char name[15];
+};
+constexpr unsigned char kWineChannelWarn = 1 << 2;
+constexpr unsigned char kWineChannelUnset = 0xFF;
+constexpr DWORD kListenerRecheckMs = 1000;
+
+bool wineListenerPresent() {
+    const os::Api& sys = os::realApi();
+    if (sys.IsDebuggerPresent()) return true;
+    if (HANDLE monitor = sys.OpenFileMappingA(FILE_MAP_READ, FALSE, "DBWIN_BUFFER")) {
+        sys.CloseHandle(monitor);
+        return true;
+    }
+    using GetFlags = unsigned char(__cdecl*)(WineDebugChannel*);
+    static const auto getFlags = reinterpret_cast<GetFlags>(
+        sys.GetProcAddress(sys.GetModuleHandleA("ntdll.dll"), "__wine_dbg_get_channel_flags"));
+    if (getFlags == nullptr) return true; // cannot tell: send
+    WineDebugChannel channel{kWineChannelUnset, "debugstr"};
+    return (getFlags(&channel) & kWineChannelWarn) != 0;
+}
+
+bool debugOutputWanted() {
+    if (os::api().OutputDebugStringA != os::realApi().OutputDebugStringA || !os::isWine()) return true;
+    static std::atomic<bool> wanted{true};
+    static std::atomic<DWORD> checkedAt{0};
+    static std::atomic<bool> checked{false};
+    const DWORD now = os::realApi().GetTickCount();
+    if (!checked.load(std::memory_order_acquire) || now - checkedAt.load(std::memory_order_relaxed) >= kListenerRecheckMs) {
+        // Two threads may look at once; both reach the same answer.
+        wanted.store(wineListenerPresent(), std::memory_order_relaxed);
+        checkedAt.store(now, std::memory_order_relaxed);
+        checked.store(true, std::memory_order_release);
+    }
+    return wanted.load(std::memory_order_relaxed);
+}
+
 } // namespace
 
 void debugLine(const char* format, ...) {
+    if (!debugOutputWanted()) return;
     char line[kDebugLineMax]; // one buffer per call: lines of different threads never mix
     va_list args;
     va_start(args, format);

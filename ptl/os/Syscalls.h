@@ -37,6 +37,8 @@ namespace ptl::os {
     X(GetModuleHandleA)                                                                                      \
     X(GetProcAddress)                                                                                        \
     X(OutputDebugStringA)                                                                                    \
+    X(IsDebuggerPresent)                                                                                     \
+    X(OpenFileMappingA)                                                                                      \
     X(SetEvent)                                                                                              \
     X(ResetEvent)                                                                                            \
     X(WaitForSingleObject)                                                                                   \
