@@ -15,12 +15,19 @@ namespace ptl {
 
 enum class NetVariant { Threaded, Event };
 
+constexpr int kNetSendBlockSize = 65536;
+
 template <class Base> class NetAsync : public AsyncPort<Base> {
 protected:
     // name: the class name of the engine's thread lines; selectFormat: the E port's event-selection line.
     NetAsync(const char *name, NetVariant variant, bool connThread = false,
              const char *selectFormat = nullptr)
-        : AsyncPort<Base>(name), variant_(variant), connThread_(connThread), selectFormat_(selectFormat) {}
+        : AsyncPort<Base>(name), variant_(variant), connThread_(connThread), selectFormat_(selectFormat) {
+        // Each socket write of the send thread costs the same whatever its size, so a network port moves
+        // up to 64 KiB a write instead of 4 KiB: a 4 KiB block makes a threaded send reach about half the
+        // speed of a plain blocking loop. setSendBlockSize through the engine's interface still applies.
+        this->sendBlockSize_ = kNetSendBlockSize;
+    }
 
     bool toleratesWouldBlock() const override { return true; }
 
