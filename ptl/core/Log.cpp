@@ -80,6 +80,8 @@ bool wineListenerPresent() {
     return (getFlags(&channel) & kWineChannelWarn) != 0;
 }
 
+} // namespace
+
 bool debugOutputWanted() {
     if (os::api().OutputDebugStringA != os::realApi().OutputDebugStringA || !os::isWine()) return true;
     static std::atomic<bool> wanted{true};
@@ -94,8 +96,6 @@ bool debugOutputWanted() {
     }
     return wanted.load(std::memory_order_relaxed);
 }
-
-} // namespace
 
 void debugLine(const char* format, ...) {
     if (!debugOutputWanted()) return;

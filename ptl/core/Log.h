@@ -16,6 +16,10 @@ constexpr const char* kDefaultLogName = "\\LIBPTL.LOG";
 // Longest debug line, terminator included; a longer line is dropped, not cut.
 constexpr size_t kDebugLineMax = 1024;
 
+// Whether debug lines are sent at all: always on Windows and whenever a test has replaced the output;
+// under Wine only while a debugger, a debug monitor or the debugstr channel can read them.
+bool debugOutputWanted();
+
 // Formats one line and sends it whole to the debugger output. Safe from any thread.
 void debugLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
