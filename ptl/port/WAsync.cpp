@@ -217,27 +217,29 @@ WAsync::Pending WAsync::waitPending(HANDLE h, OVERLAPPED *ov, HANDLE *pair) {
     return Pending::WaitFailed;
 }
 
-bool WAsync::writeOverlapped(HANDLE h, const void *data, uint32_t len, uint32_t *done) {
-    DWORD n = 0;
+// The end of an overlapped file read or write that was started: when it is pending, wait for it or for the
+// stop event. call and tag name the log lines ("WriteFile"/"WGOR", "ReadFile"/"RGOR").
+bool WAsync::finishFileIo(BOOL started, HANDLE h, OVERLAPPED *ov, HANDLE *pair, uint32_t len, DWORD n,
+                          const char *call, const char *tag, uint32_t *done) {
     bool result = false;
-    if (os::WriteFile(h, data, len, &n, &writeOv_)) {
+    if (started) {
         result = true;
     } else {
         const DWORD err = os::GetLastError();
         if (err == ERROR_INVALID_HANDLE) {
         } else if (err != ERROR_IO_PENDING) {
-            debugLine("PTL: WriteFile dwErr=%d\n", static_cast<int>(err));
+            debugLine("PTL: %s dwErr=%d\n", call, static_cast<int>(err));
         } else {
-            switch (waitPending(h, &writeOv_, writeWaitPair_)) {
+            switch (waitPending(h, ov, pair)) {
             case Pending::Done:
-                if (os::GetOverlappedResult(h, &writeOv_, &n, TRUE)) {
+                if (os::GetOverlappedResult(h, ov, &n, TRUE)) {
                     result = true;
                 } else {
                     const DWORD e = os::GetLastError();
                     if (isTimeoutCompletion(e)) {
                         result = true;
                     } else {
-                        debugLine("PTL: WGOR(%d/%d) dwErr=%d *****\n", static_cast<int>(n),
+                        debugLine("PTL: %s(%d/%d) dwErr=%d *****\n", tag, static_cast<int>(n),
                                   static_cast<int>(len), static_cast<int>(e));
                     }
                 }
@@ -253,48 +255,20 @@ bool WAsync::writeOverlapped(HANDLE h, const void *data, uint32_t len, uint32_t 
         }
     }
     *done = n;
-    os::ResetEvent(writeOv_.hEvent);
+    os::ResetEvent(ov->hEvent);
     return result;
+}
+
+bool WAsync::writeOverlapped(HANDLE h, const void *data, uint32_t len, uint32_t *done) {
+    DWORD n = 0;
+    const BOOL started = os::WriteFile(h, data, len, &n, &writeOv_);
+    return finishFileIo(started, h, &writeOv_, writeWaitPair_, len, n, "WriteFile", "WGOR", done);
 }
 
 bool WAsync::readOverlapped(HANDLE h, void *buf, uint32_t len, uint32_t *done) {
     DWORD n = 0;
-    bool result = false;
-    if (os::ReadFile(h, buf, len, &n, &readOv_)) {
-        result = true;
-    } else {
-        const DWORD err = os::GetLastError();
-        if (err == ERROR_INVALID_HANDLE) {
-        } else if (err != ERROR_IO_PENDING) {
-            debugLine("PTL: ReadFile dwErr=%d\n", static_cast<int>(err));
-        } else {
-            switch (waitPending(h, &readOv_, readWaitPair_)) {
-            case Pending::Done:
-                if (os::GetOverlappedResult(h, &readOv_, &n, TRUE)) {
-                    result = true;
-                } else {
-                    const DWORD e = os::GetLastError();
-                    if (isTimeoutCompletion(e)) {
-                        result = true;
-                    } else {
-                        debugLine("PTL: RGOR(%d/%d) dwErr=%d *****\n", static_cast<int>(n),
-                                  static_cast<int>(len), static_cast<int>(e));
-                    }
-                }
-                break;
-            case Pending::Stopped:
-                n = 0;
-                break;
-            case Pending::WaitFailed:
-                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
-                n = 0;
-                break;
-            }
-        }
-    }
-    *done = n;
-    os::ResetEvent(readOv_.hEvent);
-    return result;
+    const BOOL started = os::ReadFile(h, buf, len, &n, &readOv_);
+    return finishFileIo(started, h, &readOv_, readWaitPair_, len, n, "ReadFile", "RGOR", done);
 }
 
 bool WAsync::sendOverlapped(SOCKET s, const void *data, uint32_t len, uint32_t *done) {

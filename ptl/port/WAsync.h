@@ -160,6 +160,8 @@ private:
     // The end of an I/O that is pending: waits for it or for the stop event (then cancels it).
     enum class Pending { Done, Stopped, WaitFailed };
     Pending waitPending(HANDLE h, OVERLAPPED *ov, HANDLE *pair);
+    bool finishFileIo(BOOL started, HANDLE h, OVERLAPPED *ov, HANDLE *pair, uint32_t len, DWORD n,
+                      const char *call, const char *tag, uint32_t *done);
 };
 
 // Delay before a device write or read that moved nothing is tried again, so that a device that fails at
