@@ -7,14 +7,15 @@
 #include <cstdio>
 #include <string>
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc < 2) {
         fprintf(stderr, "usage: bench_launch <program> [args...]\n");
         return 1;
     }
     std::string line;
     for (int i = 1; i < argc; ++i) {
-        if (i > 1) line += ' ';
+        if (i > 1)
+            line += ' ';
         line += '"';
         line += argv[i];
         line += '"';
@@ -40,10 +41,13 @@ int main(int argc, char** argv) {
         PROCESS_MEMORY_COUNTERS mem{};
         mem.cb = sizeof mem;
         if (GetProcessMemoryInfo(pi.hProcess, &mem, sizeof mem)) {
-            if (mem.PeakWorkingSetSize > peak) peak = mem.PeakWorkingSetSize;
-            if (mem.PagefileUsage > peak) peak = mem.PagefileUsage;
+            if (mem.PeakWorkingSetSize > peak)
+                peak = mem.PeakWorkingSetSize;
+            if (mem.PagefileUsage > peak)
+                peak = mem.PagefileUsage;
         }
-        if (WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0) break;
+        if (WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0)
+            break;
     }
     QueryPerformanceCounter(&t1);
     DWORD code = 0;

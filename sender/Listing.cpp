@@ -15,40 +15,46 @@ constexpr DWORD kPrinterListSize = 1200;
 constexpr DWORD kProfileSize = 256;
 
 // Copies name when it fits, and reports its size either way.
-bool handOut(const char* name, char* buffer, unsigned* size) {
+bool handOut(const char *name, char *buffer, unsigned *size) {
     const size_t len = strlen(name);
     const bool fits = len < *size;
-    if (fits) memcpy(buffer, name, len + 1);
+    if (fits)
+        memcpy(buffer, name, len + 1);
     *size = static_cast<unsigned>(len + 1);
     return fits;
 }
 
-bool defaultPrinter9x(char* buffer, unsigned* size) {
+bool defaultPrinter9x(char *buffer, unsigned *size) {
     os::SetLastError(0);
     DWORD needed = 0, returned = 0;
     os::EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 2, nullptr, 0, &needed, &returned);
-    if (os::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0) return false;
+    if (os::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+        return false;
     std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[needed]());
-    if (!block) return false;
+    if (!block)
+        return false;
     if (!os::EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 2, block.get(), needed, &needed, &returned) ||
         returned == 0)
         return false;
-    const char* name = reinterpret_cast<PRINTER_INFO_2A*>(block.get())->pPrinterName;
+    const char *name = reinterpret_cast<PRINTER_INFO_2A *>(block.get())->pPrinterName;
     return handOut(name ? name : "", buffer, size);
 }
 
-bool defaultPrinterNt4(char* buffer, unsigned* size) {
+bool defaultPrinterNt4(char *buffer, unsigned *size) {
     char device[kProfileSize];
-    if (os::GetProfileStringA("windows", "device", ",,,", device, kProfileSize) == 0) return false;
+    if (os::GetProfileStringA("windows", "device", ",,,", device, kProfileSize) == 0)
+        return false;
     // "name,driver,port": the name is what stands before the first comma.
-    if (char* comma = strchr(device, ',')) *comma = '\0';
+    if (char *comma = strchr(device, ','))
+        *comma = '\0';
     return handOut(device, buffer, size);
 }
 
-bool defaultPrinterNt5(char* buffer, unsigned* size) {
+bool defaultPrinterNt5(char *buffer, unsigned *size) {
     HMODULE spool = os::LoadLibraryA("winspool.drv");
-    if (spool == nullptr) return false;
-    using Fn = BOOL(WINAPI*)(LPSTR, LPDWORD);
+    if (spool == nullptr)
+        return false;
+    using Fn = BOOL(WINAPI *)(LPSTR, LPDWORD);
     auto fn = reinterpret_cast<Fn>(os::GetProcAddress(spool, "GetDefaultPrinterA"));
     BOOL ok = FALSE;
     if (fn != nullptr) {
@@ -62,30 +68,36 @@ bool defaultPrinterNt5(char* buffer, unsigned* size) {
 
 } // namespace
 
-bool getDefaultPrinter(char* buffer, unsigned* size) {
+bool getDefaultPrinter(char *buffer, unsigned *size) {
     OSVERSIONINFOA v{};
     v.dwOSVersionInfoSize = sizeof v;
-    if (!os::GetVersionExA(&v)) return false;
-    if (v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) return defaultPrinter9x(buffer, size);
-    if (v.dwPlatformId != VER_PLATFORM_WIN32_NT) return false;
-    if (v.dwMajorVersion < 5) return defaultPrinterNt4(buffer, size);
+    if (!os::GetVersionExA(&v))
+        return false;
+    if (v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        return defaultPrinter9x(buffer, size);
+    if (v.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return false;
+    if (v.dwMajorVersion < 5)
+        return defaultPrinterNt4(buffer, size);
     return defaultPrinterNt5(buffer, size);
 }
 
-int listPrinters(FILE* out) {
+int listPrinters(FILE *out) {
     char name[kDefaultNameSize] = "";
     unsigned size = kDefaultNameSize;
     // A lookup that fails may have left anything in the buffer; the line then shows an empty name.
-    if (!getDefaultPrinter(name, &size)) name[0] = '\0';
+    if (!getDefaultPrinter(name, &size))
+        name[0] = '\0';
     name[kDefaultNameSize - 1] = '\0';
     fprintf(out, "DefaultPrinter=[%s]\n", name);
 
     alignas(PRINTER_INFO_4A) BYTE printers[kPrinterListSize];
     DWORD needed = 0, returned = 0;
     if (os::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 4, printers, kPrinterListSize, &needed, &returned)) {
-        const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(printers);
+        const auto *info = reinterpret_cast<const PRINTER_INFO_4A *>(printers);
         for (DWORD i = 0; i < returned; ++i)
-            fprintf(out, " spooler%d '%s'\n", static_cast<int>(i + 1), info[i].pPrinterName ? info[i].pPrinterName : "");
+            fprintf(out, " spooler%d '%s'\n", static_cast<int>(i + 1),
+                    info[i].pPrinterName ? info[i].pPrinterName : "");
     }
     fputs("\n", out);
 
@@ -94,8 +106,9 @@ int listPrinters(FILE* out) {
     os::EnumPrinterDriversA(nullptr, nullptr, 2, nullptr, 0, &needed, &returned);
     if (needed != 0) {
         std::unique_ptr<BYTE[]> drivers(new (std::nothrow) BYTE[needed]);
-        if (drivers && os::EnumPrinterDriversA(nullptr, nullptr, 2, drivers.get(), needed, &needed, &returned)) {
-            const auto* info = reinterpret_cast<const DRIVER_INFO_2A*>(drivers.get());
+        if (drivers &&
+            os::EnumPrinterDriversA(nullptr, nullptr, 2, drivers.get(), needed, &needed, &returned)) {
+            const auto *info = reinterpret_cast<const DRIVER_INFO_2A *>(drivers.get());
             for (DWORD i = 0; i < returned; ++i)
                 if (info[i].pName != nullptr && info[i].pName[0] != '\0')
                     fprintf(out, "%3d '%s'\n", static_cast<int>(i + 1),

@@ -6,17 +6,18 @@
 
 namespace rawpush {
 
-int OptionScanner::next(int argc, const char* const* argv, const char* options) {
+int OptionScanner::next(int argc, const char *const *argv, const char *options) {
     if (pos == 1) {
-        if (index >= argc || argv[index] == nullptr || argv[index][0] != '-' || argv[index][1] == '\0') return -1;
+        if (index >= argc || argv[index] == nullptr || argv[index][0] != '-' || argv[index][1] == '\0')
+            return -1;
         if (strcmp(argv[index], "--") == 0) {
             ++index;
             return -1;
         }
     }
-    const char* word = argv[index];
+    const char *word = argv[index];
     letter = static_cast<unsigned char>(word[pos]);
-    const char* spec = letter == ':' ? nullptr : strchr(options, letter);
+    const char *spec = letter == ':' ? nullptr : strchr(options, letter);
     if (spec == nullptr) {
         if (word[++pos] == '\0') {
             ++index;
@@ -43,24 +44,45 @@ int OptionScanner::next(int argc, const char* const* argv, const char* options) 
     return letter;
 }
 
-Outcome readOptions(int argc, const char* const* argv, Settings& s, FILE* err) {
+Outcome readOptions(int argc, const char *const *argv, Settings &s, FILE *err) {
     OptionScanner scan;
     for (int c; (c = scan.next(argc, argv)) != -1;) {
-        int* target = nullptr;
+        int *target = nullptr;
         int code = 0;
         switch (c) {
-        case 'a': s.threaded = 1; continue;
-        case 'l': return Outcome::List;
+        case 'a':
+            s.threaded = 1;
+            continue;
+        case 'l':
+            return Outcome::List;
         case 'w':
-            if (scan.value == nullptr) return Outcome::Usage;
+            if (scan.value == nullptr)
+                return Outcome::Usage;
             s.waitSeconds = ptl::leadingInt(scan.value);
             continue;
-        case 'b': target = &s.baudRate; code = ptl::parseBaudRate(scan.value); break;
-        case 'd': target = &s.byteSize; code = ptl::parseByteSize(scan.value); break;
-        case 'f': target = &s.flow; code = ptl::parseFlow(scan.value); break;
-        case 'p': target = &s.parity; code = ptl::parseParity(scan.value); break;
-        case 's': target = &s.stopBits; code = ptl::parseStopBits(scan.value); break;
-        default: fprintf(err, "unkown parameter %c\n", c); continue;
+        case 'b':
+            target = &s.baudRate;
+            code = ptl::parseBaudRate(scan.value);
+            break;
+        case 'd':
+            target = &s.byteSize;
+            code = ptl::parseByteSize(scan.value);
+            break;
+        case 'f':
+            target = &s.flow;
+            code = ptl::parseFlow(scan.value);
+            break;
+        case 'p':
+            target = &s.parity;
+            code = ptl::parseParity(scan.value);
+            break;
+        case 's':
+            target = &s.stopBits;
+            code = ptl::parseStopBits(scan.value);
+            break;
+        default:
+            fprintf(err, "unkown parameter %c\n", c);
+            continue;
         }
         if (code == -1) {
             fprintf(err, "Invalid parameter %c\n", c);
@@ -68,7 +90,8 @@ Outcome readOptions(int argc, const char* const* argv, Settings& s, FILE* err) {
         }
         *target = code;
     }
-    if (argc - scan.index != 2) return Outcome::Usage;
+    if (argc - scan.index != 2)
+        return Outcome::Usage;
     s.file = argv[scan.index];
     s.target = argv[scan.index + 1];
     return Outcome::Run;

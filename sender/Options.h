@@ -5,17 +5,17 @@
 
 namespace rawpush {
 
-constexpr const char* kOptionString = "alb:d:f:p:s:w:";
+constexpr const char *kOptionString = "alb:d:f:p:s:w:";
 
 // Scanner state: word index and character position both start at 1.
 struct OptionScanner {
     int index = 1;
     int pos = 1;
     int letter = 0;
-    const char* value = nullptr;
+    const char *value = nullptr;
 
     // The next option letter, or -1 at the end of the options. Never prints.
-    int next(int argc, const char* const* argv, const char* options = kOptionString);
+    int next(int argc, const char *const *argv, const char *options = kOptionString);
 };
 
 // What the options ask for. -1 leaves a serial setting as the port has it.
@@ -27,8 +27,8 @@ struct Settings {
     int stopBits = -1;
     int flow = -1;
     int waitSeconds = 0;
-    const char* file = nullptr;
-    const char* target = nullptr;
+    const char *file = nullptr;
+    const char *target = nullptr;
 };
 
 enum class Outcome {
@@ -40,6 +40,6 @@ enum class Outcome {
 
 // Reads all options and the two remaining words. Prints "unkown parameter %c" and "Invalid parameter %c"
 // to err as they occur; the caller prints the usage text and the listing.
-Outcome readOptions(int argc, const char* const* argv, Settings& settings, FILE* err);
+Outcome readOptions(int argc, const char *const *argv, Settings &settings, FILE *err);
 
 } // namespace rawpush

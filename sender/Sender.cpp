@@ -16,7 +16,7 @@ namespace os = ptl::os;
 
 namespace {
 
-const char* const kUsage[] = {
+const char *const kUsage[] = {
     "Usage: rawpush [options] <file> <target>\n",
     " options:\n",
     "   -b<baudrate>     48 96 192 384 4800 9600 19200 38400\n",
@@ -43,8 +43,9 @@ const char kSeparator[] = "-----------------------------------------------------
 // The longest pause between two sends that a port answered with 0 bytes (its queue is full).
 constexpr DWORD kFullQueuePauseMaxMs = 50;
 
-void printUsage(FILE* err) {
-    for (const char* line : kUsage) fputs(line, err);
+void printUsage(FILE *err) {
+    for (const char *line : kUsage)
+        fputs(line, err);
 }
 
 int percent(uint64_t position, uint64_t size) {
@@ -60,19 +61,22 @@ int percent(uint64_t position, uint64_t size) {
 // but the C runtime then writes them in one piece instead of a character at a time to a device.
 class Progress {
 public:
-    explicit Progress(FILE* err) : err_(err) {
+    explicit Progress(FILE *err) : err_(err) {
         fflush(err_);
         mode_ = _setmode(_fileno(err_), _O_BINARY);
     }
     ~Progress() {
         flush();
-        if (mode_ != -1) _setmode(_fileno(err_), mode_);
+        if (mode_ != -1)
+            _setmode(_fileno(err_), mode_);
     }
     void show(int figure) {
         char text[16];
         int n = snprintf(text, sizeof text, "%3d%%\r", figure);
-        if (n <= 0) return;
-        if (pendingLen_ + static_cast<size_t>(n) > sizeof pending_) flush();
+        if (n <= 0)
+            return;
+        if (pendingLen_ + static_cast<size_t>(n) > sizeof pending_)
+            flush();
         memcpy(pending_ + pendingLen_, text, static_cast<size_t>(n));
         pendingLen_ += static_cast<size_t>(n);
         if (figure != shown_) {
@@ -81,22 +85,25 @@ public:
         }
     }
     void flush() {
-        if (pendingLen_ > 0) fwrite(pending_, 1, pendingLen_, err_);
+        if (pendingLen_ > 0)
+            fwrite(pending_, 1, pendingLen_, err_);
         pendingLen_ = 0;
     }
 
 private:
-    FILE* err_;
+    FILE *err_;
     int mode_ = -1;
     int shown_ = -1;
     char pending_[4096];
     size_t pendingLen_ = 0;
 };
 
-int readAndSend(HANDLE file, int h, FILE* out, FILE* err) {
-    if (PtlForce(h, 0) > 0) return kExitFailed;
+int readAndSend(HANDLE file, int h, FILE *out, FILE *err) {
+    if (PtlForce(h, 0) > 0)
+        return kExitFailed;
     LARGE_INTEGER size{};
-    if (!os::GetFileSizeEx(file, &size)) size.QuadPart = 0;
+    if (!os::GetFileSizeEx(file, &size))
+        size.QuadPart = 0;
     const uint64_t total = static_cast<uint64_t>(size.QuadPart);
     uint64_t position = 0;
     char buffer[kBlockSize];
@@ -104,10 +111,12 @@ int readAndSend(HANDLE file, int h, FILE* out, FILE* err) {
     for (;;) {
         progress.show(percent(position, total));
         DWORD got = 0;
-        if (!os::ReadFile(file, buffer, kBlockSize, &got, nullptr)) return kExitReadFailed;
-        if (got == 0) return kExitOk;
+        if (!os::ReadFile(file, buffer, kBlockSize, &got, nullptr))
+            return kExitReadFailed;
+        if (got == 0)
+            return kExitOk;
         position += got;
-        const char* data = buffer;
+        const char *data = buffer;
         int remaining = static_cast<int>(got);
         DWORD pause = 0;
         while (remaining > 0) {
@@ -121,20 +130,21 @@ int readAndSend(HANDLE file, int h, FILE* out, FILE* err) {
             if (written <= 0) {
                 // A threaded port whose queue is full takes nothing: wait a little longer each time
                 // instead of spinning, and retry the same bytes.
-                pause = pause == 0 ? 1 : (pause * 2 > kFullQueuePauseMaxMs ? kFullQueuePauseMaxMs : pause * 2);
+                pause =
+                    pause == 0 ? 1 : (pause * 2 > kFullQueuePauseMaxMs ? kFullQueuePauseMaxMs : pause * 2);
                 os::Sleep(pause);
                 continue;
             }
             pause = 0;
-            if (written > remaining) written = remaining; // never step past the block
+            if (written > remaining)
+                written = remaining; // never step past the block
             data += written;
             remaining -= written;
         }
     }
 }
 
-
-int sendRun(HANDLE file, int h, FILE* out, FILE* err) {
+int sendRun(HANDLE file, int h, FILE *out, FILE *err) {
     PtlPrintSettings(out, h);
     int r = PtlClaim(h, 0);
     if (r > 0) {
@@ -152,11 +162,12 @@ int sendRun(HANDLE file, int h, FILE* out, FILE* err) {
     // Unsigned difference: right across a wrap of the tick counter.
     const DWORD elapsed = os::GetTickCount() - start;
     fputs(kSeparator, out);
-    fprintf(out, "Total Time = %d.%03d sec\n", static_cast<int>(elapsed / 1000), static_cast<int>(elapsed % 1000));
+    fprintf(out, "Total Time = %d.%03d sec\n", static_cast<int>(elapsed / 1000),
+            static_cast<int>(elapsed % 1000));
     return result;
 }
 
-int transfer(const Settings& s, FILE* out, FILE* err) {
+int transfer(const Settings &s, FILE *out, FILE *err) {
     HANDLE file = os::CreateFileA(s.file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -183,15 +194,21 @@ int transfer(const Settings& s, FILE* out, FILE* err) {
 
 } // namespace
 
-int run(int argc, const char* const* argv, FILE* out, FILE* err) {
+int run(int argc, const char *const *argv, FILE *out, FILE *err) {
     fprintf(err, "Raw push version 0.80(%08X) by tavo\n", static_cast<unsigned>(PtlVersion()));
     fputs("Sends a file unchanged to a printer port.\n", err);
     Settings s;
     switch (readOptions(argc, argv, s, err)) {
-    case Outcome::List: fflush(err); return listPrinters(out);
-    case Outcome::Usage: printUsage(err); return kExitFailed;
-    case Outcome::Invalid: return kExitFailed;
-    case Outcome::Run: break;
+    case Outcome::List:
+        fflush(err);
+        return listPrinters(out);
+    case Outcome::Usage:
+        printUsage(err);
+        return kExitFailed;
+    case Outcome::Invalid:
+        return kExitFailed;
+    case Outcome::Run:
+        break;
     }
     if (PtlStartup(nullptr) > 0) {
         fputs("PtlStartup()\n", err);
@@ -203,7 +220,8 @@ int run(int argc, const char* const* argv, FILE* out, FILE* err) {
         fprintf(out, "Wait %d seconds\n", s.waitSeconds);
         fflush(out);
         // Counted in whole seconds so that a large value cannot overflow the millisecond count.
-        for (int i = 0; i < s.waitSeconds; ++i) os::Sleep(1000);
+        for (int i = 0; i < s.waitSeconds; ++i)
+            os::Sleep(1000);
     }
     fflush(out);
     return result;

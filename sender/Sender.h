@@ -7,7 +7,7 @@ namespace rawpush {
 
 // Exit codes.
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;   // options, start-up, file, open, serial settings, claim or force
+constexpr int kExitFailed = 1; // options, start-up, file, open, serial settings, claim or force
 constexpr int kExitReadFailed = 2;
 constexpr int kExitSendFailed = 3;
 
@@ -15,13 +15,13 @@ constexpr int kBlockSize = 4096;
 constexpr int kReleaseDrainMs = 5000;
 
 // The whole program; out and err stand for the standard output and error streams.
-int run(int argc, const char* const* argv, FILE* out, FILE* err);
+int run(int argc, const char *const *argv, FILE *out, FILE *err);
 
 // -l: the default printer, the spooler's printers and the printer drivers. Returns the exit code (0).
-int listPrinters(FILE* out);
+int listPrinters(FILE *out);
 
 // The default printer's name, looked up the way the running system supports. On success *size is the
 // length plus 1; when the name does not fit, false with *size set to the length needed.
-bool getDefaultPrinter(char* buffer, unsigned* size);
+bool getDefaultPrinter(char *buffer, unsigned *size);
 
 } // namespace rawpush

@@ -2,4 +2,6 @@
 
 #include "sender/Sender.h"
 
-int main(int argc, char** argv) { return rawpush::run(argc, argv, stdout, stderr); }
+int main(int argc, char **argv) {
+    return rawpush::run(argc, argv, stdout, stderr);
+}

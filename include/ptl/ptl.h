@@ -48,23 +48,23 @@ int PTLAPI PtlVersion(void);
  * values "Log" and "LogPath"), starts Windows Sockets 2.2 and creates the hidden notification window on
  * the calling thread. instance may be NULL. Returns 0, 1020 (window), 1021 (sockets) or 1022 (log file);
  * a failed start has already cleaned up. */
-int PTLAPI PtlStartup(void* instance);
+int PTLAPI PtlStartup(void *instance);
 /* Undoes PtlStartup; always 0. Open handles stay open. */
 int PTLAPI PtlCleanup(void);
 
 /* Opens a port for a target text; mode is one of PTL_MODE_*. Returns the handle, or -1 when the target's
  * kind has no port, does not offer the mode, or its network address is rejected. A text that names no
  * interface opens a file port writing to that path. The port is not claimed yet. */
-int PTLAPI PtlOpenByName(const char* target, int mode);
+int PTLAPI PtlOpenByName(const char *target, int mode);
 /* Destroys the port (releasing the device without a drain time if it is still claimed). 0, or 1001. */
 int PTLAPI PtlClose(int handle);
 
 /* The port's interface name ("COM", "LPT", "FILE", "VQNET"...); "" for an unknown handle. */
-const char* PTLAPI PtlGetIFName(int handle);
+const char *PTLAPI PtlGetIFName(int handle);
 /* The port's interface type code; 3 for an unknown handle. */
 int PTLAPI PtlGetIFType(int handle);
 /* The port number (COM3: 3; network ports: the TCP port); *no = -1 where the kind has none. */
-int PTLAPI PtlGetPortNo(int handle, int* no);
+int PTLAPI PtlGetPortNo(int handle, int *no);
 
 /* Opens the device. Claiming twice reopens it. A failed claim leaves nothing open. */
 int PTLAPI PtlClaim(int handle, int timeoutMs);
@@ -81,47 +81,47 @@ int PTLAPI PtlPageEnd(int handle);
 /* Sends len bytes; *written receives the count taken (threaded ports queue them). p4..p6 are passed to
  * the port unchanged (0 unless a port kind documents them). With data tracing on, the bytes taken are
  * written to the log. */
-int PTLAPI PtlSend(int handle, const void* data, int len, int* written, int p4, int p5, int p6);
+int PTLAPI PtlSend(int handle, const void *data, int len, int *written, int p4, int p5, int p6);
 /* on = 1: send regardless of flow control (where the kind supports it); 0: normal flow-controlled sending. */
 int PTLAPI PtlForce(int handle, int on);
 
 /* Serial parameters (see PtlParse... for the codes). Setters work on stored values while the port is not
  * claimed and on the device once it is. */
-int PTLAPI PtlGetBaudRate(int handle, int* rate);
+int PTLAPI PtlGetBaudRate(int handle, int *rate);
 int PTLAPI PtlSetBaudRate(int handle, int rate);
-int PTLAPI PtlGetByteSize(int handle, int* bits);
+int PTLAPI PtlGetByteSize(int handle, int *bits);
 int PTLAPI PtlSetByteSize(int handle, int bits);
-int PTLAPI PtlGetParity(int handle, int* parity);
+int PTLAPI PtlGetParity(int handle, int *parity);
 int PTLAPI PtlSetParity(int handle, int parity);
-int PTLAPI PtlGetStopBits(int handle, int* stop);
+int PTLAPI PtlGetStopBits(int handle, int *stop);
 int PTLAPI PtlSetStopBits(int handle, int stop);
-int PTLAPI PtlGetFlow(int handle, int* flow);
+int PTLAPI PtlGetFlow(int handle, int *flow);
 int PTLAPI PtlSetFlow(int handle, int flow);
 /* Applies, in this order, each of the five values that is not -1; returns the first result above 0,
  * otherwise 0 (a setter's -1 neither stops it nor is returned). */
 int PTLAPI PtlCommParams(int handle, int rate, int bits, int parity, int stop, int flow);
 
 /* The text of a result code; "Unknown error." for codes without one. */
-const char* PTLAPI PtlErrorText(int code);
+const char *PTLAPI PtlErrorText(int code);
 /* For serial-parameter targets, prints " Target = COM3" and the five settings to out; nothing otherwise. */
-void PTLAPI PtlPrintSettings(FILE* out, int handle);
+void PTLAPI PtlPrintSettings(FILE *out, int handle);
 
 /* Command-line texts to codes; -1 for a NULL or unaccepted text.
  * Baud rate: the rate or its short form (96 -> 9600, 192 -> 19200, 1152 -> 115200...).
  * Byte size: 4..8.  Parity: first letter N O E M S -> 0..4.  Stop bits: 1 -> 0, 15 or 5 -> 1, 2 -> 2.
  * Flow: first letter N D R X W -> 0 none, 1 DTR/DSR, 2 RTS/CTS, 3 XON/XOFF, 4 DTR/DSR+RTS/CTS. */
-int PTLAPI PtlParseBaudRate(const char* text);
-int PTLAPI PtlParseByteSize(const char* text);
-int PTLAPI PtlParseParity(const char* text);
-int PTLAPI PtlParseStopBits(const char* text);
-int PTLAPI PtlParseFlow(const char* text);
+int PTLAPI PtlParseBaudRate(const char *text);
+int PTLAPI PtlParseByteSize(const char *text);
+int PTLAPI PtlParseParity(const char *text);
+int PTLAPI PtlParseStopBits(const char *text);
+int PTLAPI PtlParseFlow(const char *text);
 
 /* Codes to display names ("9600", "8", "NONE", "1.5", "RTS/CTS"); "" for an unknown code. */
-const char* PTLAPI PtlBaudRateName(int rate);
-const char* PTLAPI PtlByteSizeName(int bits);
-const char* PTLAPI PtlParityName(int parity);
-const char* PTLAPI PtlStopBitsName(int stop);
-const char* PTLAPI PtlFlowName(int flow);
+const char *PTLAPI PtlBaudRateName(int rate);
+const char *PTLAPI PtlByteSizeName(int bits);
+const char *PTLAPI PtlParityName(int parity);
+const char *PTLAPI PtlStopBitsName(int stop);
+const char *PTLAPI PtlFlowName(int flow);
 
 #ifdef __cplusplus
 }

@@ -18,18 +18,18 @@ namespace {
 constexpr int kVersion = 0x20100610;
 
 // Getter calls: "<name>" at entry and "<name> %d" with the result.
-template <class Op> int getter(int h, const char* name, Op op) {
+template <class Op> int getter(int h, const char *name, Op op) {
     logEntry(h, "%s", name);
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     int r = port ? op(port) : kInvalidHandle;
     logResult(h, "%s %d", name, r);
     return r;
 }
 
 // Setter calls: "<name> n=%d" at entry.
-template <class Op> int setter(int h, const char* name, int value, Op op) {
+template <class Op> int setter(int h, const char *name, int value, Op op) {
     logEntry(h, "%s n=%d", name, value);
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     int r = port ? op(port) : kInvalidHandle;
     logResult(h, "%s %d", name, r);
     return r;
@@ -45,20 +45,27 @@ int PTLAPI PtlVersion(void) {
     return kVersion;
 }
 
-int PTLAPI PtlStartup(void* instance) { return startup(static_cast<HINSTANCE>(instance)); }
-int PTLAPI PtlCleanup(void) { return cleanup(); }
+int PTLAPI PtlStartup(void *instance) {
+    return startup(static_cast<HINSTANCE>(instance));
+}
+int PTLAPI PtlCleanup(void) {
+    return cleanup();
+}
 
-int PTLAPI PtlOpenByName(const char* target, int mode) {
+int PTLAPI PtlOpenByName(const char *target, int mode) {
     logEntry(0, "PtlOpenByName name='%s'", target ? target : "");
     int portNo, subType;
     uint32_t address;
     int type = parseTarget(target, &portNo, &subType, &address);
     int h = createPort(type, mode);
     if (h != kNoPort) {
-        WPort* port = findPort(h);
-        if (type == kIfFile) port->setName(target ? target : "");
-        if (portNo != -1) port->setPortNo(portNo);
-        if (subType != -1) port->setSubType(subType);
+        WPort *port = findPort(h);
+        if (type == kIfFile)
+            port->setName(target ? target : "");
+        if (portNo != -1)
+            port->setPortNo(portNo);
+        if (subType != -1)
+            port->setSubType(subType);
         if ((static_cast<uint32_t>(type) & kIfNetworkBit) && port->setAddress(address) > 0) {
             closePort(h);
             h = kNoPort;
@@ -75,25 +82,25 @@ int PTLAPI PtlClose(int h) {
     return r;
 }
 
-const char* PTLAPI PtlGetIFName(int h) {
+const char *PTLAPI PtlGetIFName(int h) {
     logEntry(h, "PtlGetIFName");
-    WPort* port = findPort(h);
-    const char* name = port ? port->getIFName() : "";
+    WPort *port = findPort(h);
+    const char *name = port ? port->getIFName() : "";
     logResult(h, "PtlGetIFName name='%s'", name);
     return name;
 }
 
 int PTLAPI PtlGetIFType(int h) {
     logEntry(h, "PtlGetIFType");
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     int type = port ? port->getIFType() : kIfFile;
     logResult(h, "PtlGetIFType %08X", static_cast<unsigned>(type));
     return type;
 }
 
-int PTLAPI PtlGetPortNo(int h, int* no) {
+int PTLAPI PtlGetPortNo(int h, int *no) {
     logEntry(h, "PtlGetPortNo");
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     int r = port ? port->getPortNo(no) : kInvalidHandle;
     logResult(h, "PtlGetPortNo %d no=%d", r, no ? *no : -1);
     return r;
@@ -101,7 +108,7 @@ int PTLAPI PtlGetPortNo(int h, int* no) {
 
 int PTLAPI PtlClaim(int h, int timeoutMs) {
     logEntry(h, "PtlClaim dwTimeout=%d", timeoutMs);
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     int r = port ? port->claim(timeoutMs) : kInvalidHandle;
     logResult(h, "PtlClaim %d", r);
     return r;
@@ -109,7 +116,7 @@ int PTLAPI PtlClaim(int h, int timeoutMs) {
 
 int PTLAPI PtlRelease(int h, int timeoutMs) {
     logEntry(h, "PtlRelease dwTimeout=%d", timeoutMs);
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     int r = port ? port->release(timeoutMs) : kInvalidHandle;
     logResult(h, "PtlRelease %d", r);
     return r;
@@ -117,93 +124,100 @@ int PTLAPI PtlRelease(int h, int timeoutMs) {
 
 int PTLAPI PtlDocStart(int h, int p1, int p2) {
     logEntry(h, "PtlDocStart p1=%08X p2=%08X", static_cast<unsigned>(p1), static_cast<unsigned>(p2));
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     int r = port ? port->docStart(p1, p2) : kInvalidHandle;
     logResult(h, "PtlDocStart %d", r);
     return r;
 }
 
 int PTLAPI PtlDocEnd(int h) {
-    return getter(h, "PtlDocEnd", [](WPort* p) { return p->docEnd(); });
+    return getter(h, "PtlDocEnd", [](WPort *p) { return p->docEnd(); });
 }
 
 int PTLAPI PtlPageStart(int h, int p1, int p2) {
     logEntry(h, "PtlPageStart p1=%08X p2=%08X", static_cast<unsigned>(p1), static_cast<unsigned>(p2));
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     int r = port ? port->pageStart(p1, p2) : kInvalidHandle;
     logResult(h, "PtlPageStart %d", r);
     return r;
 }
 
 int PTLAPI PtlPageEnd(int h) {
-    return getter(h, "PtlPageEnd", [](WPort* p) { return p->pageEnd(); });
+    return getter(h, "PtlPageEnd", [](WPort *p) { return p->pageEnd(); });
 }
 
 // No call lines: the bytes actually taken are traced instead. An unknown handle leaves *written as the
 // caller set it, so nothing is traced for it.
-int PTLAPI PtlSend(int h, const void* data, int len, int* written, int p4, int p5, int p6) {
-    WPort* port = findPort(h);
-    if (port == nullptr) return kInvalidHandle;
+int PTLAPI PtlSend(int h, const void *data, int len, int *written, int p4, int p5, int p6) {
+    WPort *port = findPort(h);
+    if (port == nullptr)
+        return kInvalidHandle;
     int r = port->send(data, len, written, p4, p5, p6);
-    if (written != nullptr && *written > 0) logData(h, data, static_cast<size_t>(*written));
+    if (written != nullptr && *written > 0)
+        logData(h, data, static_cast<size_t>(*written));
     return r;
 }
 
 int PTLAPI PtlForce(int h, int on) {
     logEntry(h, "PtlForce f=%d", on);
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     int r = port ? port->force(on) : kInvalidHandle;
     logResult(h, "PtlForce %d", r);
     return r;
 }
 
-int PTLAPI PtlGetBaudRate(int h, int* v) {
-    return getter(h, "PtlGetBaudRate", [v](WPort* p) { return p->getBaudRate(v); });
+int PTLAPI PtlGetBaudRate(int h, int *v) {
+    return getter(h, "PtlGetBaudRate", [v](WPort *p) { return p->getBaudRate(v); });
 }
 int PTLAPI PtlSetBaudRate(int h, int v) {
-    return setter(h, "PtlSetBaudRate", v, [v](WPort* p) { return p->setBaudRate(v); });
+    return setter(h, "PtlSetBaudRate", v, [v](WPort *p) { return p->setBaudRate(v); });
 }
-int PTLAPI PtlGetByteSize(int h, int* v) {
-    return getter(h, "PtlGetByteSize", [v](WPort* p) { return p->getByteSize(v); });
+int PTLAPI PtlGetByteSize(int h, int *v) {
+    return getter(h, "PtlGetByteSize", [v](WPort *p) { return p->getByteSize(v); });
 }
 int PTLAPI PtlSetByteSize(int h, int v) {
-    return setter(h, "PtlSetByteSize", v, [v](WPort* p) { return p->setByteSize(v); });
+    return setter(h, "PtlSetByteSize", v, [v](WPort *p) { return p->setByteSize(v); });
 }
-int PTLAPI PtlGetParity(int h, int* v) {
-    return getter(h, "PtlGetParity", [v](WPort* p) { return p->getParity(v); });
+int PTLAPI PtlGetParity(int h, int *v) {
+    return getter(h, "PtlGetParity", [v](WPort *p) { return p->getParity(v); });
 }
 int PTLAPI PtlSetParity(int h, int v) {
-    return setter(h, "PtlSetParity", v, [v](WPort* p) { return p->setParity(v); });
+    return setter(h, "PtlSetParity", v, [v](WPort *p) { return p->setParity(v); });
 }
-int PTLAPI PtlGetStopBits(int h, int* v) {
-    return getter(h, "PtlGetStopBits", [v](WPort* p) { return p->getStopBits(v); });
+int PTLAPI PtlGetStopBits(int h, int *v) {
+    return getter(h, "PtlGetStopBits", [v](WPort *p) { return p->getStopBits(v); });
 }
 int PTLAPI PtlSetStopBits(int h, int v) {
-    return setter(h, "PtlSetStopBits", v, [v](WPort* p) { return p->setStopBits(v); });
+    return setter(h, "PtlSetStopBits", v, [v](WPort *p) { return p->setStopBits(v); });
 }
-int PTLAPI PtlGetFlow(int h, int* v) {
-    return getter(h, "PtlGetFlow", [v](WPort* p) { return p->getFlow(v); });
+int PTLAPI PtlGetFlow(int h, int *v) {
+    return getter(h, "PtlGetFlow", [v](WPort *p) { return p->getFlow(v); });
 }
 int PTLAPI PtlSetFlow(int h, int v) {
-    return setter(h, "PtlSetFlow", v, [v](WPort* p) { return p->setFlow(v); });
+    return setter(h, "PtlSetFlow", v, [v](WPort *p) { return p->setFlow(v); });
 }
 
 int PTLAPI PtlCommParams(int h, int rate, int bits, int parity, int stop, int flow) {
-    int (PTLAPI* const setters[])(int, int) = {PtlSetBaudRate, PtlSetByteSize, PtlSetParity, PtlSetStopBits,
-                                               PtlSetFlow};
+    int(PTLAPI *const setters[])(int, int) = {PtlSetBaudRate, PtlSetByteSize, PtlSetParity, PtlSetStopBits,
+                                              PtlSetFlow};
     const int values[] = {rate, bits, parity, stop, flow};
     for (int i = 0; i < 5; ++i) {
-        if (values[i] == -1) continue;
+        if (values[i] == -1)
+            continue;
         int r = setters[i](h, values[i]);
-        if (r > 0) return r;
+        if (r > 0)
+            return r;
     }
     return kOk;
 }
 
-const char* PTLAPI PtlErrorText(int code) { return errorText(code); }
+const char *PTLAPI PtlErrorText(int code) {
+    return errorText(code);
+}
 
-void PTLAPI PtlPrintSettings(FILE* out, int h) {
-    if ((static_cast<uint32_t>(PtlGetIFType(h)) & kIfSerialBit) == 0) return;
+void PTLAPI PtlPrintSettings(FILE *out, int h) {
+    if ((static_cast<uint32_t>(PtlGetIFType(h)) & kIfSerialBit) == 0)
+        return;
     int no = -1;
     PtlGetPortNo(h, &no);
     fprintf(out, " Target = %s%d\n", PtlGetIFName(h), no);
@@ -224,16 +238,36 @@ void PTLAPI PtlPrintSettings(FILE* out, int h) {
     fprintf(out, "  Flow      = %s\n", flowName(v));
 }
 
-int PTLAPI PtlParseBaudRate(const char* t) { return parseBaudRate(t); }
-int PTLAPI PtlParseByteSize(const char* t) { return parseByteSize(t); }
-int PTLAPI PtlParseParity(const char* t) { return parseParity(t); }
-int PTLAPI PtlParseStopBits(const char* t) { return parseStopBits(t); }
-int PTLAPI PtlParseFlow(const char* t) { return parseFlow(t); }
+int PTLAPI PtlParseBaudRate(const char *t) {
+    return parseBaudRate(t);
+}
+int PTLAPI PtlParseByteSize(const char *t) {
+    return parseByteSize(t);
+}
+int PTLAPI PtlParseParity(const char *t) {
+    return parseParity(t);
+}
+int PTLAPI PtlParseStopBits(const char *t) {
+    return parseStopBits(t);
+}
+int PTLAPI PtlParseFlow(const char *t) {
+    return parseFlow(t);
+}
 
-const char* PTLAPI PtlBaudRateName(int v) { return baudRateName(v); }
-const char* PTLAPI PtlByteSizeName(int v) { return byteSizeName(v); }
-const char* PTLAPI PtlParityName(int v) { return parityName(v); }
-const char* PTLAPI PtlStopBitsName(int v) { return stopBitsName(v); }
-const char* PTLAPI PtlFlowName(int v) { return flowName(v); }
+const char *PTLAPI PtlBaudRateName(int v) {
+    return baudRateName(v);
+}
+const char *PTLAPI PtlByteSizeName(int v) {
+    return byteSizeName(v);
+}
+const char *PTLAPI PtlParityName(int v) {
+    return parityName(v);
+}
+const char *PTLAPI PtlStopBitsName(int v) {
+    return stopBitsName(v);
+}
+const char *PTLAPI PtlFlowName(int v) {
+    return flowName(v);
+}
 
 } // extern "C"

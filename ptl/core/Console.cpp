@@ -2,8 +2,8 @@
 
 namespace ptl {
 
-FILE*& consoleOut() {
-    static FILE* out = stdout;
+FILE *&consoleOut() {
+    static FILE *out = stdout;
     return out;
 }
 

@@ -6,6 +6,6 @@
 
 namespace ptl {
 
-FILE*& consoleOut();
+FILE *&consoleOut();
 
 } // namespace ptl

@@ -23,9 +23,11 @@ namespace ptl {
 
 namespace {
 
-using Maker = WPort* (*)();
+using Maker = WPort *(*)();
 
-template <class T> WPort* make() { return new (std::nothrow) T; }
+template <class T> WPort *make() {
+    return new (std::nothrow) T;
+}
 
 // One row per interface type: the class for modes 0 to 3 and for any other mode; null where the kind does
 // not offer the mode. Each port kind adds its row here.
@@ -35,7 +37,9 @@ struct Row {
     Maker other;
 };
 
-template <class T> constexpr Row anyMode(int type) { return {type, {make<T>, make<T>, make<T>, make<T>}, make<T>}; }
+template <class T> constexpr Row anyMode(int type) {
+    return {type, {make<T>, make<T>, make<T>, make<T>}, make<T>};
+}
 
 const Row kRows[] = {
     anyMode<WConsole>(kIfConsole),
@@ -50,12 +54,15 @@ const Row kRows[] = {
 } // namespace
 
 int createPort(int type, int mode) {
-    for (const Row& row : kRows) {
-        if (row.type != type) continue;
+    for (const Row &row : kRows) {
+        if (row.type != type)
+            continue;
         Maker maker = (mode >= 0 && mode < 4) ? row.modes[mode] : row.other;
-        if (maker == nullptr) return kNoPort;
-        WPort* port = maker();
-        if (port == nullptr) return kNoPort;
+        if (maker == nullptr)
+            return kNoPort;
+        WPort *port = maker();
+        if (port == nullptr)
+            return kNoPort;
         return addPort(port);
     }
     return kNoPort;

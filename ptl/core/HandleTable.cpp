@@ -9,35 +9,38 @@ namespace ptl {
 namespace {
 
 // Never destroyed: ports still open at process exit are not torn down behind the caller's back.
-std::map<int32_t, WPort*>& table() {
-    static auto* t = new std::map<int32_t, WPort*>;
+std::map<int32_t, WPort *> &table() {
+    static auto *t = new std::map<int32_t, WPort *>;
     return *t;
 }
 
 } // namespace
 
-int addPort(WPort* port) {
-    static_assert(sizeof(void*) == 4, "handles are object addresses on this 32-bit platform");
+int addPort(WPort *port) {
+    static_assert(sizeof(void *) == 4, "handles are object addresses on this 32-bit platform");
     int32_t h = static_cast<int32_t>(reinterpret_cast<uintptr_t>(port));
     table()[h] = port;
     return h;
 }
 
-WPort* findPort(int handle) {
+WPort *findPort(int handle) {
     auto it = table().find(handle);
     return it == table().end() ? nullptr : it->second;
 }
 
 bool closePort(int handle) {
     auto it = table().find(handle);
-    if (it == table().end()) return false;
-    WPort* port = it->second;
+    if (it == table().end())
+        return false;
+    WPort *port = it->second;
     // The destructor stops the port's threads and releases the device before the entry goes.
     delete port;
     table().erase(it);
     return true;
 }
 
-int portCount() { return static_cast<int>(table().size()); }
+int portCount() {
+    return static_cast<int>(table().size());
+}
 
 } // namespace ptl

@@ -12,9 +12,9 @@ class WPort;
 constexpr int kNoPort = -1;
 
 // Enters an owning pointer and returns its handle.
-int addPort(WPort* port);
+int addPort(WPort *port);
 // The port behind a handle, or null.
-WPort* findPort(int handle);
+WPort *findPort(int handle);
 // Destroys the port and removes its entry; false for an unknown handle.
 bool closePort(int handle);
 // Number of open handles.

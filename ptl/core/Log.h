@@ -8,10 +8,10 @@
 namespace ptl {
 
 // Registry key (under HKEY_LOCAL_MACHINE) and values that switch the log file on.
-constexpr const char* kSettingsKey = "Software\\KAVRO\\LIBPTL";
-constexpr const char* kLogValue = "Log";
-constexpr const char* kLogPathValue = "LogPath";
-constexpr const char* kDefaultLogName = "\\LIBPTL.LOG";
+constexpr const char *kSettingsKey = "Software\\KAVRO\\LIBPTL";
+constexpr const char *kLogValue = "Log";
+constexpr const char *kLogPathValue = "LogPath";
+constexpr const char *kDefaultLogName = "\\LIBPTL.LOG";
 
 // Longest debug line, terminator included; a longer line is dropped, not cut.
 constexpr size_t kDebugLineMax = 1024;
@@ -21,7 +21,7 @@ constexpr size_t kDebugLineMax = 1024;
 bool debugOutputWanted();
 
 // Formats one line and sends it whole to the debugger output. Safe from any thread.
-void debugLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void debugLine(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // Reads the settings and opens the log file when they ask for one; false when it cannot be opened.
 bool openLog();
@@ -30,9 +30,9 @@ bool logIsOpen();
 uint32_t logFlags();
 
 // The call lines of the public functions: marker ">" at entry, "<" with the result.
-void logEntry(int handle, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void logResult(int handle, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void logEntry(int handle, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void logResult(int handle, const char *format, ...) __attribute__((format(printf, 2, 3)));
 // The data trace of a send: sixteen bytes a line.
-void logData(int handle, const void* data, size_t count);
+void logData(int handle, const void *data, size_t count);
 
 } // namespace ptl

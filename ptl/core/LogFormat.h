@@ -18,10 +18,10 @@ struct LogClock {
 
 // The prefix of a log line for the given flags: "MMDD HHMMSS.mmm " with kLogTime, then "%08X " with
 // kLogHandle. Returns the length written (always terminated; the buffer needs 32 bytes).
-size_t formatLogPrefix(char* out, size_t size, uint32_t flags, const LogClock& clock, int handle);
+size_t formatLogPrefix(char *out, size_t size, uint32_t flags, const LogClock &clock, int handle);
 
 // One data-trace line body: " %02X" for each of count (1 to 16) bytes. Returns the length.
-size_t formatTraceBytes(char* out, size_t size, const unsigned char* data, size_t count);
+size_t formatTraceBytes(char *out, size_t size, const unsigned char *data, size_t count);
 
 // Bytes per data-trace line.
 constexpr size_t kTraceBytesPerLine = 16;

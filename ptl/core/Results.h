@@ -6,9 +6,9 @@ namespace ptl {
 
 constexpr int kOk = 0;
 constexpr int kNotSupported = -1;
-constexpr int kInvalidHandle = 1001;   // also: port not claimed
-constexpr int kBadReply = 1004;        // a printer-network reply did not have the expected form
-constexpr int kQueueFailed = 1011;     // send or receive queue could not be made, or is absent
+constexpr int kInvalidHandle = 1001; // also: port not claimed
+constexpr int kBadReply = 1004;      // a printer-network reply did not have the expected form
+constexpr int kQueueFailed = 1011;   // send or receive queue could not be made, or is absent
 constexpr int kInvalidPortNo = 1013;
 constexpr int kCantClaim = 1014;
 constexpr int kThreadFailed = 1015;
@@ -47,6 +47,6 @@ constexpr int kIbmLibraryMissing = 9999;
 constexpr int kSystemCallFailed = 10000;
 
 // The text of a result code; "Unknown error." for codes without one of their own.
-const char* errorText(int code);
+const char *errorText(int code);
 
 } // namespace ptl

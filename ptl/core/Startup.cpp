@@ -15,12 +15,12 @@ HINSTANCE gInstance = nullptr;
 HWND gWindow = nullptr;
 
 // Used only on the thread that started the library; the maps do not own the ports.
-std::map<SOCKET, SocketSink*>& sockets() {
-    static auto* m = new std::map<SOCKET, SocketSink*>;
+std::map<SOCKET, SocketSink *> &sockets() {
+    static auto *m = new std::map<SOCKET, SocketSink *>;
     return *m;
 }
-std::map<WPARAM, MessageSink*>& messageSinks() {
-    static auto* m = new std::map<WPARAM, MessageSink*>;
+std::map<WPARAM, MessageSink *> &messageSinks() {
+    static auto *m = new std::map<WPARAM, MessageSink *>;
     return *m;
 }
 
@@ -73,9 +73,11 @@ int cleanup() {
     return kOk;
 }
 
-HWND notificationWindow() { return gWindow; }
+HWND notificationWindow() {
+    return gWindow;
+}
 
-void RegistSocket(SOCKET s, SocketSink* port) {
+void RegistSocket(SOCKET s, SocketSink *port) {
     debugLine("PTL: RegistSocket(%d)\n", static_cast<int>(s));
     sockets().emplace(s, port); // a second registration keeps the first entry
 }
@@ -85,18 +87,24 @@ void UnRegistSocket(SOCKET s) {
     sockets().erase(s);
 }
 
-void registMessageSink(WPARAM key, MessageSink* sink) { messageSinks().emplace(key, sink); }
-void unregistMessageSink(WPARAM key) { messageSinks().erase(key); }
+void registMessageSink(WPARAM key, MessageSink *sink) {
+    messageSinks().emplace(key, sink);
+}
+void unregistMessageSink(WPARAM key) {
+    messageSinks().erase(key);
+}
 
 LRESULT CALLBACK ptlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= kMsgSecondFirst && message <= kMsgSecondLast) {
         auto it = messageSinks().find(wParam);
-        if (it != messageSinks().end()) it->second->onMessage(window, message, wParam, lParam);
+        if (it != messageSinks().end())
+            it->second->onMessage(window, message, wParam, lParam);
         return 0;
     }
     if (message == kMsgSocket) {
         auto it = sockets().find(static_cast<SOCKET>(wParam));
-        if (it != sockets().end()) it->second->WmWsaAsyncSelect(window, message, wParam, lParam);
+        if (it != sockets().end())
+            it->second->WmWsaAsyncSelect(window, message, wParam, lParam);
         return 0;
     }
     if (message > WM_USER && message <= kMsgUserLast) {

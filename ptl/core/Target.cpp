@@ -43,30 +43,36 @@ const InterfaceRow kInterfaceTable[34] = {
 
 namespace {
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Interface names are plain ASCII letters and digits, so a byte-wise comparison gives the same answer as a
 // multi-byte one: a lead byte of a double-byte character never equals one of them.
-bool startsWithName(const char* text, const char* name) {
+bool startsWithName(const char *text, const char *name) {
     for (; *name != '\0'; ++name, ++text)
-        if (*text == '\0' || upper(*text) != *name) return false;
+        if (*text == '\0' || upper(*text) != *name)
+            return false;
     return true;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Digits up to the first non-digit; saturates instead of overflowing on absurdly long numbers.
-int readNumber(const char* p) {
+int readNumber(const char *p) {
     long long v = 0;
     for (; isDigit(*p); ++p) {
         v = v * 10 + (*p - '0');
-        if (v > 0x7FFFFFFF) v = 0x7FFFFFFF;
+        if (v > 0x7FFFFFFF)
+            v = 0x7FFFFFFF;
     }
     return static_cast<int>(v);
 }
 
 // One part of a dotted address: decimal, octal with a leading 0, hex with 0x. Returns false on no digits.
-bool readPart(const char*& p, unsigned long long& out) {
+bool readPart(const char *&p, unsigned long long &out) {
     unsigned base = 10;
     if (*p == '0') {
         base = 8;
@@ -75,7 +81,7 @@ bool readPart(const char*& p, unsigned long long& out) {
             p += 2;
         }
     }
-    const char* start = p;
+    const char *start = p;
     unsigned long long v = 0;
     for (;; ++p) {
         unsigned d;
@@ -86,11 +92,14 @@ bool readPart(const char*& p, unsigned long long& out) {
             d = static_cast<unsigned>(upper(c) - 'A' + 10);
         else
             break;
-        if (d >= base) return false;
+        if (d >= base)
+            return false;
         v = v * base + d;
-        if (v > 0xFFFFFFFFull) return false;
+        if (v > 0xFFFFFFFFull)
+            return false;
     }
-    if (p == start) return false; // "0x" alone has no digits
+    if (p == start)
+        return false; // "0x" alone has no digits
 
     out = v;
     return true;
@@ -98,15 +107,18 @@ bool readPart(const char*& p, unsigned long long& out) {
 
 } // namespace
 
-uint32_t ipv4FromText(const char* text) {
+uint32_t ipv4FromText(const char *text) {
     constexpr uint32_t kNone = 0xFFFFFFFFu;
-    if (text == nullptr || *text == '\0') return kNone;
-    const char* p = text;
+    if (text == nullptr || *text == '\0')
+        return kNone;
+    const char *p = text;
     unsigned long long parts[4];
     int n = 0;
     for (;;) {
-        if (n == 4) return kNone;
-        if (!readPart(p, parts[n])) return kNone;
+        if (n == 4)
+            return kNone;
+        if (!readPart(p, parts[n]))
+            return kNone;
         ++n;
         if (*p == '.') {
             ++p;
@@ -115,22 +127,29 @@ uint32_t ipv4FromText(const char* text) {
         break;
     }
     // The socket library accepts trailing blanks after the address and nothing else.
-    while (*p == ' ' || *p == '\t') ++p;
-    if (*p != '\0') return kNone;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    if (*p != '\0')
+        return kNone;
     uint32_t host;
     switch (n) {
-    case 1: host = static_cast<uint32_t>(parts[0]); break;
+    case 1:
+        host = static_cast<uint32_t>(parts[0]);
+        break;
     case 2:
-        if (parts[0] > 0xFF || parts[1] > 0xFFFFFF) return kNone;
+        if (parts[0] > 0xFF || parts[1] > 0xFFFFFF)
+            return kNone;
         host = static_cast<uint32_t>(parts[0] << 24 | parts[1]);
         break;
     case 3:
-        if (parts[0] > 0xFF || parts[1] > 0xFF || parts[2] > 0xFFFF) return kNone;
+        if (parts[0] > 0xFF || parts[1] > 0xFF || parts[2] > 0xFFFF)
+            return kNone;
         host = static_cast<uint32_t>(parts[0] << 24 | parts[1] << 16 | parts[2]);
         break;
     default:
         for (int i = 0; i < 4; ++i)
-            if (parts[i] > 0xFF) return kNone;
+            if (parts[i] > 0xFF)
+                return kNone;
         host = static_cast<uint32_t>(parts[0] << 24 | parts[1] << 16 | parts[2] << 8 | parts[3]);
         break;
     }
@@ -139,19 +158,22 @@ uint32_t ipv4FromText(const char* text) {
 }
 
 bool isAcceptedAddress(uint32_t address) {
-    if (address == 0 || address == 0xFFFFFFFFu) return false;
+    if (address == 0 || address == 0xFFFFFFFFu)
+        return false;
     const unsigned firstOctet = address & 0xFFu; // lowest-addressed byte on a little-endian host
     return firstOctet != 0 && firstOctet != 255;
 }
 
-int parseTarget(const char* text, int* portNo, int* subType, uint32_t* address) {
-    if (text == nullptr) text = "";
+int parseTarget(const char *text, int *portNo, int *subType, uint32_t *address) {
+    if (text == nullptr)
+        text = "";
     *portNo = -1;
     *subType = -1;
     *address = 0;
-    for (const InterfaceRow& row : kInterfaceTable) {
-        if (!startsWithName(text, row.name)) continue;
-        const char* after = text + strlen(row.name);
+    for (const InterfaceRow &row : kInterfaceTable) {
+        if (!startsWithName(text, row.name))
+            continue;
+        const char *after = text + strlen(row.name);
         if (*after == '\0' || *after == '@')
             *portNo = row.defaultPort;
         else if (isDigit(*after))
@@ -159,11 +181,14 @@ int parseTarget(const char* text, int* portNo, int* subType, uint32_t* address) 
         else
             return kIfFile;
         *subType = row.subType;
-        if ((static_cast<uint32_t>(row.type) & kIfNetworkBit) == 0) return row.type;
-        const char* at = strchr(text, '@');
-        if (at == nullptr) return row.type;
+        if ((static_cast<uint32_t>(row.type) & kIfNetworkBit) == 0)
+            return row.type;
+        const char *at = strchr(text, '@');
+        if (at == nullptr)
+            return row.type;
         *address = ipv4FromText(at + 1);
-        if (isAcceptedAddress(*address)) return row.type;
+        if (isAcceptedAddress(*address))
+            return row.type;
         // A rejected address lets the scan go on; what this row set stays unless a later row sets it.
     }
     return kIfFile;

@@ -39,7 +39,7 @@ constexpr int kIfVqnet = static_cast<int>(0x80000018u);
 constexpr int kIfOlmprt = static_cast<int>(0x80000019u);
 
 struct InterfaceRow {
-    const char* name;
+    const char *name;
     int type;
     int defaultPort; // -1: none
     int subType;     // -1: none
@@ -51,11 +51,11 @@ extern const InterfaceRow kInterfaceTable[34];
 // Parses a target text. Outputs: port number or -1, sub-type or -1, IPv4 address in network byte order
 // or 0. Returns the type code, kIfFile for a text that names no interface. Never fails; a null text is
 // taken as an empty one.
-int parseTarget(const char* text, int* portNo, int* subType, uint32_t* address);
+int parseTarget(const char *text, int *portNo, int *subType, uint32_t *address);
 
 // A dotted IPv4 address as the socket library's inet_addr reads it (parts in decimal, octal or hex; the
 // last part fills the remaining bytes), in network byte order; 0xFFFFFFFF when the text is not one.
-uint32_t ipv4FromText(const char* text);
+uint32_t ipv4FromText(const char *text);
 
 // Not 0, not all ones, first octet neither 0 nor 255 (address in network byte order).
 bool isAcceptedAddress(uint32_t address);

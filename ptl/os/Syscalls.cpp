@@ -11,7 +11,7 @@ namespace {
 
 const Api kReal{};
 
-Api& liveTable() {
+Api &liveTable() {
     static Api table{};
     return table;
 }
@@ -29,7 +29,8 @@ struct Ledger {
     void remove(Res kind, uintptr_t value) {
         std::lock_guard<std::mutex> g(lock);
         auto it = open.find({static_cast<int>(kind), value});
-        if (it != open.end() && --it->second == 0) open.erase(it);
+        if (it != open.end() && --it->second == 0)
+            open.erase(it);
     }
     // CloseHandle closes events, files and threads alike.
     void removeHandle(uintptr_t value) {
@@ -37,121 +38,144 @@ struct Ledger {
         for (Res kind : {Res::Handle, Res::Thread}) {
             auto it = open.find({static_cast<int>(kind), value});
             if (it != open.end()) {
-                if (--it->second == 0) open.erase(it);
+                if (--it->second == 0)
+                    open.erase(it);
                 return;
             }
         }
     }
 };
 
-Ledger& ledger() {
-    static Ledger* l = new Ledger; // never destroyed: ports may close handles during process exit
+Ledger &ledger() {
+    static Ledger *l = new Ledger; // never destroyed: ports may close handles during process exit
     return *l;
 }
 
-uintptr_t val(const void* p) { return reinterpret_cast<uintptr_t>(p); }
+uintptr_t val(const void *p) {
+    return reinterpret_cast<uintptr_t>(p);
+}
 
 } // namespace
 
-Api& api() { return liveTable(); }
-const Api& realApi() { return kReal; }
+Api &api() {
+    return liveTable();
+}
+const Api &realApi() {
+    return kReal;
+}
 
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
                    DWORD flags, HANDLE templ) {
     HANDLE h = api().CreateFileA(path, access, share, sa, disposition, flags, templ);
-    if (h != INVALID_HANDLE_VALUE && h != nullptr) ledger().add(Res::Handle, val(h));
+    if (h != INVALID_HANDLE_VALUE && h != nullptr)
+        ledger().add(Res::Handle, val(h));
     return h;
 }
 
 HANDLE CreateEventA(LPSECURITY_ATTRIBUTES sa, BOOL manualReset, BOOL initial, LPCSTR name) {
     HANDLE h = api().CreateEventA(sa, manualReset, initial, name);
-    if (h != nullptr) ledger().add(Res::Handle, val(h));
+    if (h != nullptr)
+        ledger().add(Res::Handle, val(h));
     return h;
 }
 
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack, LPTHREAD_START_ROUTINE start, LPVOID arg,
                     DWORD flags, LPDWORD id) {
     HANDLE h = api().CreateThread(sa, stack, start, arg, flags, id);
-    if (h != nullptr) ledger().add(Res::Thread, val(h));
+    if (h != nullptr)
+        ledger().add(Res::Thread, val(h));
     return h;
 }
 
 BOOL CloseHandle(HANDLE h) {
     BOOL ok = api().CloseHandle(h);
-    if (ok) ledger().removeHandle(val(h));
+    if (ok)
+        ledger().removeHandle(val(h));
     return ok;
 }
 
 HMODULE LoadLibraryA(LPCSTR name) {
     HMODULE m = api().LoadLibraryA(name);
-    if (m != nullptr) ledger().add(Res::Module, val(m));
+    if (m != nullptr)
+        ledger().add(Res::Module, val(m));
     return m;
 }
 
 BOOL FreeLibrary(HMODULE m) {
     BOOL ok = api().FreeLibrary(m);
-    if (ok) ledger().remove(Res::Module, val(m));
+    if (ok)
+        ledger().remove(Res::Module, val(m));
     return ok;
 }
 
 LONG RegOpenKeyExA(HKEY root, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
     LONG r = api().RegOpenKeyExA(root, sub, options, sam, out);
-    if (r == ERROR_SUCCESS && out != nullptr) ledger().add(Res::Key, val(*out));
+    if (r == ERROR_SUCCESS && out != nullptr)
+        ledger().add(Res::Key, val(*out));
     return r;
 }
 
 LONG RegCloseKey(HKEY key) {
     LONG r = api().RegCloseKey(key);
-    if (r == ERROR_SUCCESS) ledger().remove(Res::Key, val(key));
+    if (r == ERROR_SUCCESS)
+        ledger().remove(Res::Key, val(key));
     return r;
 }
 
 BOOL OpenPrinterA(LPSTR name, LPHANDLE out, LPPRINTER_DEFAULTSA defaults) {
     BOOL ok = api().OpenPrinterA(name, out, defaults);
-    if (ok && out != nullptr) ledger().add(Res::Printer, val(*out));
+    if (ok && out != nullptr)
+        ledger().add(Res::Printer, val(*out));
     return ok;
 }
 
 BOOL ClosePrinter(HANDLE h) {
     BOOL ok = api().ClosePrinter(h);
-    if (ok) ledger().remove(Res::Printer, val(h));
+    if (ok)
+        ledger().remove(Res::Printer, val(h));
     return ok;
 }
 
 HWND CreateWindowExA(DWORD exStyle, LPCSTR cls, LPCSTR title, DWORD style, int x, int y, int w, int h,
                      HWND parent, HMENU menu, HINSTANCE inst, LPVOID param) {
     HWND wnd = api().CreateWindowExA(exStyle, cls, title, style, x, y, w, h, parent, menu, inst, param);
-    if (wnd != nullptr) ledger().add(Res::Window, val(wnd));
+    if (wnd != nullptr)
+        ledger().add(Res::Window, val(wnd));
     return wnd;
 }
 
 BOOL DestroyWindow(HWND w) {
     BOOL ok = api().DestroyWindow(w);
-    if (ok) ledger().remove(Res::Window, val(w));
+    if (ok)
+        ledger().remove(Res::Window, val(w));
     return ok;
 }
 
 SOCKET socket(int af, int type, int protocol) {
     SOCKET s = api().socket(af, type, protocol);
-    if (s != INVALID_SOCKET) ledger().add(Res::Socket, static_cast<uintptr_t>(s));
+    if (s != INVALID_SOCKET)
+        ledger().add(Res::Socket, static_cast<uintptr_t>(s));
     return s;
 }
 
 int closesocket(SOCKET s) {
     int r = api().closesocket(s);
-    if (r == 0) ledger().remove(Res::Socket, static_cast<uintptr_t>(s));
+    if (r == 0)
+        ledger().remove(Res::Socket, static_cast<uintptr_t>(s));
     return r;
 }
 
 WSAEVENT WSACreateEvent() {
     WSAEVENT e = api().WSACreateEvent();
-    if (e != WSA_INVALID_EVENT) ledger().add(Res::Handle, val(e));
+    if (e != WSA_INVALID_EVENT)
+        ledger().add(Res::Handle, val(e));
     return e;
 }
 
 BOOL WSACloseEvent(WSAEVENT e) {
     BOOL ok = api().WSACloseEvent(e);
-    if (ok) ledger().remove(Res::Handle, val(e));
+    if (ok)
+        ledger().remove(Res::Handle, val(e));
     return ok;
 }
 
@@ -169,39 +193,43 @@ BOOL DefineDosDeviceA(DWORD flags, LPCSTR device, LPCSTR target) {
 }
 
 int openCount(Res kind) {
-    Ledger& l = ledger();
+    Ledger &l = ledger();
     std::lock_guard<std::mutex> g(l.lock);
     int n = 0;
-    for (const auto& [key, count] : l.open)
-        if (key.first == static_cast<int>(kind)) n += count;
+    for (const auto &[key, count] : l.open)
+        if (key.first == static_cast<int>(kind))
+            n += count;
     return n;
 }
 
 int openTotal() {
-    Ledger& l = ledger();
+    Ledger &l = ledger();
     std::lock_guard<std::mutex> g(l.lock);
     int n = 0;
-    for (const auto& entry : l.open) n += entry.second;
+    for (const auto &entry : l.open)
+        n += entry.second;
     return n;
 }
 
 std::string openReport() {
-    static const char* const kNames[] = {"Handle", "Thread", "Module", "Key", "Printer", "Window", "Socket",
-                                         "DosDevice"};
-    Ledger& l = ledger();
+    static const char *const kNames[] = {"Handle",  "Thread", "Module", "Key",
+                                         "Printer", "Window", "Socket", "DosDevice"};
+    Ledger &l = ledger();
     std::lock_guard<std::mutex> g(l.lock);
     std::string out;
-    for (const auto& [key, count] : l.open) {
+    for (const auto &[key, count] : l.open) {
         char line[64];
-        snprintf(line, sizeof line, "%s 0x%08lX x%d\n", kNames[key.first], static_cast<unsigned long>(key.second),
-                 count);
+        snprintf(line, sizeof line, "%s 0x%08lX x%d\n", kNames[key.first],
+                 static_cast<unsigned long>(key.second), count);
         out += line;
     }
     return out;
 }
 
 ApiGuard::ApiGuard() : saved_(api()) {}
-ApiGuard::~ApiGuard() { api() = saved_; }
+ApiGuard::~ApiGuard() {
+    api() = saved_;
+}
 
 bool isWine() {
     static const bool wine = [] {

@@ -116,12 +116,14 @@ struct Api {
 };
 
 // The live table that every wrapper reads.
-Api& api();
+Api &api();
 // The system's own functions, for simulators that pass some calls through.
-const Api& realApi();
+const Api &realApi();
 
 #define PTL_OS_WRAP(name)                                                                                    \
-    template <class... A> inline auto name(A&&... a) { return api().name(static_cast<A&&>(a)...); }
+    template <class... A> inline auto name(A &&...a) {                                                       \
+        return api().name(static_cast<A &&>(a)...);                                                          \
+    }
 PTL_SYSCALLS(PTL_OS_WRAP)
 #undef PTL_OS_WRAP
 
@@ -163,10 +165,10 @@ class ApiGuard {
 public:
     ApiGuard();
     ~ApiGuard();
-    ApiGuard(const ApiGuard&) = delete;
-    ApiGuard& operator=(const ApiGuard&) = delete;
-    Api* operator->() { return &api(); }
-    Api& table() { return api(); }
+    ApiGuard(const ApiGuard &) = delete;
+    ApiGuard &operator=(const ApiGuard &) = delete;
+    Api *operator->() { return &api(); }
+    Api &table() { return api(); }
 
 private:
     Api saved_;

@@ -11,11 +11,11 @@ public:
     ~WConsole() override;
     int getIFType() override;
     int getIOMode() override;
-    const char* getIFName() override;
+    const char *getIFName() override;
     int claim(int timeoutMs) override;
     int release(int timeoutMs) override;
-    int send(const void* data, int len, int* written, int p4, int p5, int p6) override;
-    int recv(void* buffer, int size, int* got, int p4) override;
+    int send(const void *data, int len, int *written, int p4, int p5, int p6) override;
+    int recv(void *buffer, int size, int *got, int p4) override;
     DeviceHandle getHandle() override;
     bool isClaimed() override;
     bool isReady() override;
@@ -26,11 +26,11 @@ protected:
 
 class WDump : public WConsole {
 public:
-    const char* getIFName() override;
+    const char *getIFName() override;
     int claim(int timeoutMs) override;
     int release(int timeoutMs) override;
-    int send(const void* data, int len, int* written, int p4, int p5, int p6) override;
-    int recv(void* buffer, int size, int* got, int p4) override;
+    int send(const void *data, int len, int *written, int p4, int p5, int p6) override;
+    int recv(void *buffer, int size, int *got, int p4) override;
 
 private:
     unsigned offset_ = 0; // bytes dumped over the port's whole life

@@ -8,20 +8,30 @@
 
 namespace ptl {
 
-WFile::~WFile() { WFile::release(0); }
-int WFile::getIFType() { return kIfFile; }
-int WFile::getIOMode() { return 0; }
-const char* WFile::getIFName() { return "FILE"; }
+WFile::~WFile() {
+    WFile::release(0);
+}
+int WFile::getIFType() {
+    return kIfFile;
+}
+int WFile::getIOMode() {
+    return 0;
+}
+const char *WFile::getIFName() {
+    return "FILE";
+}
 
-int WFile::getName(char* out) {
-    if (out != nullptr) memcpy(out, name_, strlen(name_) + 1);
+int WFile::getName(char *out) {
+    if (out != nullptr)
+        memcpy(out, name_, strlen(name_) + 1);
     return kOk;
 }
 
 // A path that does not fit is refused rather than cut: writing under a shortened name would put the job
 // into a different file. The claim then fails.
-int WFile::setName(const char* name) {
-    if (name == nullptr) name = "";
+int WFile::setName(const char *name) {
+    if (name == nullptr)
+        name = "";
     size_t len = strlen(name);
     nameRefused_ = len > kNameMax;
     if (nameRefused_) {
@@ -35,38 +45,53 @@ int WFile::setName(const char* name) {
 int WFile::claim(int) {
     debugLine("PTL: WFile::claim(%s)\n", name_);
     release(0);
-    if (nameRefused_ || name_[0] == '\0') return kCantClaim;
-    HANDLE h = os::CreateFileA(name_, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return kCantClaim;
+    if (nameRefused_ || name_[0] == '\0')
+        return kCantClaim;
+    HANDLE h =
+        os::CreateFileA(name_, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return kCantClaim;
     handle_ = reinterpret_cast<DeviceHandle>(h);
     return kOk;
 }
 
 int WFile::release(int timeoutMs) {
-    if (handle_ == kNoHandle) return kOk;
+    if (handle_ == kNoHandle)
+        return kOk;
     debugLine("PTL: WFile::release(%d)\n", timeoutMs);
     os::CloseHandle(reinterpret_cast<HANDLE>(handle_));
     handle_ = kNoHandle;
     return kOk;
 }
 
-int WFile::send(const void* data, int len, int* written, int, int, int) {
-    if (written != nullptr) *written = 0;
-    if (handle_ == kNoHandle) return kWriteFailed;
-    DWORD n = 0;
-    if (!os::WriteFile(reinterpret_cast<HANDLE>(handle_), data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr))
+int WFile::send(const void *data, int len, int *written, int, int, int) {
+    if (written != nullptr)
+        *written = 0;
+    if (handle_ == kNoHandle)
         return kWriteFailed;
-    if (written != nullptr) *written = static_cast<int>(n);
+    DWORD n = 0;
+    if (!os::WriteFile(reinterpret_cast<HANDLE>(handle_), data, static_cast<DWORD>(len < 0 ? 0 : len), &n,
+                       nullptr))
+        return kWriteFailed;
+    if (written != nullptr)
+        *written = static_cast<int>(n);
     return kOk;
 }
 
-int WFile::recv(void*, int, int* got, int) {
-    if (got != nullptr) *got = 0;
+int WFile::recv(void *, int, int *got, int) {
+    if (got != nullptr)
+        *got = 0;
     return kNotSupported;
 }
 
-DeviceHandle WFile::getHandle() { return handle_; }
-bool WFile::isClaimed() { return handle_ != kNoHandle; }
-bool WFile::isReady() { return true; }
+DeviceHandle WFile::getHandle() {
+    return handle_;
+}
+bool WFile::isClaimed() {
+    return handle_ != kNoHandle;
+}
+bool WFile::isReady() {
+    return true;
+}
 
 } // namespace ptl

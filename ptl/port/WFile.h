@@ -13,13 +13,13 @@ public:
     ~WFile() override;
     int getIFType() override;
     int getIOMode() override;
-    const char* getIFName() override;
-    int getName(char* out) override;
-    int setName(const char* name) override;
+    const char *getIFName() override;
+    int getName(char *out) override;
+    int setName(const char *name) override;
     int claim(int timeoutMs) override;
     int release(int timeoutMs) override;
-    int send(const void* data, int len, int* written, int p4, int p5, int p6) override;
-    int recv(void* buffer, int size, int* got, int p4) override;
+    int send(const void *data, int len, int *written, int p4, int p5, int p6) override;
+    int recv(void *buffer, int size, int *got, int p4) override;
     DeviceHandle getHandle() override;
     bool isClaimed() override;
     bool isReady() override;

@@ -4,17 +4,19 @@
 
 namespace ptl {
 
-int WPort::getName(char* out) {
-    if (out != nullptr) out[0] = '\0';
+int WPort::getName(char *out) {
+    if (out != nullptr)
+        out[0] = '\0';
     return kNotSupported;
 }
 
-int WPort::setName(const char*) {
+int WPort::setName(const char *) {
     return kNotSupported;
 }
 
-int WPort::getPortNo(int* no) {
-    if (no != nullptr) *no = -1;
+int WPort::getPortNo(int *no) {
+    if (no != nullptr)
+        *no = -1;
     return kNotSupported;
 }
 
@@ -22,8 +24,9 @@ int WPort::setPortNo(int) {
     return kNotSupported;
 }
 
-int WPort::getSubType(int* v) {
-    if (v != nullptr) *v = -1;
+int WPort::getSubType(int *v) {
+    if (v != nullptr)
+        *v = -1;
     return kNotSupported;
 }
 
@@ -63,14 +66,16 @@ int WPort::setBusy(int) {
     return kNotSupported;
 }
 
-int WPort::getSendCount(int* n) {
-    if (n == nullptr) return kNullArgument;
+int WPort::getSendCount(int *n) {
+    if (n == nullptr)
+        return kNullArgument;
     *n = 0;
     return kNotSupported;
 }
 
-int WPort::getRecvCount(int* n) {
-    if (n == nullptr) return kNullArgument;
+int WPort::getRecvCount(int *n) {
+    if (n == nullptr)
+        return kNullArgument;
     *n = 0;
     return kNotSupported;
 }
@@ -83,8 +88,9 @@ int WPort::clearRecv() {
     return kNotSupported;
 }
 
-int WPort::reserved28(int* out) {
-    if (out != nullptr) *out = 0;
+int WPort::reserved28(int *out) {
+    if (out != nullptr)
+        *out = 0;
     return kNotSupported;
 }
 
@@ -92,7 +98,7 @@ int WPort::reserved29() {
     return kNotSupported;
 }
 
-int WPort::getSendQueueType(int*) {
+int WPort::getSendQueueType(int *) {
     return kNotSupported;
 }
 
@@ -100,7 +106,7 @@ int WPort::setSendQueueType(int) {
     return kNotSupported;
 }
 
-int WPort::getRecvQueueType(int*) {
+int WPort::getRecvQueueType(int *) {
     return kNotSupported;
 }
 
@@ -140,15 +146,15 @@ bool WPort::setRecvBlockSize(int) {
     return false;
 }
 
-int WPort::getCommTimeouts(COMMTIMEOUTS*) {
+int WPort::getCommTimeouts(COMMTIMEOUTS *) {
     return kNotSupported;
 }
 
-int WPort::setCommTimeouts(const COMMTIMEOUTS*) {
+int WPort::setCommTimeouts(const COMMTIMEOUTS *) {
     return kNotSupported;
 }
 
-int WPort::getModemStatus(unsigned*) {
+int WPort::getModemStatus(unsigned *) {
     return kNotSupported;
 }
 
@@ -156,15 +162,15 @@ int WPort::escapeFunction(int) {
     return kNotSupported;
 }
 
-int WPort::getCommState(DCB*) {
+int WPort::getCommState(DCB *) {
     return kNotSupported;
 }
 
-int WPort::setCommState(const DCB*) {
+int WPort::setCommState(const DCB *) {
     return kNotSupported;
 }
 
-int WPort::getBaudRate(int*) {
+int WPort::getBaudRate(int *) {
     return kNotSupported;
 }
 
@@ -172,7 +178,7 @@ int WPort::setBaudRate(int) {
     return kNotSupported;
 }
 
-int WPort::getByteSize(int*) {
+int WPort::getByteSize(int *) {
     return kNotSupported;
 }
 
@@ -180,7 +186,7 @@ int WPort::setByteSize(int) {
     return kNotSupported;
 }
 
-int WPort::getParity(int*) {
+int WPort::getParity(int *) {
     return kNotSupported;
 }
 
@@ -188,7 +194,7 @@ int WPort::setParity(int) {
     return kNotSupported;
 }
 
-int WPort::getStopBits(int*) {
+int WPort::getStopBits(int *) {
     return kNotSupported;
 }
 
@@ -196,7 +202,7 @@ int WPort::setStopBits(int) {
     return kNotSupported;
 }
 
-int WPort::getFlow(int*) {
+int WPort::getFlow(int *) {
     return kNotSupported;
 }
 
@@ -204,11 +210,11 @@ int WPort::setFlow(int) {
     return kNotSupported;
 }
 
-int WPort::getDeviceIdSize(int*) {
+int WPort::getDeviceIdSize(int *) {
     return kNotSupported;
 }
 
-int WPort::getDeviceId(char*, int) {
+int WPort::getDeviceId(char *, int) {
     return kNotSupported;
 }
 
@@ -216,7 +222,7 @@ int WPort::reserved61(int, int) {
     return kNotSupported;
 }
 
-int WPort::queryParInfo(unsigned char*) {
+int WPort::queryParInfo(unsigned char *) {
     return kNotSupported;
 }
 
@@ -232,11 +238,11 @@ int WPort::setProductId(unsigned short) {
     return kNotSupported;
 }
 
-int WPort::getLptStatus(unsigned char*) {
+int WPort::getLptStatus(unsigned char *) {
     return kNotSupported;
 }
 
-int WPort::get1284Id(char*, int) {
+int WPort::get1284Id(char *, int) {
     return kNotSupported;
 }
 
@@ -252,15 +258,15 @@ int WPort::softReset() {
     return kNotSupported;
 }
 
-int WPort::queryDriver(unsigned*) {
+int WPort::queryDriver(unsigned *) {
     return kNotSupported;
 }
 
-int WPort::queryDeviceWord(unsigned short*) {
+int WPort::queryDeviceWord(unsigned short *) {
     return kNotSupported;
 }
 
-int WPort::queryDeviceState(unsigned short*) {
+int WPort::queryDeviceState(unsigned short *) {
     return kNotSupported;
 }
 
@@ -276,11 +282,11 @@ int WPort::setAddress(unsigned long) {
     return kNotSupported;
 }
 
-int WPort::netGetInfo(char*) {
+int WPort::netGetInfo(char *) {
     return kNotSupported;
 }
 
-int WPort::netGetId(char*) {
+int WPort::netGetId(char *) {
     return kNotSupported;
 }
 
@@ -288,7 +294,7 @@ int WPort::netCheck(int) {
     return kNotSupported;
 }
 
-int WPort::startDocPrinter(int, const void*) {
+int WPort::startDocPrinter(int, const void *) {
     return kNotSupported;
 }
 
@@ -304,19 +310,19 @@ int WPort::endDocPrinter() {
     return kNotSupported;
 }
 
-int WPort::getJob(int, int, void*, int, unsigned*) {
+int WPort::getJob(int, int, void *, int, unsigned *) {
     return kNotSupported;
 }
 
-int WPort::setJob(int, int, const void*, int) {
+int WPort::setJob(int, int, const void *, int) {
     return kNotSupported;
 }
 
-int WPort::getPrinter(int, void*, int, unsigned*) {
+int WPort::getPrinter(int, void *, int, unsigned *) {
     return kNotSupported;
 }
 
-int WPort::setPrinter(int, const void*, int) {
+int WPort::setPrinter(int, const void *, int) {
     return kNotSupported;
 }
 
@@ -352,11 +358,11 @@ int WPort::reserved95() {
     return kNotSupported;
 }
 
-int WPort::deviceStatus(int, void*, int) {
+int WPort::deviceStatus(int, void *, int) {
     return kNotSupported;
 }
 
-int WPort::getEnvVars(void*, int) {
+int WPort::getEnvVars(void *, int) {
     return kNotSupported;
 }
 
@@ -396,33 +402,36 @@ int WPort::unlock() {
     return kNotSupported;
 }
 
-int WPort::ioctl(int, void*, int, int, int, int) {
+int WPort::ioctl(int, void *, int, int, int, int) {
     return kNotSupported;
 }
 
-int WPort::registerCallback(int, void*, void*) {
+int WPort::registerCallback(int, void *, void *) {
     return kNotSupported;
 }
 
-int WPort::unregisterCallback(int, void*, void*) {
+int WPort::unregisterCallback(int, void *, void *) {
     return kNotSupported;
 }
 
 // Waits until the send queue is empty or has not shrunk for longer than timeoutMs. The limit is on the
 // time without progress, so a queue that keeps draining is waited for as long as it takes.
 int WPort::waitSendEmpty(int timeoutMs) {
-    if (timeoutMs == 0) return 0;
+    if (timeoutMs == 0)
+        return 0;
     const unsigned limit = static_cast<unsigned>(timeoutMs);
     unsigned stalled = 0;
     int remembered = 0;
     for (;;) {
         int n = 0;
         getSendCount(&n);
-        if (n == 0) return 0;
+        if (n == 0)
+            return 0;
         os::Sleep(kSendPollMs);
         if (n == remembered) {
             stalled += kSendPollMs;
-            if (stalled > limit) return kTimeout;
+            if (stalled > limit)
+                return kTimeout;
         } else {
             stalled = 0;
             remembered = n;

@@ -7,7 +7,7 @@
 
 #include "sender/Options.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<std::string> words{"rawpush"};
     std::string cur;
     for (size_t i = 0; i < size && words.size() < 64; ++i) {
@@ -19,12 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     words.push_back(cur);
-    std::vector<const char*> argv;
-    for (const auto& w : words) argv.push_back(w.c_str());
+    std::vector<const char *> argv;
+    for (const auto &w : words)
+        argv.push_back(w.c_str());
     argv.push_back(nullptr);
-    static FILE* sink = fopen("/dev/null", "w");
+    static FILE *sink = fopen("/dev/null", "w");
     rawpush::Settings s;
     auto outcome = rawpush::readOptions(static_cast<int>(words.size()), argv.data(), s, sink);
-    if (outcome == rawpush::Outcome::Run && (s.file == nullptr || s.target == nullptr)) __builtin_trap();
+    if (outcome == rawpush::Outcome::Run && (s.file == nullptr || s.target == nullptr))
+        __builtin_trap();
     return 0;
 }

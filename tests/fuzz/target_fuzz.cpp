@@ -6,14 +6,16 @@
 
 #include "core/Target.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string text(reinterpret_cast<const char*>(data), size);
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    std::string text(reinterpret_cast<const char *>(data), size);
     int port = 0, sub = 0;
     uint32_t address = 0;
     int type = ptl::parseTarget(text.c_str(), &port, &sub, &address);
-    if ((static_cast<uint32_t>(type) & ptl::kIfNetworkBit) && address != 0 && !ptl::isAcceptedAddress(address))
+    if ((static_cast<uint32_t>(type) & ptl::kIfNetworkBit) && address != 0 &&
+        !ptl::isAcceptedAddress(address))
         __builtin_trap();
-    if (type != ptl::kIfFile && port < -1) __builtin_trap();
+    if (type != ptl::kIfFile && port < -1)
+        __builtin_trap();
     ptl::ipv4FromText(text.c_str());
     return 0;
 }

@@ -16,9 +16,10 @@ std::string binDir() {
     return slash == std::string::npos ? "." : p.substr(0, slash);
 }
 
-std::string commandLine(const std::string& exe, const std::vector<std::string>& args) {
-    auto quote = [](const std::string& a) {
-        if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos) return a;
+std::string commandLine(const std::string &exe, const std::vector<std::string> &args) {
+    auto quote = [](const std::string &a) {
+        if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos)
+            return a;
         std::string q = "\"";
         size_t slashes = 0;
         for (char c : a) {
@@ -26,7 +27,8 @@ std::string commandLine(const std::string& exe, const std::vector<std::string>& 
                 ++slashes;
                 continue;
             }
-            if (c == '"') q.append(slashes * 2 + 1, '\\');
+            if (c == '"')
+                q.append(slashes * 2 + 1, '\\');
             else
                 q.append(slashes, '\\');
             slashes = 0;
@@ -37,7 +39,7 @@ std::string commandLine(const std::string& exe, const std::vector<std::string>& 
         return q;
     };
     std::string line = quote(exe);
-    for (const auto& a : args) {
+    for (const auto &a : args) {
         line.push_back(' ');
         line.append(quote(a));
     }
@@ -48,15 +50,16 @@ namespace {
 
 std::atomic<int> gCounter{0};
 
-HANDLE inheritableFile(const std::string& path, DWORD access, DWORD disposition) {
+HANDLE inheritableFile(const std::string &path, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, disposition,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-HANDLE start(const std::string& exe, const std::vector<std::string>& args, HANDLE out, HANDLE err) {
+HANDLE start(const std::string &exe, const std::vector<std::string> &args, HANDLE out, HANDLE err) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+    HANDLE in =
+        CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -67,14 +70,15 @@ HANDLE start(const std::string& exe, const std::vector<std::string>& args, HANDL
     std::string line = commandLine(exe, args);
     BOOL ok = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(in);
-    if (!ok) return nullptr;
+    if (!ok)
+        return nullptr;
     CloseHandle(pi.hThread);
     return pi.hProcess;
 }
 
 } // namespace
 
-ProcessResult runProcess(const std::string& exe, const std::vector<std::string>& args, unsigned timeoutMs) {
+ProcessResult runProcess(const std::string &exe, const std::vector<std::string> &args, unsigned timeoutMs) {
     const int id = ++gCounter;
     const std::string outPath = tempPath("proc" + std::to_string(id) + ".out");
     const std::string errPath = tempPath("proc" + std::to_string(id) + ".err");
@@ -103,11 +107,11 @@ ProcessResult runProcess(const std::string& exe, const std::vector<std::string>&
     return r;
 }
 
-ProcessResult runRawpush(const std::vector<std::string>& args, unsigned timeoutMs) {
+ProcessResult runRawpush(const std::vector<std::string> &args, unsigned timeoutMs) {
     return runProcess(binDir() + "\\rawpush.exe", args, timeoutMs);
 }
 
-Background::Background(const std::string& exe, const std::vector<std::string>& args) {
+Background::Background(const std::string &exe, const std::vector<std::string> &args) {
     outPath_ = tempPath("bg" + std::to_string(++gCounter) + ".out");
     HANDLE out = inheritableFile(outPath_, GENERIC_WRITE, CREATE_ALWAYS);
     process_ = start(exe, args, out, out);
@@ -115,20 +119,25 @@ Background::Background(const std::string& exe, const std::vector<std::string>& a
 }
 
 Background::~Background() {
-    if (process_ == nullptr) return;
+    if (process_ == nullptr)
+        return;
     TerminateProcess(process_, 1);
     WaitForSingleObject(process_, INFINITE);
     CloseHandle(process_);
 }
 
 int Background::wait(unsigned timeoutMs) {
-    if (process_ == nullptr) return -1;
-    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return -2;
+    if (process_ == nullptr)
+        return -1;
+    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
+        return -2;
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
     return static_cast<int>(code);
 }
 
-std::string Background::out() { return readFile(outPath_); }
+std::string Background::out() {
+    return readFile(outPath_);
+}
 
 } // namespace ptl::test

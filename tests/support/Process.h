@@ -11,34 +11,35 @@ namespace ptl::test {
 std::string binDir();
 
 struct ProcessResult {
-    int exitCode = -1;   // -1: did not start; -2: killed after the time-out
-    std::string out;     // standard output, bytes as written (text-mode CRLF included)
-    std::string err;     // standard error
+    int exitCode = -1; // -1: did not start; -2: killed after the time-out
+    std::string out;   // standard output, bytes as written (text-mode CRLF included)
+    std::string err;   // standard error
 };
 
 // Quotes each argument the way the C runtime splits them again.
-std::string commandLine(const std::string& exe, const std::vector<std::string>& args);
+std::string commandLine(const std::string &exe, const std::vector<std::string> &args);
 
 // Starts exe with args, waits up to timeoutMs, returns its exit code and output.
-ProcessResult runProcess(const std::string& exe, const std::vector<std::string>& args, unsigned timeoutMs = 60000);
+ProcessResult runProcess(const std::string &exe, const std::vector<std::string> &args,
+                         unsigned timeoutMs = 60000);
 
 // rawpush.exe of bin/ with the given arguments.
-ProcessResult runRawpush(const std::vector<std::string>& args, unsigned timeoutMs = 60000);
+ProcessResult runRawpush(const std::vector<std::string> &args, unsigned timeoutMs = 60000);
 
 // A child that keeps running (a simulator); killed and waited for on destruction.
 class Background {
 public:
-    Background(const std::string& exe, const std::vector<std::string>& args);
+    Background(const std::string &exe, const std::vector<std::string> &args);
     ~Background();
-    Background(const Background&) = delete;
-    Background& operator=(const Background&) = delete;
+    Background(const Background &) = delete;
+    Background &operator=(const Background &) = delete;
     bool started() const { return process_ != nullptr; }
     // Waits for the child to end by itself; its exit code, or -2 after the time-out.
     int wait(unsigned timeoutMs);
     std::string out();
 
 private:
-    void* process_ = nullptr;
+    void *process_ = nullptr;
     std::string outPath_;
 };
 

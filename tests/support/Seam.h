@@ -24,12 +24,12 @@ namespace detail {
 template <auto Field, class F> struct Trampoline;
 
 // One static slot per table entry: the lambda the entry currently calls.
-template <auto Field, class R, class... A> struct Trampoline<Field, R(__stdcall*)(A...)> {
+template <auto Field, class R, class... A> struct Trampoline<Field, R(__stdcall *)(A...)> {
     static inline std::function<R(A...)> fn;
     static R __stdcall call(A... a) { return fn(a...); }
 };
 
-template <auto Field> using FieldType = std::remove_reference_t<decltype(std::declval<os::Api&>().*Field)>;
+template <auto Field> using FieldType = std::remove_reference_t<decltype(std::declval<os::Api &>().*Field)>;
 
 } // namespace detail
 
@@ -39,10 +39,11 @@ public:
     ~Seam() {
         // Restore the table first so that no thread reaches a slot that is being cleared.
         guard_.reset();
-        for (auto it = restores_.rbegin(); it != restores_.rend(); ++it) (*it)();
+        for (auto it = restores_.rbegin(); it != restores_.rend(); ++it)
+            (*it)();
     }
-    Seam(const Seam&) = delete;
-    Seam& operator=(const Seam&) = delete;
+    Seam(const Seam &) = delete;
+    Seam &operator=(const Seam &) = delete;
 
     // Routes one entry to fn until the Seam goes out of scope.
     template <auto Field, class Fn> void on(Fn fn) {
@@ -62,7 +63,7 @@ public:
         auto counter = std::make_shared<std::atomic<int>>(0);
         auto orig = original<Field>();
         using T = detail::Trampoline<Field, detail::FieldType<Field>>;
-        on<Field>(makeFailer(orig, counter, n, result, error, static_cast<decltype(T::fn)*>(nullptr)));
+        on<Field>(makeFailer(orig, counter, n, result, error, static_cast<decltype(T::fn) *>(nullptr)));
     }
 
     // Collects every debug line from now on.
@@ -77,13 +78,14 @@ public:
         return debug_;
     }
     // Number of captured lines equal to text.
-    int debugCount(const std::string& text) {
+    int debugCount(const std::string &text) {
         std::lock_guard<std::mutex> g(debugLock_);
         int n = 0;
-        for (const auto& l : debug_) n += l == text;
+        for (const auto &l : debug_)
+            n += l == text;
         return n;
     }
-    bool sawDebug(const std::string& text) { return debugCount(text) > 0; }
+    bool sawDebug(const std::string &text) { return debugCount(text) > 0; }
 
 private:
     struct Saved {
@@ -92,8 +94,8 @@ private:
     };
 
     template <class Orig, class V, class R, class... A>
-    static std::function<R(A...)> makeFailer(Orig orig, std::shared_ptr<std::atomic<int>> counter, int n, V result,
-                                             DWORD error, std::function<R(A...)>*) {
+    static std::function<R(A...)> makeFailer(Orig orig, std::shared_ptr<std::atomic<int>> counter, int n,
+                                             V result, DWORD error, std::function<R(A...)> *) {
         return [=](A... a) -> R {
             if (++*counter == n) {
                 os::realApi().SetLastError(error);
@@ -112,7 +114,7 @@ private:
 // Counts of what the seam holds open, to compare before and after an operation.
 struct OpenSnapshot {
     int total = os::openTotal();
-    bool operator==(const OpenSnapshot& o) const { return total == o.total; }
+    bool operator==(const OpenSnapshot &o) const { return total == o.total; }
 };
 
 } // namespace ptl::test

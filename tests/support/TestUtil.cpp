@@ -10,7 +10,7 @@
 
 namespace ptl::test {
 
-std::string tempPath(const std::string& name) {
+std::string tempPath(const std::string &name) {
     static const std::string dir = [] {
         char base[MAX_PATH];
         GetTempPathA(sizeof base, base);
@@ -21,23 +21,25 @@ std::string tempPath(const std::string& name) {
     return dir + "\\" + name;
 }
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool fileExists(const std::string &path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
-void writeFile(const std::string& path, const std::string& bytes) {
+void writeFile(const std::string &path, const std::string &bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 namespace {
 
-std::string drain(FILE* f) {
+std::string drain(FILE *f) {
     fflush(f);
     long end = ftell(f);
     std::string s(static_cast<size_t>(end > 0 ? end : 0), '\0');
@@ -51,35 +53,46 @@ std::string drain(FILE* f) {
 } // namespace
 
 // Binary mode: tests compare the bytes the library wrote, before any text-mode translation.
-CaptureConsole::CaptureConsole() : file_(tmpfile()), previous_(consoleOut()) { consoleOut() = file_; }
+CaptureConsole::CaptureConsole() : file_(tmpfile()), previous_(consoleOut()) {
+    consoleOut() = file_;
+}
 CaptureConsole::~CaptureConsole() {
     consoleOut() = previous_;
     fclose(file_);
 }
-std::string CaptureConsole::text() { return drain(file_); }
+std::string CaptureConsole::text() {
+    return drain(file_);
+}
 
 MemStream::MemStream() : file_(tmpfile()) {}
-MemStream::~MemStream() { fclose(file_); }
-std::string MemStream::text() { return drain(file_); }
+MemStream::~MemStream() {
+    fclose(file_);
+}
+std::string MemStream::text() {
+    return drain(file_);
+}
 
-LogSettings::LogSettings(uint32_t flags, const std::string& path) {
+LogSettings::LogSettings(uint32_t flags, const std::string &path) {
     HKEY key;
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     DWORD v = flags;
-    RegSetValueExA(key, kLogValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+    RegSetValueExA(key, kLogValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&v), sizeof v);
     if (path.empty())
         RegDeleteValueA(key, kLogPathValue);
     else
-        RegSetValueExA(key, kLogPathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+        RegSetValueExA(key, kLogPathValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(path.c_str()),
                        static_cast<DWORD>(path.size() + 1));
     RegCloseKey(key);
 }
 
-LogSettings::~LogSettings() { clearLogSettings(); }
+LogSettings::~LogSettings() {
+    clearLogSettings();
+}
 
 void clearLogSettings() {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
     RegDeleteValueA(key, kLogValue);
     RegDeleteValueA(key, kLogPathValue);
     RegCloseKey(key);

@@ -9,10 +9,10 @@
 namespace ptl::test {
 
 // A path in a fresh folder of this test process under the system's temporary folder.
-std::string tempPath(const std::string& name);
-std::string readFile(const std::string& path);
-bool fileExists(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
+std::string tempPath(const std::string &name);
+std::string readFile(const std::string &path);
+bool fileExists(const std::string &path);
+void writeFile(const std::string &path, const std::string &bytes);
 
 // Points the library's console stream at a temporary file for its lifetime and hands back what was
 // written.
@@ -23,8 +23,8 @@ public:
     std::string text();
 
 private:
-    FILE* file_;
-    FILE* previous_;
+    FILE *file_;
+    FILE *previous_;
 };
 
 // A temporary stream whose contents can be read back (for the sender's out and err).
@@ -32,18 +32,18 @@ class MemStream {
 public:
     MemStream();
     ~MemStream();
-    FILE* get() { return file_; }
+    FILE *get() { return file_; }
     std::string text();
 
 private:
-    FILE* file_;
+    FILE *file_;
 };
 
 // Writes "Log" (and "LogPath" unless empty) under the library's settings key; removes them again on
 // destruction so that other tests run with logging off.
 class LogSettings {
 public:
-    LogSettings(uint32_t flags, const std::string& path);
+    LogSettings(uint32_t flags, const std::string &path);
     ~LogSettings();
 };
 void clearLogSettings();

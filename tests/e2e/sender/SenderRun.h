@@ -18,10 +18,11 @@ using ptl::test::ProcessResult;
 using ptl::test::runRawpush;
 
 // Text-mode output turns each "\n" into "\r\n"; a bare "\r" (the progress figure) stays as it is.
-inline std::string crlf(const std::string& text) {
+inline std::string crlf(const std::string &text) {
     std::string s;
     for (char c : text) {
-        if (c == '\n') s += '\r';
+        if (c == '\n')
+            s += '\r';
         s += c;
     }
     return s;
@@ -51,7 +52,7 @@ inline const std::string kUsageTail = crlf(" example:\n"
 
 // The error stream always begins with the two banner lines; the first is fixed, the second is ours to word.
 // Hands back what follows them, or fails the test.
-inline std::string afterBanner(const std::string& err) {
+inline std::string afterBanner(const std::string &err) {
     EXPECT_EQ(err.substr(0, kBannerFirst.size()), kBannerFirst) << err;
     size_t second = err.find("\r\n", kBannerFirst.size());
     EXPECT_NE(second, std::string::npos) << "no second banner line in: " << err;
@@ -64,7 +65,7 @@ inline std::string afterBanner(const std::string& err) {
 
 // The usage text between its fixed lines and the example: the network target line with some dotted
 // address.
-inline void expectUsage(const std::string& rest) {
+inline void expectUsage(const std::string &rest) {
     ASSERT_EQ(rest.substr(0, kUsage.size()), kUsage) << rest;
     const std::string tail = rest.substr(kUsage.size());
     static const std::regex net("   VQNET@[0-9]{1,3}\\.[0-9]{1,3}\\.[0-9]{1,3}\\.[0-9]{1,3}\r\n");
@@ -77,20 +78,23 @@ inline void expectUsage(const std::string& rest) {
 // The progress figures the send loop prints for a file of size bytes: one before each read of up to
 // 4096 bytes, the last one before the empty read that ends the loop.
 inline std::string progressFor(unsigned long long size) {
-    if (size == 0) return "100%\r";
+    if (size == 0)
+        return "100%\r";
     std::string s;
     char buf[16];
     for (unsigned long long pos = 0;; pos += 4096) {
-        if (pos > size) pos = size;
+        if (pos > size)
+            pos = size;
         snprintf(buf, sizeof buf, "%3d%%\r", static_cast<int>(pos * 100 / size));
         s += buf;
-        if (pos == size) break;
+        if (pos == size)
+            break;
     }
     return s;
 }
 
 // The output stream's tail after a transfer: separator, "Total Time = s.mmm sec".
-inline bool isTimeTail(const std::string& text) {
+inline bool isTimeTail(const std::string &text) {
     static const std::regex tail("-{56}\r\nTotal Time = [0-9]+\\.[0-9]{3} sec\r\n");
     return std::regex_match(text, tail);
 }
@@ -98,12 +102,13 @@ inline bool isTimeTail(const std::string& text) {
 // Bytes counting up from first, wrapping after 0xFF.
 inline std::string pattern(size_t size, unsigned first = 0) {
     std::string s(size, '\0');
-    for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>((first + i) & 0xFF);
+    for (size_t i = 0; i < size; ++i)
+        s[i] = static_cast<char>((first + i) & 0xFF);
     return s;
 }
 
 // A job file under this test process's temporary folder.
-inline std::string jobFile(const std::string& name, const std::string& bytes) {
+inline std::string jobFile(const std::string &name, const std::string &bytes) {
     std::string path = ptl::test::tempPath(name);
     ptl::test::writeFile(path, bytes);
     return path;

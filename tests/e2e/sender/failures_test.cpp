@@ -42,7 +42,7 @@ TEST_F(FailuresE2e, FileIsCheckedBeforeTheTarget) {
 // drop it when every kind exists.
 TEST_F(FailuresE2e, TargetWithoutPortKind) {
     const std::string job = jobFile("open_fails.bin", "abc");
-    for (const char* target : {"IBMDLL", "ibmdll2"}) {
+    for (const char *target : {"IBMDLL", "ibmdll2"}) {
         SCOPED_TRACE(target);
         ProcessResult r = runRawpush({job, target});
         EXPECT_EQ(r.exitCode, 1);

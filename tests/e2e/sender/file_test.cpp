@@ -10,7 +10,7 @@ namespace {
 using FileE2e = Rawpush;
 
 // What the output stream shows for a successful run to a file: the two separators and the time.
-void expectPlainRun(const ProcessResult& r, size_t size) {
+void expectPlainRun(const ProcessResult &r, size_t size) {
     EXPECT_EQ(r.exitCode, 0);
     ASSERT_EQ(r.out.substr(0, kSeparator.size()), kSeparator) << r.out;
     EXPECT_TRUE(isTimeTail(r.out.substr(kSeparator.size()))) << r.out;
@@ -23,7 +23,8 @@ TEST_F(FileE2e, BinaryDataArrivesUnchanged) {
         SCOPED_TRACE(size);
         // Every byte value in every position of a block, CR, LF and ^Z included.
         std::string bytes = pattern(size, static_cast<unsigned>(size));
-        for (size_t i = 0; i < size; i += 4099) bytes[i] = '\x1a';
+        for (size_t i = 0; i < size; i += 4099)
+            bytes[i] = '\x1a';
         const std::string job = jobFile("copy_in.bin", bytes);
         const std::string target = ptl::test::tempPath("copy_out.prn");
         DeleteFileA(target.c_str());
@@ -60,14 +61,16 @@ TEST_F(FileE2e, PathNamedLikeNoInterfaceIsAFile) {
 }
 
 // Names the file names in folder.
-std::vector<std::string> filesIn(const std::string& folder) {
+std::vector<std::string> filesIn(const std::string &folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA d;
     HANDLE f = FindFirstFileA((folder + "\\*").c_str(), &d);
-    if (f == INVALID_HANDLE_VALUE) return names;
+    if (f == INVALID_HANDLE_VALUE)
+        return names;
     do {
         std::string n = d.cFileName;
-        if (n != "." && n != "..") names.push_back(n);
+        if (n != "." && n != "..")
+            names.push_back(n);
     } while (FindNextFileA(f, &d));
     FindClose(f);
     return names;

@@ -13,26 +13,30 @@ namespace {
 using LogE2e = Rawpush;
 
 // The file is opened in text mode, so its lines end in CRLF like the console's.
-std::string logPath(const std::string& name) {
+std::string logPath(const std::string &name) {
     std::string path = ptl::test::tempPath(name);
     DeleteFileA(path.c_str());
     return path;
 }
 
 // The value after "<PtlOpenByName " (the handle in upper-case hex), or "" when absent.
-std::string handleIn(const std::string& log) {
+std::string handleIn(const std::string &log) {
     static const std::regex open("<PtlOpenByName ([0-9A-F]{8})\r\n");
     std::smatch m;
     return std::regex_search(log, m, open) ? m[1].str() : std::string();
 }
 
 // Call lines of a whole run to DUMP or CON with flags 0x10: no prefix, only the marker.
-std::string callLinesOfRun(const std::string& target, const std::string& handle,
-                           const std::string& afterForce) {
+std::string callLinesOfRun(const std::string &target, const std::string &handle,
+                           const std::string &afterForce) {
     return crlf("\n"
                 "<PtlStartup 0\n"
-                ">PtlOpenByName name='" + target + "'\n"
-                "<PtlOpenByName " + handle + "\n"
+                ">PtlOpenByName name='" +
+                target +
+                "'\n"
+                "<PtlOpenByName " +
+                handle +
+                "\n"
                 ">PtlGetIFType\n"
                 "<PtlGetIFType 00000001\n" // the sender's look at the kind
                 ">PtlGetIFType\n"
@@ -59,15 +63,17 @@ std::string callLinesOfRun(const std::string& target, const std::string& handle,
 }
 
 // Trace lines of count bytes of pattern(count, first), sixteen to a line, each with prefix.
-std::string traceLines(size_t count, unsigned first, const std::string& prefix = "") {
+std::string traceLines(size_t count, unsigned first, const std::string &prefix = "") {
     const std::string bytes = pattern(count, first);
     std::string s;
     char hex[4];
     for (size_t i = 0; i < count; ++i) {
-        if (i % 16 == 0) s += prefix + ">";
+        if (i % 16 == 0)
+            s += prefix + ">";
         snprintf(hex, sizeof hex, " %02X", static_cast<unsigned char>(bytes[i]));
         s += hex;
-        if (i % 16 == 15 || i + 1 == count) s += "\r\n";
+        if (i % 16 == 15 || i + 1 == count)
+            s += "\r\n";
     }
     return s;
 }
@@ -134,8 +140,12 @@ TEST_F(LogE2e, CallLinesOfFailedRuns) {
     ASSERT_EQ(handle.size(), 8u) << text;
     EXPECT_EQ(text, crlf("\n"
                          "<PtlStartup 0\n"
-                         ">PtlOpenByName name='" + target + "'\n"
-                         "<PtlOpenByName " + handle + "\n"
+                         ">PtlOpenByName name='" +
+                         target +
+                         "'\n"
+                         "<PtlOpenByName " +
+                         handle +
+                         "\n"
                          ">PtlGetIFType\n"
                          "<PtlGetIFType 00000003\n"
                          ">PtlGetIFType\n"
@@ -172,7 +182,7 @@ TEST_F(LogE2e, TimeAndHandlePrefix) {
     size_t covered = 2, count = 0; // text before the iterator's start
 
     for (auto it = std::sregex_iterator(text.begin() + 2, text.end(), line); it != end; ++it) {
-        const std::smatch& m = *it;
+        const std::smatch &m = *it;
         ASSERT_EQ(static_cast<size_t>(m.position(0)) + 2, covered) << "unexpected text before: " << m.str(0);
         covered += m.length(0);
         ++count;

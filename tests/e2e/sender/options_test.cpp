@@ -17,7 +17,7 @@ TEST_F(OptionsE2e, NoArgumentsPrintsBannerAndUsage) {
 }
 
 TEST_F(OptionsE2e, OneOrThreeWordsPrintUsage) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
+    for (const auto &args : std::vector<std::vector<std::string>>{
              {"job.bin"}, {"job.bin", "DUMP", "extra"}, {"-b96", "job.bin"}, {"-a", "a", "b", "c"}}) {
         SCOPED_TRACE(args.size());
         ProcessResult r = runRawpush(args);
@@ -43,17 +43,28 @@ struct BadValue {
 TEST_F(OptionsE2e, RejectedSerialValuesNameTheLetterAndExit1) {
     const std::string job = jobFile("bad_values.bin", "x");
     const BadValue cases[] = {
-        {{"-b100", job, "DUMP"}, 'b'},   {{"-b", "7", job, "DUMP"}, 'b'}, {{"-bfast", job, "DUMP"}, 'b'},
-        {{"-d9", job, "DUMP"}, 'd'},     {{"-d3", job, "DUMP"}, 'd'},     {{"-fQ", job, "DUMP"}, 'f'},
-        {{"-f", "", job, "DUMP"}, 'f'},  {{"-pQ", job, "DUMP"}, 'p'},     {{"-p1", job, "DUMP"}, 'p'},
-        {{"-s3", job, "DUMP"}, 's'},     {{"-s0", job, "DUMP"}, 's'},
+        {{"-b100", job, "DUMP"}, 'b'},
+        {{"-b", "7", job, "DUMP"}, 'b'},
+        {{"-bfast", job, "DUMP"}, 'b'},
+        {{"-d9", job, "DUMP"}, 'd'},
+        {{"-d3", job, "DUMP"}, 'd'},
+        {{"-fQ", job, "DUMP"}, 'f'},
+        {{"-f", "", job, "DUMP"}, 'f'},
+        {{"-pQ", job, "DUMP"}, 'p'},
+        {{"-p1", job, "DUMP"}, 'p'},
+        {{"-s3", job, "DUMP"}, 's'},
+        {{"-s0", job, "DUMP"}, 's'},
         // A value-taking letter as the last word has no value at all.
-        {{"-b"}, 'b'},                   {{"-d"}, 'd'},                   {{"-f"}, 'f'},
-        {{"-p"}, 'p'},                   {{"-s"}, 's'},                   {{"-b96", "-s"}, 's'},
+        {{"-b"}, 'b'},
+        {{"-d"}, 'd'},
+        {{"-f"}, 'f'},
+        {{"-p"}, 'p'},
+        {{"-s"}, 's'},
+        {{"-b96", "-s"}, 's'},
         // The first bad value ends the run: later options are not read.
         {{"-pX", "-v", "-bX"}, 'p'},
     };
-    for (const BadValue& c : cases) {
+    for (const BadValue &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         ProcessResult r = runRawpush(c.args);
         EXPECT_EQ(r.exitCode, 1);
@@ -71,8 +82,8 @@ TEST_F(OptionsE2e, AcceptedSerialValuesAreIgnoredOnADumpTarget) {
         {"-b9600", "-d8", "-pEven", "-s15", "-fRTS"},
         {"-b2560", "-d4", "-pn", "-s2", "-fw"},
         {"-b256000", "-pM", "-pS", "-s5", "-fD", "-fN"},
-        {"-b", "192", "-d", "5"},   // value as the next word
-        {"-ab1152", "-ad6"},        // a value-taking letter takes the rest of its group's word
+        {"-b", "192", "-d", "5"}, // value as the next word
+        {"-ab1152", "-ad6"},      // a value-taking letter takes the rest of its group's word
         {"-a", "-b110", "-b144", "-b560", "-b576", "-b1280", "-b3", "-b6", "-b12", "-b24", "-b48", "-b384"},
     };
     const std::string dumpLine = crlf(">000000:  65  41h  A   \n");
@@ -119,7 +130,7 @@ TEST_F(OptionsE2e, DoubleDashEndsOptionsAndLoneDashIsAWord) {
 
 // The listing's shape: default-printer line, the spooler's printers, an empty line, then the drivers
 // with a number in three places.
-bool isListing(const std::string& out) {
+bool isListing(const std::string &out) {
     static const std::regex listing("DefaultPrinter=\\[[^\r\n]*\\]\r\n"
                                     "( spooler[1-9][0-9]* '[^\r\n]*'\r\n)*"
                                     "\r\n"
@@ -145,7 +156,7 @@ TEST_F(OptionsE2e, ListingEndsTheProgramBeforeAnythingIsOpened) {
         {"-a", "-l", "-w"},
         {"-lv", "one", "two", "three"},
     };
-    for (const auto& args : cases) {
+    for (const auto &args : cases) {
         SCOPED_TRACE(testing::PrintToString(args));
         ProcessResult r = runRawpush(args);
         EXPECT_EQ(r.exitCode, 0);
@@ -160,7 +171,7 @@ TEST_F(OptionsE2e, WaitIsAnnouncedAfterTheRun) {
     const std::string head = kSeparator + crlf(">000000:  87  57h  W   \n");
     const std::string wait = "Wait 1 seconds\r\n";
     // The value may be the next word; digits are read up to the first other character.
-    for (const auto& w : std::vector<std::vector<std::string>>{{"-w1"}, {"-w", "1sec"}, {"-aw01"}}) {
+    for (const auto &w : std::vector<std::vector<std::string>>{{"-w1"}, {"-w", "1sec"}, {"-aw01"}}) {
         SCOPED_TRACE(testing::PrintToString(w));
         std::vector<std::string> args = w;
         args.push_back(job);
@@ -193,7 +204,7 @@ TEST_F(OptionsE2e, WaitFollowsAFailedRunWithItsExitCode) {
 
 TEST_F(OptionsE2e, NoWaitMessageForZeroOrNoDigits) {
     const std::string job = jobFile("nowait.bin", "N");
-    for (const char* w : {"-w0", "-wabc"}) {
+    for (const char *w : {"-w0", "-wabc"}) {
         SCOPED_TRACE(w);
         ProcessResult r = runRawpush({w, job, "DUMP"});
         EXPECT_EQ(r.exitCode, 0);

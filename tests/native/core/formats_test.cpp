@@ -61,7 +61,8 @@ TEST(LogFormat, TraceBytes) {
     EXPECT_EQ(formatTraceBytes(buf, sizeof buf, data, 4), 12u);
     EXPECT_STREQ(buf, " 00 1B FF 7A");
     unsigned char sixteen[16];
-    for (int i = 0; i < 16; ++i) sixteen[i] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 16; ++i)
+        sixteen[i] = static_cast<unsigned char>(i);
     formatTraceBytes(buf, sizeof buf, sixteen, 16);
     EXPECT_STREQ(buf, " 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F");
 }

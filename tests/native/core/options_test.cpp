@@ -16,10 +16,10 @@ struct Parsed {
     std::string err;
 };
 
-Parsed read(std::vector<const char*> words) {
+Parsed read(std::vector<const char *> words) {
     words.insert(words.begin(), "rawpush");
     Parsed r{};
-    FILE* err = tmpfile();
+    FILE *err = tmpfile();
     r.outcome = readOptions(static_cast<int>(words.size()), words.data(), r.s, err);
     fflush(err);
     rewind(err);
@@ -33,7 +33,7 @@ Parsed read(std::vector<const char*> words) {
 } // namespace
 
 TEST(OptionScanner, GroupedAndValueForms) {
-    const char* argv[] = {"rawpush", "-al", "-b96", "-d", "8", "-ab192", "--", "-x", nullptr};
+    const char *argv[] = {"rawpush", "-al", "-b96", "-d", "8", "-ab192", "--", "-x", nullptr};
     OptionScanner s;
     EXPECT_EQ(s.next(8, argv), 'a');
     EXPECT_EQ(s.next(8, argv), 'l');
@@ -49,18 +49,18 @@ TEST(OptionScanner, GroupedAndValueForms) {
 }
 
 TEST(OptionScanner, StopsAtFirstWordThatIsNoOption) {
-    const char* argv[] = {"rawpush", "file", "-a", nullptr};
+    const char *argv[] = {"rawpush", "file", "-a", nullptr};
     OptionScanner s;
     EXPECT_EQ(s.next(3, argv), -1);
     EXPECT_EQ(s.index, 1);
-    const char* dash[] = {"rawpush", "-", "x", nullptr};
+    const char *dash[] = {"rawpush", "-", "x", nullptr};
     OptionScanner d;
     EXPECT_EQ(d.next(3, dash), -1);
     EXPECT_EQ(d.index, 1);
 }
 
 TEST(OptionScanner, UnknownLettersAndColon) {
-    const char* argv[] = {"rawpush", "-v:a", "f", nullptr};
+    const char *argv[] = {"rawpush", "-v:a", "f", nullptr};
     OptionScanner s;
     EXPECT_EQ(s.next(3, argv), 'v');
     EXPECT_EQ(s.next(3, argv), ':');
@@ -70,7 +70,7 @@ TEST(OptionScanner, UnknownLettersAndColon) {
 }
 
 TEST(OptionScanner, ValueIsNextWordEvenIfItLooksLikeAnOption) {
-    const char* argv[] = {"rawpush", "-b", "-d", "f", "t", nullptr};
+    const char *argv[] = {"rawpush", "-b", "-d", "f", "t", nullptr};
     OptionScanner s;
     EXPECT_EQ(s.next(5, argv), 'b');
     EXPECT_STREQ(s.value, "-d");

@@ -6,10 +6,10 @@
 using namespace ptl;
 
 TEST(SerialParams, BaudRateFullAndShortForms) {
-    const int pairs[][2] = {{3, 300},       {6, 600},       {12, 1200},     {24, 2400},     {48, 4800},
-                            {96, 9600},     {110, 110},     {144, 14400},   {192, 19200},   {384, 38400},
-                            {560, 56000},   {576, 57600},   {1152, 115200}, {1280, 128000}, {2560, 256000}};
-    for (const auto& p : pairs) {
+    const int pairs[][2] = {{3, 300},     {6, 600},     {12, 1200},     {24, 2400},     {48, 4800},
+                            {96, 9600},   {110, 110},   {144, 14400},   {192, 19200},   {384, 38400},
+                            {560, 56000}, {576, 57600}, {1152, 115200}, {1280, 128000}, {2560, 256000}};
+    for (const auto &p : pairs) {
         EXPECT_EQ(parseBaudRate(std::to_string(p[0]).c_str()), p[1]);
         EXPECT_EQ(parseBaudRate(std::to_string(p[1]).c_str()), p[1]);
         EXPECT_STREQ(baudRateName(p[1]), std::to_string(p[1]).c_str());
@@ -94,7 +94,8 @@ TEST(Results, Texts) {
     EXPECT_STREQ(errorText(1029), "Can't open.");
     EXPECT_STREQ(errorText(1106), "Lock failed.");
     EXPECT_STREQ(errorText(1107), "Unlock failed.");
-    for (int c = 1210; c <= 1215; ++c) EXPECT_STREQ(errorText(c), "Invalid serial parameter.");
+    for (int c = 1210; c <= 1215; ++c)
+        EXPECT_STREQ(errorText(c), "Invalid serial parameter.");
     for (int c : {0, 1216, 1209, 1019, 10000, -2})
         EXPECT_STREQ(errorText(c), "Unknown error.") << c;
 }

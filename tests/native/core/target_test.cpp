@@ -14,7 +14,7 @@ struct Parsed {
     uint32_t addr;
 };
 
-Parsed parse(const char* text) {
+Parsed parse(const char *text) {
     Parsed p{};
     p.type = parseTarget(text, &p.port, &p.sub, &p.addr);
     return p;
@@ -29,7 +29,7 @@ uint32_t addr(int a, int b, int c, int d) {
 
 TEST(Target, EveryRowWithItsDefaults) {
     // Each row's own name, alone, gives its type, default port and sub-type.
-    for (const InterfaceRow& row : kInterfaceTable) {
+    for (const InterfaceRow &row : kInterfaceTable) {
         Parsed p = parse(row.name);
         // PRN, XDUSB... share a type with an earlier row; what matters is that each name reaches its row.
         EXPECT_EQ(p.type, row.type) << row.name;
@@ -40,12 +40,14 @@ TEST(Target, EveryRowWithItsDefaults) {
 }
 
 TEST(Target, TableHasThe34RowsInOrder) {
-    const char* names[] = {"CON",    "DUMP",   "COM",    "LPT",    "PRN",   "VQUSB",  "XDUSB",    "VQPRN", "XDPRN",
-                           "USBPRN", "VQNET",  "SPOOLER", "VQOLM", "XDOLM", "ZROLM",  "IBMFP",    "IBMDLL",
-                           "JOBSPOOL", "REMOTE", "D4CTRL", "IBMTI4", "IBMM4", "ALD",   "KVBSLM",   "KVBSDH",
-                           "XFS",    "HPRDH",  "OLMPRT", "LIBUSB", "VQLPT", "TULIP",  "ULTRA",    "RESA",  "SITA"};
+    const char *names[] = {"CON",    "DUMP",  "COM",    "LPT",      "PRN",     "VQUSB",  "XDUSB",
+                           "VQPRN",  "XDPRN", "USBPRN", "VQNET",    "SPOOLER", "VQOLM",  "XDOLM",
+                           "ZROLM",  "IBMFP", "IBMDLL", "JOBSPOOL", "REMOTE",  "D4CTRL", "IBMTI4",
+                           "IBMM4",  "ALD",   "KVBSLM", "KVBSDH",   "XFS",     "HPRDH",  "OLMPRT",
+                           "LIBUSB", "VQLPT", "TULIP",  "ULTRA",    "RESA",    "SITA"};
     ASSERT_EQ(sizeof names / sizeof names[0], 34u);
-    for (int i = 0; i < 34; ++i) EXPECT_STREQ(kInterfaceTable[i].name, names[i]);
+    for (int i = 0; i < 34; ++i)
+        EXPECT_STREQ(kInterfaceTable[i].name, names[i]);
     EXPECT_EQ(kInterfaceTable[18].subType, 0x10010003);
     EXPECT_EQ(kInterfaceTable[19].subType, 0x10000005);
     EXPECT_EQ(static_cast<uint32_t>(kInterfaceTable[12].type), 0x80000019u);
@@ -80,7 +82,7 @@ TEST(Target, DigitsAndCase) {
 }
 
 TEST(Target, OtherCharacterAfterNameIsAFile) {
-    for (const char* t : {"COMX", "CONSOLE", "DUMPS", "LPT-1", "COM 1", "out.prn", "", "C:\\jobs\\out.prn"}) {
+    for (const char *t : {"COMX", "CONSOLE", "DUMPS", "LPT-1", "COM 1", "out.prn", "", "C:\\jobs\\out.prn"}) {
         Parsed p = parse(t);
         EXPECT_EQ(p.type, kIfFile) << t;
     }
@@ -108,7 +110,7 @@ TEST(Target, NetworkAddresses) {
 }
 
 TEST(Target, RejectedAddressFallsThroughToAFile) {
-    for (const char* t : {"VQNET@0.1.2.3", "VQNET@255.1.2.3", "VQNET@", "VQNET@nonsense", "VQNET@0.0.0.0",
+    for (const char *t : {"VQNET@0.1.2.3", "VQNET@255.1.2.3", "VQNET@", "VQNET@nonsense", "VQNET@0.0.0.0",
                           "VQNET@255.255.255.255", "VQNET@1.2.3.256", "VQOLM@0.0.0.1"}) {
         Parsed p = parse(t);
         EXPECT_EQ(p.type, kIfFile) << t;
@@ -126,7 +128,8 @@ TEST(Target, InetAddrForms) {
     EXPECT_EQ(ipv4FromText("0x7f.1"), addr(127, 0, 0, 1));
     EXPECT_EQ(ipv4FromText("010.0.0.1"), addr(8, 0, 0, 1));
     EXPECT_EQ(ipv4FromText("1.2.3.4 "), addr(1, 2, 3, 4));
-    for (const char* bad : {"", "1.2.3.4.5", "1..2", "1.2.3.", "08.1.1.1", "0x", "1.2.3.4x", "256.1.1.1", "abc"})
+    for (const char *bad :
+         {"", "1.2.3.4.5", "1..2", "1.2.3.", "08.1.1.1", "0x", "1.2.3.4x", "256.1.1.1", "abc"})
         EXPECT_EQ(ipv4FromText(bad), 0xFFFFFFFFu) << bad;
     EXPECT_EQ(ipv4FromText(nullptr), 0xFFFFFFFFu);
 }

@@ -63,7 +63,8 @@ TEST(Api, HandlesAreDistinctAndNeverMinusOne) {
     EXPECT_NE(b, c);
     EXPECT_STREQ(PtlGetIFName(c), "DUMP");
     EXPECT_EQ(PtlGetIFType(c), 1);
-    for (int h : {a, b, c}) EXPECT_EQ(PtlClose(h), 0);
+    for (int h : {a, b, c})
+        EXPECT_EQ(PtlClose(h), 0);
 }
 
 TEST(Api, FactoryRefusesUnknownTypesAndModes) {
@@ -94,7 +95,7 @@ TEST(Api, FileTargetByName) {
     ASSERT_NE(h, -1);
     EXPECT_EQ(PtlGetIFType(h), 3);
     EXPECT_STREQ(PtlGetIFName(h), "FILE");
-    WPort* port = findPort(h);
+    WPort *port = findPort(h);
     char name[300] = {};
     EXPECT_EQ(port->getName(name), 0);
     EXPECT_EQ(std::string(name), path);

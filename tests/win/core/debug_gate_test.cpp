@@ -23,15 +23,18 @@ TEST(DebugGate, UnderWineAMonitorSwitchesLinesOn) {
     ASSERT_FALSE(IsDebuggerPresent());
     EXPECT_FALSE(debugOutputWanted());
     // A debug monitor announces itself with this section; the gate looks again within a second.
-    HANDLE monitor = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
+    HANDLE monitor =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
     ASSERT_NE(monitor, nullptr);
     const DWORD deadline = GetTickCount() + 5000;
     bool on = false;
-    while (!(on = debugOutputWanted()) && GetTickCount() < deadline) Sleep(20);
+    while (!(on = debugOutputWanted()) && GetTickCount() < deadline)
+        Sleep(20);
     EXPECT_TRUE(on);
     CloseHandle(monitor);
     bool off = true;
     const DWORD deadline2 = GetTickCount() + 5000;
-    while ((off = debugOutputWanted()) && GetTickCount() < deadline2) Sleep(20);
+    while ((off = debugOutputWanted()) && GetTickCount() < deadline2)
+        Sleep(20);
     EXPECT_FALSE(off);
 }

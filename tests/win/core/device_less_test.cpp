@@ -43,12 +43,12 @@ TEST(Console, WritesThroughConsoleWriteAndFailsWithoutConsole) {
     test::Seam seam;
     std::string seen;
     bool fail = false;
-    seam.on<&os::Api::WriteConsoleA>([&](HANDLE, const VOID* p, DWORD n, LPDWORD w, LPVOID) -> BOOL {
+    seam.on<&os::Api::WriteConsoleA>([&](HANDLE, const VOID *p, DWORD n, LPDWORD w, LPVOID) -> BOOL {
         if (fail) {
             SetLastError(ERROR_INVALID_HANDLE);
             return FALSE;
         }
-        seen.append(static_cast<const char*>(p), n);
+        seen.append(static_cast<const char *>(p), n);
         *w = n;
         return TRUE;
     });

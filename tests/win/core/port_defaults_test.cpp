@@ -23,15 +23,16 @@ public:
 
     int getIFType() override { return 0x99; }
     int getIOMode() override { return 0; }
-    const char* getIFName() override { return "BARE"; }
+    const char *getIFName() override { return "BARE"; }
     int claim(int) override { return 0; }
-    int send(const void*, int, int*, int, int, int) override { return 0; }
-    int recv(void*, int, int*, int) override { return 0; }
+    int send(const void *, int, int *, int, int, int) override { return 0; }
+    int recv(void *, int, int *, int) override { return 0; }
     DeviceHandle getHandle() override { return kNoHandle; }
     bool isClaimed() override { return false; }
     bool isReady() override { return true; }
-    int getSendCount(int* n) override {
-        if (counts.empty()) return WPort::getSendCount(n);
+    int getSendCount(int *n) override {
+        if (counts.empty())
+            return WPort::getSendCount(n);
         *n = counts[asked < counts.size() ? asked : counts.size() - 1];
         ++asked;
         return 0;
@@ -39,7 +40,7 @@ public:
 };
 
 // Every slot from 4 on whose root answer is "not supported", called through the dispatch table.
-void expectRootDefaults(WPort& p) {
+void expectRootDefaults(WPort &p) {
     char text[8] = "x";
     EXPECT_EQ(p.getName(text), -1);
     EXPECT_STREQ(text, "");
@@ -229,7 +230,8 @@ TEST_F(WaitSendEmpty, ZeroTimeoutReturnsAtOnceWithDataQueued) {
 
 TEST_F(WaitSendEmpty, ShrinkingQueueIsWaitedForAsLongAsItTakes) {
     BarePort p;
-    for (int n = 1000; n > 0; n -= 10) p.counts.push_back(n);
+    for (int n = 1000; n > 0; n -= 10)
+        p.counts.push_back(n);
     p.counts.push_back(0);
     EXPECT_EQ(p.waitSendEmpty(60), 0);
     EXPECT_EQ(sleeps.size(), 100u);

@@ -9,15 +9,15 @@
 
 namespace {
 
-const char* const kExports[] = {
-    "PtlVersion",       "PtlStartup",       "PtlCleanup",      "PtlOpenByName",    "PtlClose",
-    "PtlGetIFName",     "PtlGetIFType",     "PtlGetPortNo",    "PtlClaim",         "PtlRelease",
-    "PtlDocStart",      "PtlDocEnd",        "PtlPageStart",    "PtlPageEnd",       "PtlSend",
-    "PtlForce",         "PtlGetBaudRate",   "PtlSetBaudRate",  "PtlGetByteSize",   "PtlSetByteSize",
-    "PtlGetParity",     "PtlSetParity",     "PtlGetStopBits",  "PtlSetStopBits",   "PtlGetFlow",
-    "PtlSetFlow",       "PtlCommParams",    "PtlErrorText",    "PtlPrintSettings", "PtlParseBaudRate",
-    "PtlParseByteSize", "PtlParseParity",   "PtlParseStopBits", "PtlParseFlow",    "PtlBaudRateName",
-    "PtlByteSizeName",  "PtlParityName",    "PtlStopBitsName", "PtlFlowName",
+const char *const kExports[] = {
+    "PtlVersion",       "PtlStartup",     "PtlCleanup",       "PtlOpenByName",    "PtlClose",
+    "PtlGetIFName",     "PtlGetIFType",   "PtlGetPortNo",     "PtlClaim",         "PtlRelease",
+    "PtlDocStart",      "PtlDocEnd",      "PtlPageStart",     "PtlPageEnd",       "PtlSend",
+    "PtlForce",         "PtlGetBaudRate", "PtlSetBaudRate",   "PtlGetByteSize",   "PtlSetByteSize",
+    "PtlGetParity",     "PtlSetParity",   "PtlGetStopBits",   "PtlSetStopBits",   "PtlGetFlow",
+    "PtlSetFlow",       "PtlCommParams",  "PtlErrorText",     "PtlPrintSettings", "PtlParseBaudRate",
+    "PtlParseByteSize", "PtlParseParity", "PtlParseStopBits", "PtlParseFlow",     "PtlBaudRateName",
+    "PtlByteSizeName",  "PtlParityName",  "PtlStopBitsName",  "PtlFlowName",
 };
 
 class Dll : public ::testing::Test {
@@ -28,15 +28,16 @@ protected:
         ASSERT_NE(dll, nullptr);
     }
     void TearDown() override {
-        if (dll) FreeLibrary(dll);
+        if (dll)
+            FreeLibrary(dll);
     }
-    template <class F> F fn(const char* name) { return reinterpret_cast<F>(GetProcAddress(dll, name)); }
+    template <class F> F fn(const char *name) { return reinterpret_cast<F>(GetProcAddress(dll, name)); }
 };
 
 } // namespace
 
 TEST_F(Dll, EveryFunctionUnderItsPlainName) {
-    for (const char* name : kExports) {
+    for (const char *name : kExports) {
         EXPECT_NE(GetProcAddress(dll, name), nullptr) << name;
         // No decorated twin: callers that look names up find exactly one.
         std::string decorated = std::string("_") + name + "@4";
@@ -46,14 +47,14 @@ TEST_F(Dll, EveryFunctionUnderItsPlainName) {
 
 TEST_F(Dll, CallsKeepTheStackBalanced) {
     // A wrong calling convention corrupts the stack after a few calls with arguments.
-    auto version = fn<int(__stdcall*)()>("PtlVersion");
-    auto open = fn<int(__stdcall*)(const char*, int)>("PtlOpenByName");
-    auto ifType = fn<int(__stdcall*)(int)>("PtlGetIFType");
-    auto send = fn<int(__stdcall*)(int, const void*, int, int*, int, int, int)>("PtlSend");
-    auto commParams = fn<int(__stdcall*)(int, int, int, int, int, int)>("PtlCommParams");
-    auto close = fn<int(__stdcall*)(int)>("PtlClose");
-    auto text = fn<const char*(__stdcall*)(int)>("PtlErrorText");
-    auto parse = fn<int(__stdcall*)(const char*)>("PtlParseBaudRate");
+    auto version = fn<int(__stdcall *)()>("PtlVersion");
+    auto open = fn<int(__stdcall *)(const char *, int)>("PtlOpenByName");
+    auto ifType = fn<int(__stdcall *)(int)>("PtlGetIFType");
+    auto send = fn<int(__stdcall *)(int, const void *, int, int *, int, int, int)>("PtlSend");
+    auto commParams = fn<int(__stdcall *)(int, int, int, int, int, int)>("PtlCommParams");
+    auto close = fn<int(__stdcall *)(int)>("PtlClose");
+    auto text = fn<const char *(__stdcall *)(int)>("PtlErrorText");
+    auto parse = fn<int(__stdcall *)(const char *)>("PtlParseBaudRate");
     ASSERT_TRUE(version && open && ifType && send && commParams && close && text && parse);
     for (int i = 0; i < 100; ++i) {
         EXPECT_EQ(version(), 0x20100610);

@@ -20,8 +20,9 @@ struct Result {
 
 Result runSender(std::vector<std::string> args) {
     args.insert(args.begin(), "rawpush");
-    std::vector<const char*> argv;
-    for (auto& a : args) argv.push_back(a.c_str());
+    std::vector<const char *> argv;
+    for (auto &a : args)
+        argv.push_back(a.c_str());
     test::MemStream out, err;
     Result r;
     r.code = rawpush::run(static_cast<int>(argv.size()), argv.data(), out.get(), err.get());
@@ -34,7 +35,7 @@ const std::string kBanner = "Raw push version 0.80(20100610) by tavo\n";
 const std::string kSeparator = std::string(56, '-') + "\n";
 
 // Progress figures printed to the error stream, in order.
-std::vector<int> progress(const std::string& err) {
+std::vector<int> progress(const std::string &err) {
     std::vector<int> out;
     std::regex figure(R"(([ \d]{2}\d)%\r)");
     for (std::sregex_iterator it(err.begin(), err.end(), figure), end; it != end; ++it)
@@ -45,7 +46,7 @@ std::vector<int> progress(const std::string& err) {
 class SendRun : public ::testing::Test {
 protected:
     void SetUp() override { test::clearLogSettings(); }
-    std::string job(const std::string& name, const std::string& bytes) {
+    std::string job(const std::string &name, const std::string &bytes) {
         std::string p = test::tempPath(name);
         test::writeFile(p, bytes);
         return p;
@@ -56,13 +57,15 @@ protected:
 
 TEST_F(SendRun, FileCopyWithSeparatorsAndProgress) {
     std::string data;
-    for (int i = 0; i < 9000; ++i) data.push_back(static_cast<char>(i * 7));
+    for (int i = 0; i < 9000; ++i)
+        data.push_back(static_cast<char>(i * 7));
     std::string src = job("copy_src.bin", data), dst = test::tempPath("copy_dst.bin");
     int open = os::openTotal();
     Result r = runSender({src, dst});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(test::readFile(dst), data);
-    EXPECT_TRUE(std::regex_match(r.out, std::regex(kSeparator + kSeparator + R"(Total Time = \d+\.\d{3} sec\n)")))
+    EXPECT_TRUE(
+        std::regex_match(r.out, std::regex(kSeparator + kSeparator + R"(Total Time = \d+\.\d{3} sec\n)")))
         << r.out;
     EXPECT_EQ(r.err.substr(0, kBanner.size()), kBanner);
     // Before each read: 0, 4096 and 8192 of 9000 bytes, then 100 before the empty read.
@@ -99,7 +102,8 @@ TEST_F(SendRun, ExactlyOneBlock) {
 
 TEST_F(SendRun, ShortWritesFinishTheBlockBeforeTheNextRead) {
     std::string data(10000, 'q');
-    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i % 251);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i % 251);
     std::string src = job("short_src.bin", data), dst = test::tempPath("short_dst.bin");
     test::Seam seam;
     std::string calls;
@@ -145,7 +149,8 @@ TEST_F(SendRun, ReadFailureEndsWithTwoAfterClosingTheBrackets) {
     int open = os::openTotal();
     Result r = runSender({src, dst});
     EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(std::regex_match(r.out, std::regex(kSeparator + kSeparator + R"(Total Time = \d+\.\d{3} sec\n)")));
+    EXPECT_TRUE(
+        std::regex_match(r.out, std::regex(kSeparator + kSeparator + R"(Total Time = \d+\.\d{3} sec\n)")));
     EXPECT_EQ(test::readFile(dst), std::string(4096, 'r'));
     EXPECT_EQ(os::openTotal(), open);
 }
@@ -153,14 +158,14 @@ TEST_F(SendRun, ReadFailureEndsWithTwoAfterClosingTheBrackets) {
 TEST_F(SendRun, SendFailureReportsCodeAndSystemError) {
     std::string src = job("sendfail.bin", "xyz");
     test::Seam seam;
-    seam.on<&os::Api::WriteConsoleA>([](HANDLE, const VOID*, DWORD, LPDWORD, LPVOID) -> BOOL {
+    seam.on<&os::Api::WriteConsoleA>([](HANDLE, const VOID *, DWORD, LPDWORD, LPVOID) -> BOOL {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     });
     Result r = runSender({src, "CON"});
     EXPECT_EQ(r.code, 3);
-    EXPECT_TRUE(std::regex_match(
-        r.out, std::regex(kSeparator + "err=1101 dwErr=6\n" + kSeparator + R"(Total Time = \d+\.\d{3} sec\n)")))
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(kSeparator + "err=1101 dwErr=6\n" + kSeparator +
+                                                   R"(Total Time = \d+\.\d{3} sec\n)")))
         << r.out;
 }
 
@@ -233,7 +238,8 @@ TEST_F(SendRun, LargeFilePercentagesStayInRange) {
     EXPECT_EQ(r.code, 0);
     auto p = progress(r.err);
     ASSERT_EQ(p.size(), static_cast<size_t>(kSize / 4096 + 1));
-    for (size_t i = 1; i < p.size(); ++i) ASSERT_LE(p[i - 1], p[i]) << i;
+    for (size_t i = 1; i < p.size(); ++i)
+        ASSERT_LE(p[i - 1], p[i]) << i;
     EXPECT_EQ(p.front(), 0);
     EXPECT_EQ(p[p.size() / 2], 50);
     EXPECT_EQ(p.back(), 100);

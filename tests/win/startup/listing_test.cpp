@@ -17,16 +17,16 @@ namespace {
 struct Spooler {
     DWORD platform = VER_PLATFORM_WIN32_NT;
     DWORD major = 6;
-    std::string defaultName;       // "" = none
+    std::string defaultName; // "" = none
     std::vector<std::string> printers;
-    std::vector<std::pair<const char*, const char*>> drivers; // name (null = none), driver path
+    std::vector<std::pair<const char *, const char *>> drivers; // name (null = none), driver path
     int loads = 0, frees = 0;
 };
 
-Spooler* gSpool = nullptr;
+Spooler *gSpool = nullptr;
 
 BOOL WINAPI fakeGetDefaultPrinterA(LPSTR buffer, LPDWORD size) {
-    const std::string& n = gSpool->defaultName;
+    const std::string &n = gSpool->defaultName;
     if (n.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
@@ -73,19 +73,21 @@ protected:
         });
         seam.on<&os::Api::EnumPrintersA>([this](DWORD flags, LPSTR, DWORD level, LPBYTE buf, DWORD size,
                                                 LPDWORD needed, LPDWORD returned) -> BOOL {
-            if (flags == PRINTER_ENUM_DEFAULT) return enumDefault9x(level, buf, size, needed, returned);
+            if (flags == PRINTER_ENUM_DEFAULT)
+                return enumDefault9x(level, buf, size, needed, returned);
             EXPECT_EQ(flags, static_cast<DWORD>(PRINTER_ENUM_LOCAL));
             EXPECT_EQ(level, 4u);
             EXPECT_EQ(size, 1200u);
             DWORD need = 0;
-            for (const auto& p : spool.printers) need += sizeof(PRINTER_INFO_4A) + p.size() + 1;
+            for (const auto &p : spool.printers)
+                need += sizeof(PRINTER_INFO_4A) + p.size() + 1;
             *needed = need;
             if (need > size) {
                 SetLastError(ERROR_INSUFFICIENT_BUFFER);
                 return FALSE;
             }
-            auto* info = reinterpret_cast<PRINTER_INFO_4A*>(buf);
-            char* text = reinterpret_cast<char*>(buf) + spool.printers.size() * sizeof(PRINTER_INFO_4A);
+            auto *info = reinterpret_cast<PRINTER_INFO_4A *>(buf);
+            char *text = reinterpret_cast<char *>(buf) + spool.printers.size() * sizeof(PRINTER_INFO_4A);
             for (size_t i = 0; i < spool.printers.size(); ++i) {
                 strcpy(text, spool.printers[i].c_str());
                 info[i] = PRINTER_INFO_4A{text, nullptr, 0};
@@ -94,8 +96,8 @@ protected:
             *returned = static_cast<DWORD>(spool.printers.size());
             return TRUE;
         });
-        seam.on<&os::Api::EnumPrinterDriversA>([this](LPSTR server, LPSTR env, DWORD level, LPBYTE buf, DWORD size,
-                                                      LPDWORD needed, LPDWORD returned) -> BOOL {
+        seam.on<&os::Api::EnumPrinterDriversA>([this](LPSTR server, LPSTR env, DWORD level, LPBYTE buf,
+                                                      DWORD size, LPDWORD needed, LPDWORD returned) -> BOOL {
             EXPECT_EQ(server, nullptr);
             EXPECT_EQ(env, nullptr);
             EXPECT_EQ(level, 2u);
@@ -105,7 +107,7 @@ protected:
                 SetLastError(ERROR_INSUFFICIENT_BUFFER);
                 return FALSE;
             }
-            auto* info = reinterpret_cast<DRIVER_INFO_2A*>(buf);
+            auto *info = reinterpret_cast<DRIVER_INFO_2A *>(buf);
             for (size_t i = 0; i < spool.drivers.size(); ++i) {
                 info[i] = DRIVER_INFO_2A{};
                 info[i].pName = const_cast<LPSTR>(spool.drivers[i].first);
@@ -119,17 +121,18 @@ protected:
 
     BOOL enumDefault9x(DWORD level, LPBYTE buf, DWORD size, LPDWORD needed, LPDWORD returned) {
         EXPECT_EQ(level, 2u);
-        const std::string& n = spool.defaultName;
+        const std::string &n = spool.defaultName;
         const DWORD need = n.empty() ? 0 : static_cast<DWORD>(sizeof(PRINTER_INFO_2A) + n.size() + 1);
         *needed = need;
         *returned = 0;
-        if (need == 0) return TRUE;
+        if (need == 0)
+            return TRUE;
         if (buf == nullptr || size < need) {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
             return FALSE;
         }
-        auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buf);
-        char* text = reinterpret_cast<char*>(buf + sizeof(PRINTER_INFO_2A));
+        auto *info = reinterpret_cast<PRINTER_INFO_2A *>(buf);
+        char *text = reinterpret_cast<char *>(buf + sizeof(PRINTER_INFO_2A));
         strcpy(text, n.c_str());
         info->pPrinterName = text;
         *returned = 1;
@@ -203,14 +206,15 @@ TEST_F(Listing, Windows9xAsksTheSpoolerAtLevel2) {
 TEST_F(Listing, Nt4ReadsTheProfile) {
     spool.major = 4;
     std::string profile = "Label Printer,winspool,LPT1:";
-    seam.on<&os::Api::GetProfileStringA>([&](LPCSTR section, LPCSTR key, LPCSTR def, LPSTR out, DWORD size) -> DWORD {
-        EXPECT_STREQ(section, "windows");
-        EXPECT_STREQ(key, "device");
-        EXPECT_STREQ(def, ",,,");
-        EXPECT_EQ(size, 256u);
-        snprintf(out, size, "%s", profile.c_str());
-        return static_cast<DWORD>(strlen(out));
-    });
+    seam.on<&os::Api::GetProfileStringA>(
+        [&](LPCSTR section, LPCSTR key, LPCSTR def, LPSTR out, DWORD size) -> DWORD {
+            EXPECT_STREQ(section, "windows");
+            EXPECT_STREQ(key, "device");
+            EXPECT_STREQ(def, ",,,");
+            EXPECT_EQ(size, 256u);
+            snprintf(out, size, "%s", profile.c_str());
+            return static_cast<DWORD>(strlen(out));
+        });
     char buf[260];
     unsigned size = sizeof buf;
     EXPECT_TRUE(rawpush::getDefaultPrinter(buf, &size));

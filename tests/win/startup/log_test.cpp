@@ -18,17 +18,18 @@ using namespace ptl;
 namespace {
 
 // The file is written in text mode: every line ends with CR LF.
-std::vector<std::string> lines(const std::string& text) {
+std::vector<std::string> lines(const std::string &text) {
     std::vector<std::string> out;
     size_t start = 0;
     for (size_t nl; (nl = text.find("\r\n", start)) != std::string::npos; start = nl + 2)
         out.push_back(text.substr(start, nl - start));
-    if (start < text.size()) out.push_back("unterminated: " + text.substr(start));
+    if (start < text.size())
+        out.push_back("unterminated: " + text.substr(start));
     return out;
 }
 
 // A short run of calls on a DUMP port with the given flags; returns the log file's lines.
-std::vector<std::string> runLogged(uint32_t flags, const std::string& name, int* handle = nullptr) {
+std::vector<std::string> runLogged(uint32_t flags, const std::string &name, int *handle = nullptr) {
     const std::string path = test::tempPath(name);
     DeleteFileA(path.c_str());
     test::LogSettings settings(flags, path);
@@ -40,7 +41,8 @@ std::vector<std::string> runLogged(uint32_t flags, const std::string& name, int*
     PtlSend(h, "0123456789ABCDEFG", 17, &w, 0, 0, 0);
     PtlClose(h);
     PtlCleanup();
-    if (handle) *handle = h;
+    if (handle)
+        *handle = h;
     return lines(test::readFile(path));
 }
 
@@ -85,7 +87,8 @@ TEST(Log, TimeAndHandlePrefix) {
     auto l = runLogged(0x13, "prefix.log", &h);
     ASSERT_GE(l.size(), 5u);
     std::regex line(R"(\d{4} \d{6}\.\d{3} [0-9A-F]{8} [<>].*)");
-    for (size_t i = 1; i < l.size(); ++i) EXPECT_TRUE(std::regex_match(l[i], line)) << l[i];
+    for (size_t i = 1; i < l.size(); ++i)
+        EXPECT_TRUE(std::regex_match(l[i], line)) << l[i];
     EXPECT_EQ(l[4].substr(16), hex8(h) + " >PtlClaim dwTimeout=0");
     EXPECT_EQ(l[3].substr(16), "00000000 <PtlOpenByName " + hex8(h));
 }
@@ -95,7 +98,8 @@ TEST(Log, HandleOnlyAndTimeOnly) {
     auto l = runLogged(0x12, "handle.log", &h);
     EXPECT_EQ(l.at(4), hex8(h) + " >PtlClaim dwTimeout=0");
     l = runLogged(0x11, "time.log", &h);
-    EXPECT_TRUE(std::regex_match(l.at(4), std::regex(R"(\d{4} \d{6}\.\d{3} >PtlClaim dwTimeout=0)"))) << l.at(4);
+    EXPECT_TRUE(std::regex_match(l.at(4), std::regex(R"(\d{4} \d{6}\.\d{3} >PtlClaim dwTimeout=0)")))
+        << l.at(4);
 }
 
 TEST(Log, TraceOnly) {
@@ -204,11 +208,14 @@ TEST(Log, DebugLinesFromManyThreadsNeverMix) {
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([t] {
-            for (int i = 0; i < kLines; ++i) debugLine("PTL: thread %d line %d %s\n", t, i, "padding-padding");
+            for (int i = 0; i < kLines; ++i)
+                debugLine("PTL: thread %d line %d %s\n", t, i, "padding-padding");
         });
-    for (auto& th : threads) th.join();
+    for (auto &th : threads)
+        th.join();
     auto got = seam.debugLines();
     ASSERT_EQ(got.size(), static_cast<size_t>(kThreads * kLines));
     std::regex whole(R"(PTL: thread \d line \d+ padding-padding\n)");
-    for (const auto& l : got) ASSERT_TRUE(std::regex_match(l, whole)) << l;
+    for (const auto &l : got)
+        ASSERT_TRUE(std::regex_match(l, whole)) << l;
 }
