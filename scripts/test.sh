@@ -109,5 +109,17 @@ for p in "${presets[@]}"; do
         sed -n '/The following tests FAILED/,$p' "$logs/$p-ctest.log" | grep -E '^\s+[0-9]+ - ' || true
     fi
 done
+# House style: the sources as clang-format (.clang-format at the root) writes them.
+if command -v clang-format >/dev/null; then
+    unformatted=$(git -C "$root" ls-files '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run 2>&1) |
+        grep -o '^[^:]*:[0-9]*:[0-9]*: warning' | cut -d: -f1 | sort -u || true)
+    if [ -n "$unformatted" ]; then
+        echo "format: these files differ from clang-format's layout (run clang-format -i on them):"
+        echo "$unformatted"
+        failed=1
+    else
+        echo "format: all sources as clang-format writes them"
+    fi
+fi
 echo "ctest: $total_pass passed, $total_fail failed"
 exit "$failed"
