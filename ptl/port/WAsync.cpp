@@ -214,6 +214,7 @@ WAsync::Pending WAsync::waitPending(HANDLE h, OVERLAPPED *ov, HANDLE *pair) {
         os::GetOverlappedResult(h, ov, &ignored, TRUE);
         return Pending::Stopped;
     }
+    debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
     return Pending::WaitFailed;
 }
 
@@ -245,10 +246,7 @@ bool WAsync::finishFileIo(BOOL started, HANDLE h, OVERLAPPED *ov, HANDLE *pair, 
                 }
                 break;
             case Pending::Stopped:
-                n = 0;
-                break;
             case Pending::WaitFailed:
-                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
                 n = 0;
                 break;
             }
@@ -271,65 +269,38 @@ bool WAsync::readOverlapped(HANDLE h, void *buf, uint32_t len, uint32_t *done) {
     return finishFileIo(started, h, &readOv_, readWaitPair_, len, n, "ReadFile", "RGOR", done);
 }
 
-bool WAsync::sendOverlapped(SOCKET s, const void *data, uint32_t len, uint32_t *done) {
-    WSABUF buffer{len, static_cast<char *>(const_cast<void *>(data))};
-    DWORD n = 0;
-    bool result = false;
-    if (os::WSASend(s, &buffer, 1, &n, 0, &writeOv_, nullptr) != SOCKET_ERROR) {
-        result = true;
-    } else if (os::WSAGetLastError() == WSA_IO_PENDING) {
-        const HANDLE h = reinterpret_cast<HANDLE>(s);
-        switch (waitPending(h, &writeOv_, writeWaitPair_)) {
-        case Pending::Done: {
+// The end of an overlapped socket send or receive that was started: when it is pending, wait for it or for
+// the stop event. A receive that ends with 0 bytes (a closed connection) is paced by the thread loop.
+bool WAsync::finishSocketIo(bool started, SOCKET s, OVERLAPPED *ov, HANDLE *pair, DWORD n, uint32_t *done) {
+    bool result = started;
+    if (!started && os::WSAGetLastError() == WSA_IO_PENDING) {
+        if (waitPending(reinterpret_cast<HANDLE>(s), ov, pair) == Pending::Done) {
             DWORD flags = 0;
-            result = os::WSAGetOverlappedResult(s, &writeOv_, &n, TRUE, &flags) != FALSE;
+            result = os::WSAGetOverlappedResult(s, ov, &n, TRUE, &flags) != FALSE;
             if (!result)
                 n = 0;
-            break;
-        }
-        case Pending::Stopped:
+        } else {
             n = 0;
-            break;
-        case Pending::WaitFailed:
-            debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
-            n = 0;
-            break;
         }
     }
     *done = n;
-    os::ResetEvent(writeOv_.hEvent);
+    os::ResetEvent(ov->hEvent);
     return result;
+}
+
+bool WAsync::sendOverlapped(SOCKET s, const void *data, uint32_t len, uint32_t *done) {
+    WSABUF buffer{len, static_cast<char *>(const_cast<void *>(data))};
+    DWORD n = 0;
+    const bool started = os::WSASend(s, &buffer, 1, &n, 0, &writeOv_, nullptr) != SOCKET_ERROR;
+    return finishSocketIo(started, s, &writeOv_, writeWaitPair_, n, done);
 }
 
 bool WAsync::recvOverlapped(SOCKET s, void *buf, uint32_t len, uint32_t *done) {
     WSABUF buffer{len, static_cast<char *>(buf)};
     DWORD n = 0;
     DWORD flags = 0;
-    bool result = false;
-    if (os::WSARecv(s, &buffer, 1, &n, &flags, &readOv_, nullptr) != SOCKET_ERROR) {
-        result = true;
-    } else if (os::WSAGetLastError() == WSA_IO_PENDING) {
-        const HANDLE h = reinterpret_cast<HANDLE>(s);
-        const DWORD rc = os::WaitForMultipleObjects(2, readWaitPair_, FALSE, INFINITE);
-        if (rc == WAIT_OBJECT_0 + 1) {
-            DWORD f = 0;
-            result = os::WSAGetOverlappedResult(s, &readOv_, &n, TRUE, &f) != FALSE;
-            if (!result)
-                n = 0;
-            // A closed connection completes at once with 0 bytes: do not let the receive thread spin.
-            if (n == 0)
-                os::Sleep(1);
-        } else if (rc == WAIT_OBJECT_0) {
-            os::CancelIo(h);
-            DWORD ignored = 0, f = 0;
-            os::WSAGetOverlappedResult(s, &readOv_, &ignored, TRUE, &f);
-        } else if (rc == WAIT_FAILED) {
-            debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
-        }
-    }
-    *done = n;
-    os::ResetEvent(readOv_.hEvent);
-    return result;
+    const bool started = os::WSARecv(s, &buffer, 1, &n, &flags, &readOv_, nullptr) != SOCKET_ERROR;
+    return finishSocketIo(started, s, &readOv_, readWaitPair_, n, done);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -162,6 +162,7 @@ private:
     Pending waitPending(HANDLE h, OVERLAPPED *ov, HANDLE *pair);
     bool finishFileIo(BOOL started, HANDLE h, OVERLAPPED *ov, HANDLE *pair, uint32_t len, DWORD n,
                       const char *call, const char *tag, uint32_t *done);
+    bool finishSocketIo(bool started, SOCKET s, OVERLAPPED *ov, HANDLE *pair, DWORD n, uint32_t *done);
 };
 
 // Delay before a device write or read that moved nothing is tried again, so that a device that fails at
