@@ -1,6 +1,8 @@
 // The send run in-process, with the system calls it makes simulated where the case needs it.
 #include <gtest/gtest.h>
 
+#include <io.h>
+
 #include <regex>
 #include <string>
 #include <vector>
@@ -18,17 +20,26 @@ struct Result {
     std::string out, err;
 };
 
-Result runSender(std::vector<std::string> args) {
+Result runSender(std::vector<std::string> args, test::MemStream &err) {
     args.insert(args.begin(), "rawpush");
     std::vector<const char *> argv;
     for (auto &a : args)
         argv.push_back(a.c_str());
-    test::MemStream out, err;
+    test::MemStream out;
     Result r;
     r.code = rawpush::run(static_cast<int>(argv.size()), argv.data(), out.get(), err.get());
     r.out = out.text();
     r.err = err.text();
     return r;
+}
+
+Result runSender(std::vector<std::string> args) {
+    test::MemStream err;
+    return runSender(std::move(args), err);
+}
+
+HANDLE systemHandle(test::MemStream &s) {
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(s.get())));
 }
 
 const std::string kBanner = "Raw push version 0.80(20100610) by tavo\n";
@@ -46,6 +57,10 @@ std::vector<int> progress(const std::string &err) {
 class SendRun : public ::testing::Test {
 protected:
     void SetUp() override { test::clearLogSettings(); }
+    // The progress goes to the error stream's own system handle; writes to it are not the job's.
+    Result run(std::vector<std::string> args) { return runSender(std::move(args), err); }
+    test::MemStream err;
+    const HANDLE errHandle = systemHandle(err);
     std::string job(const std::string &name, const std::string &bytes) {
         std::string p = test::tempPath(name);
         test::writeFile(p, bytes);
@@ -90,10 +105,10 @@ TEST_F(SendRun, ExactlyOneBlock) {
         return seam.original<&os::Api::ReadFile>()(h, b, n, got, o);
     });
     seam.on<&os::Api::WriteFile>([&](HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) -> BOOL {
-        ++writes;
+        writes += h != errHandle;
         return seam.original<&os::Api::WriteFile>()(h, b, n, w, o);
     });
-    Result r = runSender({src, test::tempPath("block_out.bin")});
+    Result r = run({src, test::tempPath("block_out.bin")});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(reads, 2); // the block, then the empty read that ends the loop
     EXPECT_EQ(writes, 1);
@@ -112,10 +127,12 @@ TEST_F(SendRun, ShortWritesFinishTheBlockBeforeTheNextRead) {
         return seam.original<&os::Api::ReadFile>()(h, b, n, got, o);
     });
     seam.on<&os::Api::WriteFile>([&](HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) -> BOOL {
+        if (h == errHandle)
+            return seam.original<&os::Api::WriteFile>()(h, b, n, w, o);
         calls += 'W';
         return seam.original<&os::Api::WriteFile>()(h, b, n < 1500 ? n : 1500, w, o);
     });
-    Result r = runSender({src, dst});
+    Result r = run({src, dst});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(test::readFile(dst), data);
     // 4096 = 1500+1500+1096; 4096 again; 1808 = 1500+308; then the empty read.
@@ -128,7 +145,7 @@ TEST_F(SendRun, PortTakingNothingIsRetriedAtAPaceNotInASpin) {
     int refusals = 6;
     std::vector<DWORD> sleeps;
     seam.on<&os::Api::WriteFile>([&](HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) -> BOOL {
-        if (refusals > 0) {
+        if (refusals > 0 && h != errHandle) {
             --refusals;
             *w = 0; // accepted nothing, no failure: a full queue
             return TRUE;
@@ -136,10 +153,11 @@ TEST_F(SendRun, PortTakingNothingIsRetriedAtAPaceNotInASpin) {
         return seam.original<&os::Api::WriteFile>()(h, b, n, w, o);
     });
     seam.on<&os::Api::Sleep>([&](DWORD ms) { sleeps.push_back(ms); });
-    Result r = runSender({src, dst});
+    Result r = run({src, dst});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(test::readFile(dst), "ABCDEF");
     EXPECT_EQ(sleeps, (std::vector<DWORD>{1, 2, 4, 8, 16, 32}));
+    EXPECT_EQ(refusals, 0);
 }
 
 TEST_F(SendRun, ReadFailureEndsWithTwoAfterClosingTheBrackets) {
@@ -230,11 +248,13 @@ TEST_F(SendRun, LargeFilePercentagesStayInRange) {
         served += *got;
         return TRUE;
     });
-    seam.on<&os::Api::WriteFile>([](HANDLE, LPCVOID, DWORD n, LPDWORD w, LPOVERLAPPED) -> BOOL {
+    seam.on<&os::Api::WriteFile>([&](HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) -> BOOL {
+        if (h == errHandle)
+            return seam.original<&os::Api::WriteFile>()(h, b, n, w, o);
         *w = n;
         return TRUE;
     });
-    Result r = runSender({src, test::tempPath("large_out.bin")});
+    Result r = run({src, test::tempPath("large_out.bin")});
     EXPECT_EQ(r.code, 0);
     auto p = progress(r.err);
     ASSERT_EQ(p.size(), static_cast<size_t>(kSize / 4096 + 1));
@@ -243,6 +263,31 @@ TEST_F(SendRun, LargeFilePercentagesStayInRange) {
     EXPECT_EQ(p.front(), 0);
     EXPECT_EQ(p[p.size() / 2], 50);
     EXPECT_EQ(p.back(), 100);
+}
+
+TEST_F(SendRun, ProgressIsOneSystemWritePerNewFigure) {
+    // 256 blocks: every figure from 0 to 100 appears, most of them more than once.
+    std::string src = job("figures.bin", std::string(256 * 4096, 'f'));
+    test::Seam seam;
+    std::vector<std::string> writes;
+    seam.on<&os::Api::WriteFile>([&](HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) -> BOOL {
+        if (h == errHandle)
+            writes.emplace_back(static_cast<const char *>(b), n);
+        return seam.original<&os::Api::WriteFile>()(h, b, n, w, o);
+    });
+    Result r = run({src, test::tempPath("figures_out.bin")});
+    EXPECT_EQ(r.code, 0);
+    auto p = progress(r.err);
+    ASSERT_EQ(p.size(), 257u);
+    ASSERT_EQ(writes.size(), 101u);
+    // Each write ends with a new figure and carries the repeats of the one before it.
+    EXPECT_EQ(writes[0], "  0%\r");
+    EXPECT_EQ(writes[1], "  0%\r  0%\r  1%\r");
+    EXPECT_EQ(writes[100], " 99%\r100%\r");
+    std::string all;
+    for (auto &w : writes)
+        all += w;
+    EXPECT_NE(r.err.find(all), std::string::npos);
 }
 
 TEST_F(SendRun, ListingEndsBeforeAnythingIsOpened) {
