@@ -57,6 +57,41 @@ uintptr_t val(const void *p) {
 
 } // namespace
 
+namespace {
+
+// winspool.drv is loaded on the first spooler call, not at process start: under Wine its start-up asks the
+// host for its printers, which cost every process about 10 ms whether it used the spooler or not.
+FARPROC spoolerProc(const char *name) {
+    static const HMODULE module = ::LoadLibraryA("winspool.drv");
+    return module != nullptr ? ::GetProcAddress(module, name) : nullptr;
+}
+
+} // namespace
+
+template <const char *Name, class R, class... A>
+R WINAPI SpoolerThunk<Name, R(WINAPI *)(A...)>::call(A... a) {
+    static const auto function = reinterpret_cast<R(WINAPI *)(A...)>(spoolerProc(Name));
+    if (function == nullptr) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return R{};
+    }
+    return function(a...);
+}
+
+namespace spooler_names {
+#define PTL_OS_NAME(name) extern const char name[] = #name;
+PTL_SYSCALLS_SPOOLER(PTL_OS_NAME)
+PTL_OS_NAME(OpenPrinterA)
+PTL_OS_NAME(ClosePrinter)
+#undef PTL_OS_NAME
+} // namespace spooler_names
+
+#define PTL_OS_THUNK(name) template struct SpoolerThunk<spooler_names::name, decltype(&::name)>;
+PTL_SYSCALLS_SPOOLER(PTL_OS_THUNK)
+PTL_OS_THUNK(OpenPrinterA)
+PTL_OS_THUNK(ClosePrinter)
+#undef PTL_OS_THUNK
+
 Api &api() {
     return liveTable();
 }

@@ -57,13 +57,6 @@ namespace ptl::os {
     X(QueryDosDeviceA)                                                                                       \
     X(RegQueryValueExA)                                                                                      \
     X(GetProfileStringA)                                                                                     \
-    X(EnumPrintersA)                                                                                         \
-    X(EnumPrinterDriversA)                                                                                   \
-    X(StartDocPrinterA)                                                                                      \
-    X(EndDocPrinter)                                                                                         \
-    X(StartPagePrinter)                                                                                      \
-    X(EndPagePrinter)                                                                                        \
-    X(WritePrinter)                                                                                          \
     X(RegisterClassA)                                                                                        \
     X(UnregisterClassA)                                                                                      \
     X(DefWindowProcA)                                                                                        \
@@ -87,6 +80,17 @@ namespace ptl::os {
     X(bind)                                                                                                  \
     X(select)
 
+// Spooler entries (winspool.drv): plain wrappers, but the table's defaults load the library on first
+// use instead of at process start (see Syscalls.cpp).
+#define PTL_SYSCALLS_SPOOLER(X)                                                                              \
+    X(EnumPrintersA)                                                                                         \
+    X(EnumPrinterDriversA)                                                                                   \
+    X(StartDocPrinterA)                                                                                      \
+    X(EndDocPrinter)                                                                                         \
+    X(StartPagePrinter)                                                                                      \
+    X(EndPagePrinter)                                                                                        \
+    X(WritePrinter)
+
 // Tracked entries: their wrappers (in Syscalls.cpp) record what they open and forget what they close.
 #define PTL_SYSCALLS_TRACKED(X)                                                                              \
     X(CreateFileA)                                                                                           \
@@ -97,8 +101,6 @@ namespace ptl::os {
     X(FreeLibrary)                                                                                           \
     X(RegOpenKeyExA)                                                                                         \
     X(RegCloseKey)                                                                                           \
-    X(OpenPrinterA)                                                                                          \
-    X(ClosePrinter)                                                                                          \
     X(CreateWindowExA)                                                                                       \
     X(DestroyWindow)                                                                                         \
     X(socket)                                                                                                \
@@ -107,11 +109,30 @@ namespace ptl::os {
     X(WSACloseEvent)                                                                                         \
     X(DefineDosDeviceA)
 
+// Binds a spooler function on its first call (Syscalls.cpp); 0 with ERROR_PROC_NOT_FOUND without it.
+template <const char *Name, class F> struct SpoolerThunk;
+template <const char *Name, class R, class... A> struct SpoolerThunk<Name, R(WINAPI *)(A...)> {
+    static R WINAPI call(A... a);
+};
+namespace spooler_names {
+#define PTL_OS_NAME(name) extern const char name[];
+PTL_SYSCALLS_SPOOLER(PTL_OS_NAME)
+PTL_OS_NAME(OpenPrinterA)
+PTL_OS_NAME(ClosePrinter)
+#undef PTL_OS_NAME
+} // namespace spooler_names
+
 // The table. Its default values are the real functions.
 struct Api {
 #define PTL_OS_FIELD(name) decltype(&::name) name = &::name;
+#define PTL_OS_SPOOLER_FIELD(name)                                                                           \
+    decltype(&::name) name = &SpoolerThunk<spooler_names::name, decltype(&::name)>::call;
     PTL_SYSCALLS(PTL_OS_FIELD)
+    PTL_SYSCALLS_SPOOLER(PTL_OS_SPOOLER_FIELD)
     PTL_SYSCALLS_TRACKED(PTL_OS_FIELD)
+    PTL_OS_SPOOLER_FIELD(OpenPrinterA)
+    PTL_OS_SPOOLER_FIELD(ClosePrinter)
+#undef PTL_OS_SPOOLER_FIELD
 #undef PTL_OS_FIELD
 };
 
@@ -125,6 +146,7 @@ const Api &realApi();
         return api().name(static_cast<A &&>(a)...);                                                          \
     }
 PTL_SYSCALLS(PTL_OS_WRAP)
+PTL_SYSCALLS_SPOOLER(PTL_OS_WRAP)
 #undef PTL_OS_WRAP
 
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,

@@ -3,7 +3,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "support/Process.h"
 
@@ -34,7 +39,44 @@ protected:
     template <class F> F fn(const char *name) { return reinterpret_cast<F>(GetProcAddress(dll, name)); }
 };
 
+// The names of the libraries a PE file imports at load time, lower case, read from the file itself.
+std::vector<std::string> importedLibraries(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> names;
+    if (image.size() < sizeof(IMAGE_DOS_HEADER))
+        return names;
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(image.data());
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(image.data() + dos->e_lfanew);
+    auto sections = IMAGE_FIRST_SECTION(nt);
+    auto fileOffset = [&](DWORD rva) -> size_t {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+            const IMAGE_SECTION_HEADER &sec = sections[i];
+            if (rva >= sec.VirtualAddress && rva < sec.VirtualAddress + sec.SizeOfRawData)
+                return rva - sec.VirtualAddress + sec.PointerToRawData;
+        }
+        return 0;
+    };
+    const DWORD importRva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    auto entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(image.data() + fileOffset(importRva));
+    for (; entry->Name != 0; ++entry) {
+        std::string name = image.data() + fileOffset(entry->Name);
+        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return std::tolower(c); });
+        names.push_back(name);
+    }
+    return names;
+}
+
 } // namespace
+
+TEST(Imports, SpoolerLibraryIsLoadedOnlyWhenUsed) {
+    // winspool.drv is bound on the first spooler call; importing it would load it into every process.
+    for (const char *file : {"ptl.dll", "rawpush.exe"}) {
+        auto names = importedLibraries(ptl::test::binDir() + "\\" + file);
+        EXPECT_NE(std::find(names.begin(), names.end(), "kernel32.dll"), names.end()) << file;
+        EXPECT_EQ(std::find(names.begin(), names.end(), "winspool.drv"), names.end()) << file;
+    }
+}
 
 TEST_F(Dll, EveryFunctionUnderItsPlainName) {
     for (const char *name : kExports) {

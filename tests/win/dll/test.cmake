@@ -1,2 +1,2 @@
-# The test loads bin/ptl.dll at run time.
-add_dependencies(${PTL_TARGET} ptl)
+# The test loads bin/ptl.dll at run time and reads the import tables of ptl.dll and rawpush.exe.
+add_dependencies(${PTL_TARGET} ptl rawpush)
