@@ -3,11 +3,14 @@
 
 #include <cstdio>
 
+#include "system_dlls.h"
+
 int main(int argc, char **argv) {
     if (argc != 3) {
         fprintf(stderr, "usage: bench_copyloop <from> <to>\n");
         return 1;
     }
+    loadPtlSystemLibraries();
     HANDLE in = CreateFileA(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
     HANDLE out =

@@ -2,27 +2,18 @@
 // send, then a half-close and a wait for the printer's close. The baseline of the network benchmark.
 #include <winsock2.h>
 #include <windows.h>
-#ifdef PTL_BENCH_SYSTEM_DLLS
-#include <shlobj.h>
-#include <winspool.h>
-#endif
 
 #include <cstdio>
 #include <cstdlib>
+
+#include "system_dlls.h"
 
 int main(int argc, char **argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: bench_netsend <file> <ipv4> [port]\n");
         return 1;
     }
-#ifdef PTL_BENCH_SYSTEM_DLLS
-    // Loads the system libraries ptl.dll imports, as rawpush's process has them: under Wine a process
-    // that has these loaded sends more slowly, whoever sends.
-    GetSystemMetrics(SM_CXSCREEN);
-    ClosePrinter(nullptr);
-    RegCloseKey(nullptr);
-    SHGetFolderPathA(nullptr, 0, nullptr, 0, nullptr);
-#endif
+    loadPtlSystemLibraries();
     WSADATA d;
     if (WSAStartup(MAKEWORD(2, 2), &d) != 0)
         return 1;
