@@ -55,12 +55,8 @@ uintptr_t val(const void *p) {
     return reinterpret_cast<uintptr_t>(p);
 }
 
-} // namespace
-
-namespace {
-
 // winspool.drv is loaded on the first spooler call, not at process start: under Wine its start-up asks the
-// host for its printers, which cost every process about 10 ms whether it used the spooler or not.
+// host for its printers, which costs every process 6 to 10 ms whether it used the spooler or not.
 FARPROC spoolerProc(const char *name) {
     static const HMODULE module = ::LoadLibraryA("winspool.drv");
     return module != nullptr ? ::GetProcAddress(module, name) : nullptr;
