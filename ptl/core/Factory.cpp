@@ -53,19 +53,19 @@ const Row kRows[] = {
 
 } // namespace
 
-int createPort(int type, int mode) {
+WPort *newPort(int type, int mode) {
     for (const Row &row : kRows) {
         if (row.type != type)
             continue;
         Maker maker = (mode >= 0 && mode < 4) ? row.modes[mode] : row.other;
-        if (maker == nullptr)
-            return kNoPort;
-        WPort *port = maker();
-        if (port == nullptr)
-            return kNoPort;
-        return addPort(port);
+        return maker != nullptr ? maker() : nullptr;
     }
-    return kNoPort;
+    return nullptr;
+}
+
+int createPort(int type, int mode) {
+    WPort *port = newPort(type, mode);
+    return port != nullptr ? addPort(port) : kNoPort;
 }
 
 } // namespace ptl

@@ -4,9 +4,18 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "core/Factory.h"
+
 namespace ptl::test {
+
+// The object the factory makes for a type and mode, owned by the test instead of the handle table. T is
+// the class the test works with (the mode's class or a base of it).
+template <class T> std::unique_ptr<T> newPortAs(int type, int mode) {
+    return std::unique_ptr<T>(static_cast<T *>(newPort(type, mode)));
+}
 
 // A path in a fresh folder of this test process under the system's temporary folder.
 std::string tempPath(const std::string &name);

@@ -15,25 +15,13 @@
 #include "net/WNetE.h"
 #include "net/WNetW.h"
 #include "support/Seam.h"
+#include "support/TestUtil.h"
 
 namespace {
 
 using namespace ptl;
 using namespace ptl::test;
 using Api = ptl::os::Api;
-
-std::unique_ptr<WNet> makeNet(int mode) {
-    switch (mode) {
-    case 0:
-        return std::make_unique<WNet>();
-    case 1:
-        return std::make_unique<WNetA>();
-    case 2:
-        return std::make_unique<WNetE>();
-    default:
-        return std::make_unique<WNetW>();
-    }
-}
 
 // A port aimed at a fresh loopback peer.
 struct Rig {
@@ -43,7 +31,7 @@ struct Rig {
     Rig(int mode, TcpPeer::Mode peerMode = TcpPeer::Mode::ReadToEnd) {
         ensureWinsock();
         peer = std::make_unique<TcpPeer>(ip, 0, peerMode);
-        port = makeNet(mode);
+        port = newPortAs<WNet>(kIfNet, mode);
         port->setAddress(addressOf(ip));
         port->setPortNo(peer->port());
     }
@@ -73,7 +61,7 @@ void queueAll(WPort &port, const Bytes &data) {
 class NetModes : public ::testing::TestWithParam<int> {};
 
 TEST_P(NetModes, IdentityAndPortNumberModulo) {
-    auto port = makeNet(GetParam());
+    auto port = newPortAs<WNet>(kIfNet, GetParam());
     EXPECT_EQ(port->getIFType(), kIfNet);
     EXPECT_STREQ(port->getIFName(), "NET");
     EXPECT_EQ(port->getIOMode(), GetParam() == 3 ? 0 : GetParam());
@@ -88,7 +76,7 @@ TEST_P(NetModes, IdentityAndPortNumberModulo) {
 }
 
 TEST_P(NetModes, ReleaseWhenNeverClaimedIsSilent) {
-    auto port = makeNet(GetParam());
+    auto port = newPortAs<WNet>(kIfNet, GetParam());
     Seam seam;
     seam.captureDebug();
     EXPECT_EQ(port->release(100), kOk);
@@ -104,7 +92,7 @@ TEST_P(NetModes, PortZeroIs1013AndCreatesNoSocket) {
         return seam.original<&Api::socket>()(a, t, p);
     });
     ptl::startup(nullptr); // WNetW needs the window to get as far as the port check
-    auto port = makeNet(GetParam());
+    auto port = newPortAs<WNet>(kIfNet, GetParam());
     port->setAddress(addressOf("127.10.0.1"));
     port->setPortNo(0);
     EXPECT_EQ(port->claim(0), kInvalidPortNo);
@@ -118,7 +106,7 @@ TEST_P(NetModes, NobodyListeningIs1018AndLeavesNothingOpen) {
     ptl::startup(nullptr);
     const OpenSnapshot before;
     {
-        auto port = makeNet(GetParam());
+        auto port = newPortAs<WNet>(kIfNet, GetParam());
         port->setAddress(addressOf(nextLoopback()));
         port->setPortNo(9);
         Seam seam;
@@ -277,7 +265,7 @@ TEST(WNetSync, GracefulCloseGivesUpOnAPeerThatNeverCloses) {
 class Threaded : public ::testing::TestWithParam<int> {};
 
 TEST_P(Threaded, SendAndRecvBeforeClaim) {
-    auto port = makeNet(GetParam());
+    auto port = newPortAs<WNet>(kIfNet, GetParam());
     int n = -1;
     char b[4] = {};
     EXPECT_EQ(port->send(b, 4, &n, 0, 0, 0), kWriteFailed);

@@ -14,23 +14,13 @@
 #include "net/WVqnetA.h"
 #include "net/WVqnetE.h"
 #include "support/Seam.h"
+#include "support/TestUtil.h"
 
 namespace {
 
 using namespace ptl;
 using namespace ptl::test;
 using Api = ptl::os::Api;
-
-std::unique_ptr<WVqnet> makeVqnet(int mode) {
-    switch (mode) {
-    case 0:
-        return std::make_unique<WVqnet>();
-    case 1:
-        return std::make_unique<WVqnetA>();
-    default:
-        return std::make_unique<WVqnetE>();
-    }
-}
 
 Bytes request(size_t (*build)(uint8_t *)) {
     uint8_t b[knpc::kControlRequestSize];
@@ -52,7 +42,7 @@ struct Printer {
         ensureWinsock();
         tcp = std::make_unique<TcpPeer>(ip, 0, tcpMode);
         udp = std::make_unique<UdpPrinter>(ip, std::move(responder));
-        port = makeVqnet(mode);
+        port = newPortAs<WVqnet>(kIfVqnet, mode);
         port->setAddress(addressOf(ip));
         port->setPortNo(tcp->port());
     }
@@ -61,7 +51,7 @@ struct Printer {
 class VqnetModes : public ::testing::TestWithParam<int> {};
 
 TEST_P(VqnetModes, IdentityAndDefaultRawPort) {
-    auto port = makeVqnet(GetParam());
+    auto port = newPortAs<WVqnet>(kIfVqnet, GetParam());
     EXPECT_EQ(port->getIFType(), kIfVqnet);
     EXPECT_STREQ(port->getIFName(), "VQNET");
     EXPECT_EQ(port->getIOMode(), GetParam());
@@ -79,7 +69,7 @@ TEST_P(VqnetModes, InvalidAddressIs1028BeforeAnySocket) {
         return seam.original<&Api::socket>()(a, t, p);
     });
     seam.captureDebug();
-    auto port = makeVqnet(GetParam());
+    auto port = newPortAs<WVqnet>(kIfVqnet, GetParam());
     for (const char *bad : {"0.0.0.0", "255.255.255.255", "0.1.2.3", "255.1.2.3"}) {
         port->setAddress(inet_addr(bad));
         EXPECT_EQ(port->claim(0), kInvalidAddress) << bad;
@@ -91,7 +81,7 @@ TEST_P(VqnetModes, InvalidAddressIs1028BeforeAnySocket) {
 
 TEST_P(VqnetModes, PortZeroIs1013) {
     ensureWinsock();
-    auto port = makeVqnet(GetParam());
+    auto port = newPortAs<WVqnet>(kIfVqnet, GetParam());
     port->setAddress(addressOf("127.10.0.1"));
     port->setPortNo(0);
     EXPECT_EQ(port->claim(0), kInvalidPortNo);
@@ -100,7 +90,7 @@ TEST_P(VqnetModes, PortZeroIs1013) {
 
 TEST_P(VqnetModes, ControlOnAnUnclaimedPortIs1019WithoutSending) {
     ensureWinsock();
-    auto port = makeVqnet(GetParam());
+    auto port = newPortAs<WVqnet>(kIfVqnet, GetParam());
     Seam seam;
     int sends = 0;
     seam.on<&Api::sendto>([&](SOCKET, const char *, int, int, const sockaddr *, int) {
@@ -183,7 +173,7 @@ TEST_P(VqnetModes, ClaimFailuresLeaveNothingOpen) {
         EXPECT_EQ(p.port->claim(0), kEventSelectFailed);
     }
     {
-        auto nobody = makeVqnet(GetParam());
+        auto nobody = newPortAs<WVqnet>(kIfVqnet, GetParam());
         nobody->setAddress(addressOf(nextLoopback()));
         EXPECT_EQ(nobody->claim(0), kCantConnect);
     }
