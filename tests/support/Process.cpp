@@ -16,6 +16,16 @@ std::string binDir() {
     return slash == std::string::npos ? "." : p.substr(0, slash);
 }
 
+std::string crlf(const std::string &text) {
+    std::string s;
+    for (char c : text) {
+        if (c == '\n')
+            s += '\r';
+        s += c;
+    }
+    return s;
+}
+
 std::string commandLine(const std::string &exe, const std::vector<std::string> &args) {
     auto quote = [](const std::string &a) {
         if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos)

@@ -16,6 +16,10 @@ struct ProcessResult {
     std::string err;   // standard error
 };
 
+// What a child's text-mode output holds for text: each "\n" becomes "\r\n"; a bare "\r" (the progress
+// figure) stays as it is.
+std::string crlf(const std::string &text);
+
 // Quotes each argument the way the C runtime splits them again.
 std::string commandLine(const std::string &exe, const std::vector<std::string> &args);
 

@@ -64,6 +64,16 @@ std::string CaptureConsole::text() {
     return drain(file_);
 }
 
+std::string testBytes(size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (auto &c : s) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
 MemStream::MemStream() : file_(tmpfile()) {}
 MemStream::~MemStream() {
     fclose(file_);

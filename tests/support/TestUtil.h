@@ -17,6 +17,9 @@ template <class T> std::unique_ptr<T> newPortAs(int type, int mode) {
     return std::unique_ptr<T>(static_cast<T *>(newPort(type, mode)));
 }
 
+// n bytes of test data that show any reordering, loss or repetition; a different seed gives other bytes.
+std::string testBytes(size_t n, unsigned seed = 0);
+
 // A path in a fresh folder of this test process under the system's temporary folder.
 std::string tempPath(const std::string &name);
 std::string readFile(const std::string &path);

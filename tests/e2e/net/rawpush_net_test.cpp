@@ -22,16 +22,6 @@ std::string nextIp() {
     return "127.11.0." + std::to_string(++n);
 }
 
-std::string job(size_t n, unsigned seed) {
-    std::string s(n, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < n; ++i) {
-        x = x * 1103515245u + 12345u;
-        s[i] = static_cast<char>(x >> 24);
-    }
-    return s;
-}
-
 std::string jobPath(const std::string &name, const std::string &bytes) {
     const std::string path = tempPath(name);
     writeFile(path, bytes);
@@ -52,7 +42,7 @@ protected:
 TEST_F(RawpushNet, SyncAndThreadedDeliverTheJobByteForByte) {
     NetSim sim(nextIp());
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string bytes = job(300000, 1);
+    const std::string bytes = ptl::test::testBytes(300000, 1);
     const std::string path = jobPath("net1.bin", bytes);
     ProcessResult r1 = runRawpush({path, "VQNET@" + sim.ip()});
     EXPECT_EQ(r1.exitCode, 0) << r1.out << r1.err;
@@ -68,7 +58,7 @@ TEST_F(RawpushNet, SyncAndThreadedDeliverTheJobByteForByte) {
 TEST_F(RawpushNet, SixtyFourMebibytesBothWays) {
     NetSim sim(nextIp(), {"--discard"});
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string bytes = job(64u << 20, 2);
+    const std::string bytes = ptl::test::testBytes(64u << 20, 2);
     const std::string path = jobPath("net64.bin", bytes);
     ProcessResult r1 = runRawpush({path, "VQNET@" + sim.ip()}, 120000);
     EXPECT_EQ(r1.exitCode, 0) << r1.out;
@@ -82,7 +72,7 @@ TEST_F(RawpushNet, SixtyFourMebibytesBothWays) {
 TEST_F(RawpushNet, SilentControlChannelFailsAtForceInAboutThreeSeconds) {
     NetSim sim(nextIp(), {"--silent"});
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string path = jobPath("net-silent.bin", job(1000, 3));
+    const std::string path = jobPath("net-silent.bin", ptl::test::testBytes(1000, 3));
     for (const char *flag : {"", "-a"}) {
         std::vector<std::string> args = {path, "VQNET@" + sim.ip()};
         if (*flag)
@@ -99,7 +89,7 @@ TEST_F(RawpushNet, SilentControlChannelFailsAtForceInAboutThreeSeconds) {
 TEST_F(RawpushNet, ResetMidJobEndsWithExitCode3AndAMessage) {
     NetSim sim(nextIp(), {"--reset-after", "100000"});
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string path = jobPath("net-reset.bin", job(32u << 20, 4));
+    const std::string path = jobPath("net-reset.bin", ptl::test::testBytes(32u << 20, 4));
     for (const char *flag : {"", "-a"}) {
         std::vector<std::string> args = {path, "VQNET@" + sim.ip()};
         if (*flag)
@@ -117,7 +107,7 @@ TEST_F(RawpushNet, ResetMidJobEndsWithExitCode3AndAMessage) {
 TEST_F(RawpushNet, PrinterThatNeverClosesCostsAtMostTheCloseBound) {
     NetSim sim(nextIp(), {"--never-close"});
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string bytes = job(200000, 5);
+    const std::string bytes = ptl::test::testBytes(200000, 5);
     const std::string path = jobPath("net-open.bin", bytes);
     const DWORD start = GetTickCount();
     ProcessResult r = runRawpush({path, "VQNET@" + sim.ip()}, 60000);
@@ -131,7 +121,7 @@ TEST_F(RawpushNet, PrinterThatNeverClosesCostsAtMostTheCloseBound) {
 TEST_F(RawpushNet, PortNumberBeforeTheAtSignIsUsed) {
     NetSim sim(nextIp(), {"--port", "9123"});
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string bytes = job(5000, 6);
+    const std::string bytes = ptl::test::testBytes(5000, 6);
     const std::string path = jobPath("net-port.bin", bytes);
     ProcessResult r = runRawpush({path, "VQNET9123@" + sim.ip()});
     EXPECT_EQ(r.exitCode, 0) << r.out;
@@ -145,7 +135,7 @@ TEST_F(RawpushNet, PortNumberBeforeTheAtSignIsUsed) {
 TEST_F(RawpushNet, SlowReaderStillGetsEverything) {
     NetSim sim(nextIp(), {"--read-size", "16384", "--read-delay", "2"});
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string bytes = job(4u << 20, 7);
+    const std::string bytes = ptl::test::testBytes(4u << 20, 7);
     const std::string path = jobPath("net-slow.bin", bytes);
     ProcessResult r = runRawpush({"-a", path, "VQNET@" + sim.ip()}, 120000);
     EXPECT_EQ(r.exitCode, 0) << r.out;

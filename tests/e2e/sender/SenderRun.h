@@ -14,19 +14,9 @@
 
 namespace rawpush_e2e {
 
+using ptl::test::crlf;
 using ptl::test::ProcessResult;
 using ptl::test::runRawpush;
-
-// Text-mode output turns each "\n" into "\r\n"; a bare "\r" (the progress figure) stays as it is.
-inline std::string crlf(const std::string &text) {
-    std::string s;
-    for (char c : text) {
-        if (c == '\n')
-            s += '\r';
-        s += c;
-    }
-    return s;
-}
 
 inline const std::string kBannerFirst = "Raw push version 0.80(20100610) by tavo\r\n";
 inline const std::string kSeparator = std::string(56, '-') + "\r\n";

@@ -11,25 +11,9 @@
 
 namespace {
 
+using ptl::test::crlf;
 using ptl::test::PtyLine;
 using ptl::test::runRawpush;
-
-std::string job(size_t n) {
-    std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i)
-        s[i] = static_cast<char>((i * 131 + i / 256) & 0xFF);
-    return s;
-}
-
-std::string crlf(const std::string &text) {
-    std::string s;
-    for (char c : text) {
-        if (c == '\n')
-            s += '\r';
-        s += c;
-    }
-    return s;
-}
 
 class RawpushSerial : public ::testing::Test {
 protected:
@@ -58,7 +42,7 @@ protected:
 };
 
 TEST_F(RawpushSerial, SynchronousSendIsByteExact) {
-    const std::string data = job(100000);
+    const std::string data = ptl::test::testBytes(100000);
     const std::string path = ptl::test::tempPath("serial-job.bin");
     ptl::test::writeFile(path, data);
     auto reader = readInBackground(data.size());
@@ -70,7 +54,7 @@ TEST_F(RawpushSerial, SynchronousSendIsByteExact) {
 }
 
 TEST_F(RawpushSerial, ThreadedSendIsByteExactAndDrainsBeforeExit) {
-    const std::string data = job(300000);
+    const std::string data = ptl::test::testBytes(300000);
     const std::string path = ptl::test::tempPath("serial-job-a.bin");
     ptl::test::writeFile(path, data);
     auto reader = readInBackground(data.size());

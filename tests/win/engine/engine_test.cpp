@@ -14,6 +14,7 @@
 #include "serial/WComA.h"
 #include "sim/SimComm.h"
 #include "support/Seam.h"
+#include "support/TestUtil.h"
 
 namespace ptl {
 namespace {
@@ -22,16 +23,6 @@ using test::Seam;
 using test::SimComm;
 using test::waitUntil;
 using namespace std::chrono_literals;
-
-std::string pattern(size_t n) {
-    std::string s(n, '\0');
-    uint32_t x = 12345;
-    for (auto &c : s) {
-        x = x * 1103515245u + 12345u;
-        c = static_cast<char>(x >> 16);
-    }
-    return s;
-}
 
 struct HookLog {
     std::mutex lock;
@@ -84,7 +75,7 @@ protected:
 TEST_F(Engine, FullRingTakesPartOfASendAndCountsTheBlockInFlight) {
     dev.holdWrites(true);
     ASSERT_EQ(port.claim(0), 0);
-    const std::string data = pattern(300 * 1024);
+    const std::string data = test::testBytes(300 * 1024);
     int written = -1;
     ASSERT_EQ(port.send(data.data(), static_cast<int>(data.size()), &written, 0, 0, 0), 0);
     EXPECT_EQ(written, 262144); // the ring's capacity: the thread had not taken anything yet
@@ -114,8 +105,8 @@ TEST_F(Engine, PacketQueueCarriesEachSendsUserValuesToTheSendHook) {
     EXPECT_EQ(port.getSendQueueType(&kind), 0);
     EXPECT_EQ(kind, 1);
     ASSERT_EQ(port.claim(0), 0);
-    const std::string data = pattern(300 * 1024);
-    const std::string tail = pattern(100);
+    const std::string data = test::testBytes(300 * 1024);
+    const std::string tail = test::testBytes(100);
     int written = -1;
     ASSERT_EQ(port.send(data.data(), static_cast<int>(data.size()), &written, 11, 55, 66), 0);
     EXPECT_EQ(written, 300 * 1024); // no capacity: all of it
@@ -174,7 +165,7 @@ TEST_F(Engine, SecondInterfaceHoldsTheSizesAndThePortSlotsKeepTheRootAnswers) {
 
     dev.holdWrites(true);
     ASSERT_EQ(port.claim(0), 0);
-    const std::string data = pattern(5000);
+    const std::string data = test::testBytes(5000);
     int written = 0;
     ASSERT_EQ(port.send(data.data(), 5000, &written, 0, 0, 0), 0);
     EXPECT_EQ(written, 1024); // the new sizes took effect at this claim
@@ -203,7 +194,7 @@ TEST_F(Engine, ReleaseZeroReturnsPromptlyWhileAWriteNeverCompletes) {
 TEST_F(Engine, ReleaseWithADrainTimeLetsTheQueueDrain) {
     dev.holdWrites(true);
     ASSERT_EQ(port.claim(0), 0);
-    const std::string data = pattern(50000);
+    const std::string data = test::testBytes(50000);
     int written = 0;
     ASSERT_EQ(port.send(data.data(), 50000, &written, 0, 0, 0), 0);
     ASSERT_EQ(written, 50000);
@@ -254,7 +245,7 @@ TEST_F(Engine, ClearRecvEmptiesTheDriverAndTheQueue) {
 TEST_F(Engine, ClearSendDropsTheQueueAndTheBlockInFlight) {
     dev.holdWrites(true);
     ASSERT_EQ(port.claim(0), 0);
-    const std::string data = pattern(10000);
+    const std::string data = test::testBytes(10000);
     int written = 0;
     ASSERT_EQ(port.send(data.data(), 10000, &written, 0, 0, 0), 0);
     ASSERT_TRUE(waitUntil([&] { return dev.pendingWrites() == 1; }));
@@ -289,7 +280,7 @@ TEST_F(Engine, DestroyingAClaimedPortWithQueuedDataFreesEverything) {
     p->setPortNo(3);
     dev.holdWrites(true);
     ASSERT_EQ(p->claim(0), 0);
-    const std::string data = pattern(200000);
+    const std::string data = test::testBytes(200000);
     int written = 0;
     ASSERT_EQ(p->send(data.data(), 200000, &written, 0, 0, 0), 0);
     dev.feed("incoming");

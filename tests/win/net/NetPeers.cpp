@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "net/KnpcFrame.h"
+#include "support/TestUtil.h"
 
 namespace ptl::test {
 
@@ -42,6 +43,11 @@ void ensureWinsock() {
         return WSAStartup(MAKEWORD(2, 2), &d) == 0;
     }();
     (void)started;
+}
+
+Bytes testPattern(size_t n, unsigned seed) {
+    const std::string s = testBytes(n, seed);
+    return Bytes(s.begin(), s.end());
 }
 
 std::string nextLoopback() {

@@ -18,6 +18,9 @@ namespace ptl::test {
 
 using Bytes = std::vector<uint8_t>;
 
+// testBytes as a byte vector.
+Bytes testPattern(size_t n, unsigned seed = 0);
+
 // A fresh loopback address for this test process, "127.10.0.n" (n from 2 up).
 std::string nextLoopback();
 uint32_t addressOf(const std::string &dotted); // network byte order

@@ -37,13 +37,6 @@ struct Rig {
     }
 };
 
-Bytes pattern(size_t n) {
-    Bytes b(n);
-    for (size_t i = 0; i < n; ++i)
-        b[i] = static_cast<uint8_t>(i * 7 + (i >> 9));
-    return b;
-}
-
 // Queues all of data on a threaded port (the ring takes what fits; the rest is offered again).
 void queueAll(WPort &port, const Bytes &data) {
     size_t off = 0;
@@ -155,7 +148,7 @@ TEST(WNetSync, SendsAndReceivesOnTheCallersThread) {
     Rig rig(0);
     ASSERT_EQ(rig.port->claim(0), kOk);
     ASSERT_TRUE(rig.peer->waitAccepted(5000));
-    const Bytes data = pattern(10000);
+    const Bytes data = testPattern(10000);
     int w = 0;
     EXPECT_EQ(rig.port->send(data.data(), static_cast<int>(data.size()), &w, 0, 0, 0), kOk);
     EXPECT_EQ(w, 10000);
@@ -176,7 +169,7 @@ TEST(WNetSync, ShortSendIs1101WithTheCountSent) {
     seam.on<&Api::send>([&](SOCKET s, const char *b, int n, int f) {
         return seam.original<&Api::send>()(s, b, n > 100 ? 100 : n, f);
     });
-    const Bytes data = pattern(300);
+    const Bytes data = testPattern(300);
     int w = -1;
     EXPECT_EQ(rig.port->send(data.data(), 300, &w, 0, 0, 0), kWriteFailed);
     EXPECT_EQ(w, 100);
@@ -222,7 +215,7 @@ TEST(WNetSync, ReleaseWithTimeHalfClosesDiscardsThenCloses) {
     std::thread closer([&] {
         if (!rig.peer->waitEnd(5000))
             return;
-        rig.peer->sendToClient(pattern(1000));
+        rig.peer->sendToClient(testPattern(1000));
         Sleep(300);
         rig.peer->closeClient();
     });
@@ -276,7 +269,7 @@ TEST_P(Threaded, DataBothWaysThroughTheQueues) {
     Rig rig(GetParam());
     ASSERT_EQ(rig.port->claim(0), kOk);
     ASSERT_TRUE(rig.peer->waitAccepted(5000));
-    const Bytes data = pattern(600000); // more than the ring holds at once
+    const Bytes data = testPattern(600000); // more than the ring holds at once
     queueAll(*rig.port, data);
     ASSERT_TRUE(rig.peer->sendToClient({'s', 't', 'a', 't'}));
     Bytes in;
@@ -310,7 +303,7 @@ TEST_P(Threaded, ReleaseWithTimeDrainsTheQueueFirst) {
     ASSERT_TRUE(rig.peer->waitAccepted(5000));
     Seam seam;
     slowSends(seam, 10);
-    const Bytes data = pattern(100000); // 25 blocks: about a quarter second of writing
+    const Bytes data = testPattern(100000); // 25 blocks: about a quarter second of writing
     queueAll(*rig.port, data);
     int queued = 0;
     ASSERT_EQ(rig.port->getSendCount(&queued), kOk);
@@ -326,7 +319,7 @@ TEST_P(Threaded, ReleaseZeroDropsWhatIsStillQueued) {
     ASSERT_TRUE(rig.peer->waitAccepted(5000));
     Seam seam;
     slowSends(seam, 10);
-    const Bytes data = pattern(100000);
+    const Bytes data = testPattern(100000);
     queueAll(*rig.port, data);
     EXPECT_EQ(rig.port->release(0), kOk);
     ASSERT_TRUE(rig.peer->waitEnd(5000));
@@ -345,7 +338,7 @@ TEST_P(Threaded, StalledQueueEndsTheDrainWith1019) {
             return SOCKET_ERROR;
         });
     int w = 0;
-    const Bytes data = pattern(1000);
+    const Bytes data = testPattern(1000);
     ASSERT_EQ(rig.port->send(data.data(), 1000, &w, 0, 0, 0), kOk);
     const DWORD start = GetTickCount();
     EXPECT_EQ(rig.port->release(200), kTimeout);
@@ -393,7 +386,7 @@ TEST_P(Threaded, ConnectionResetByThePeerMakesSendFail) {
     ASSERT_EQ(rig.port->claim(0), kOk);
     ASSERT_TRUE(rig.peer->waitAccepted(5000));
     rig.peer->resetClient();
-    const Bytes data = pattern(4096);
+    const Bytes data = testPattern(4096);
     int r = kOk;
     // Queued bytes reach the reset connection; from then on send reports the failure instead of queueing.
     EXPECT_TRUE(waitFor(

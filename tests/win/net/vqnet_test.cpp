@@ -293,13 +293,6 @@ TEST(VqnetControl, ResetAcceptsAnyLengthFrom14WithResultZero) {
 
 // ---- data path and release -----------------------------------------------------------------------------
 
-Bytes pattern(size_t n) {
-    Bytes b(n);
-    for (size_t i = 0; i < n; ++i)
-        b[i] = static_cast<uint8_t>(i * 13 + (i >> 11));
-    return b;
-}
-
 TEST(VqnetRelease, SyncReleaseZeroSkipsTheGracefulCloseAndOneDoesIt) {
     for (int t : {0, 1}) {
         Printer p(0, nullptr);
@@ -332,7 +325,7 @@ TEST(VqnetRelease, ThreadedReleaseWithTimeDeliversTheWholeQueue) {
             Sleep(10);
             return seam.original<&Api::WSASend>()(s, b, n, sent, f, ov, cr);
         });
-        const Bytes data = pattern(120000);
+        const Bytes data = testPattern(120000);
         size_t off = 0;
         while (off < data.size()) {
             int w = 0;

@@ -10,6 +10,7 @@
 #include "serial/WComA.h"
 #include "sim/PtyLine.h"
 #include "sim/SimComm.h"
+#include "support/TestUtil.h"
 
 namespace ptl {
 namespace {
@@ -27,13 +28,6 @@ std::string allByteValues(int rounds) {
     for (int r = 0; r < rounds; ++r)
         for (int i = 0; i < 256; ++i)
             s += static_cast<char>(i);
-    return s;
-}
-
-std::string pattern(size_t n) {
-    std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i)
-        s[i] = static_cast<char>((i * 31 + i / 251) & 0xFF);
     return s;
 }
 
@@ -176,7 +170,7 @@ TEST_F(Pty, ThreadedSendUnderXoffStallsResumesAndDrainsAtRelease) {
     ASSERT_EQ(a.claim(0), 0);
     ASSERT_TRUE(line.peerWrite(std::string(1, kXoff)));
 
-    const std::string data = pattern(200000);
+    const std::string data = test::testBytes(200000);
     int written = 0;
     ASSERT_EQ(a.send(data.data(), static_cast<int>(data.size()), &written, 0, 0, 0), 0);
     EXPECT_EQ(written, 200000); // at once: the ring holds it
@@ -203,7 +197,7 @@ TEST_F(Pty, AStalledLineCostsNoCpu) {
     ASSERT_EQ(a.setFlow(3), 0);
     ASSERT_EQ(a.claim(0), 0);
     ASSERT_TRUE(line.peerWrite(std::string(1, kXoff)));
-    const std::string data = pattern(1 << 20);
+    const std::string data = test::testBytes(1 << 20);
     int written = 0;
     ASSERT_EQ(a.send(data.data(), static_cast<int>(data.size()), &written, 0, 0, 0), 0);
     // Let the line's buffers fill so that the send thread is really held.
