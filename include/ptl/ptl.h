@@ -41,6 +41,18 @@ extern "C" {
 #define PTL_IF_SERIAL 0x40000000u  /* baud rate, data bits, parity, stop bits and flow control apply */
 #define PTL_IF_FILE 3              /* a target text that names no interface: a file path */
 
+/* The maker's USB devices. The targets VQUSB and XDUSB open the first (or n-th) device interface of the
+ * maker's USB printer driver, found by this device-interface class GUID,
+ * {5C3E7A91-2F0B-4D6E-8A17-B94C06D3E2F5}; a substitute driver must register its devices under it. The
+ * maker's USB vendor id is the one the maker-specific USB ports look for. USBPRN, VQPRN and XDPRN use the
+ * platform's USB printing class {28D78FAD-5A12-11D1-AE5B-0000F803A8C2}. */
+#define PTL_MAKER_USB_GUID_DATA1 0x5C3E7A91u
+#define PTL_MAKER_USB_GUID_DATA2 0x2F0Bu
+#define PTL_MAKER_USB_GUID_DATA3 0x4D6Eu
+#define PTL_MAKER_USB_GUID_DATA4                                                                             \
+    { 0x8A, 0x17, 0xB9, 0x4C, 0x06, 0xD3, 0xE2, 0xF5 }
+#define PTL_MAKER_USB_VENDOR_ID 0x4B56u
+
 /* Library version: 0x20100610. */
 int PTLAPI PtlVersion(void);
 

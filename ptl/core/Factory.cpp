@@ -18,6 +18,14 @@
 #include "serial/WComE.h"
 #include "serial/WLpt.h"
 #include "serial/WLptA.h"
+#include "usb/WUsbprn.h"
+#include "usb/WUsbprnA.h"
+#include "usb/WVqlpt.h"
+#include "usb/WVqlptA.h"
+#include "usb/WVqprn.h"
+#include "usb/WVqprnA.h"
+#include "usb/WVqusb.h"
+#include "usb/WVqusbA.h"
 
 namespace ptl {
 
@@ -49,6 +57,10 @@ const Row kRows[] = {
     {kIfLpt, {make<WLpt>, make<WLptA>, nullptr, nullptr}, nullptr},
     {kIfNet, {make<WNet>, make<WNetA>, make<WNetE>, make<WNetW>}, nullptr},
     {kIfVqnet, {make<WVqnet>, make<WVqnetA>, make<WVqnetE>, nullptr}, nullptr},
+    {kIfVqusb, {make<WVqusb>, make<WVqusbA>, nullptr, nullptr}, nullptr},
+    {kIfVqprn, {make<WVqprn>, make<WVqprnA>, nullptr, nullptr}, nullptr},
+    {kIfUsbprn, {make<WUsbprn>, make<WUsbprnA>, nullptr, nullptr}, nullptr},
+    {kIfVqlpt, {make<WVqlpt>, make<WVqlptA>, nullptr, nullptr}, nullptr},
 };
 
 } // namespace

@@ -52,8 +52,7 @@ int WVcomm::release(int timeoutMs) {
         return kOk;
     debugLine("PTL: WVcomm::release(%d)\n", timeoutMs);
     const int r = waitSendEmpty(timeoutMs);
-    os::CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    closeHandle();
     return r;
 }
 
@@ -127,23 +126,33 @@ int WVcomm::openDevice(const char *name, DWORD flags) {
     if (portNo_ < 1 || portNo_ > 32)
         return kInvalidPortNo;
     buildDevicePath(name);
+    const int r = openPath(flags);
+    if (r != kOk)
+        removeDeviceAlias(name);
+    return r;
+}
+
+int WVcomm::openPath(DWORD flags) {
     handle_ = os::CreateFileA(devicePath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               flags | FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD error = os::GetLastError(); // before the log line can change it
     debugLine("PTL:  '%s'=%08X\n", devicePath_, static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_)));
     if (handle_ == INVALID_HANDLE_VALUE) {
         lastError_ = error;
-        removeDeviceAlias(name);
         return kCantClaim;
     }
     return kOk;
 }
 
 void WVcomm::closeDevice(const char *name) {
+    closeHandle();
+    removeDeviceAlias(name);
+}
+
+void WVcomm::closeHandle() {
     if (handle_ != INVALID_HANDLE_VALUE)
         os::CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
-    removeDeviceAlias(name);
 }
 
 void WVcomm::buildDevicePath(const char *name) {

@@ -41,6 +41,10 @@ protected:
     int openDevice(const char *name, DWORD flags);
     // Closes the handle (port not claimed afterwards) and removes the alias.
     void closeDevice(const char *name);
+    // Opens the path already in devicePath_ as openDevice does, without an alias: 1014 with the OS error
+    // kept when it fails.
+    int openPath(DWORD flags);
+    void closeHandle();
 
     // "\\.\COM3", or on the NT family "\\.\PtlCOM3" when COM3 names a real device besides the spooler's
     // pipe: the private alias then points at the first such device.

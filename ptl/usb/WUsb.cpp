@@ -1,0 +1,202 @@
+#include "usb/WUsb.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "core/Log.h"
+#include "os/Syscalls.h"
+#include "usb/DeviceControl.h"
+#include "usb/SetupApi.h"
+#include "usb/UsbPath.h"
+
+namespace ptl {
+
+namespace {
+
+// SP_DEVICE_INTERFACE_DETAIL_DATA_A's cbSize: the DWORD and one character of the path, whatever the
+// structure's padding.
+constexpr DWORD kDetailHeaderSize = sizeof(DWORD) + sizeof(CHAR);
+// A detail larger than this is not a device path.
+constexpr DWORD kDetailMaxSize = 0x10000;
+
+} // namespace
+
+WUsb::~WUsb() {
+    WUsb::release(0);
+}
+
+int WUsb::getName(char *out) {
+    if (out == nullptr)
+        return kNullArgument;
+    memcpy(out, devicePath_, strlen(devicePath_) + 1);
+    return kOk;
+}
+
+int WUsb::getPortNo(int *no) {
+    if (no == nullptr)
+        return kNullArgument;
+    *no = portNo_;
+    return kOk;
+}
+
+// A path found for another index or filter names another device: it is looked for again at the next claim.
+int WUsb::setPortNo(int no) {
+    if (no != portNo_)
+        devicePath_[0] = '\0';
+    portNo_ = no;
+    return kOk;
+}
+
+int WUsb::getSubType(int *v) {
+    if (v == nullptr)
+        return kNullArgument;
+    *v = subType_;
+    return kOk;
+}
+
+int WUsb::setSubType(int v) {
+    subType_ = v;
+    return kOk;
+}
+
+int WUsb::setVendorId(unsigned short id) {
+    if (id != vendorId_)
+        devicePath_[0] = '\0';
+    vendorId_ = id;
+    return kOk;
+}
+
+int WUsb::setProductId(unsigned short id) {
+    if (id != productId_)
+        devicePath_[0] = '\0';
+    productId_ = id;
+    return kOk;
+}
+
+DeviceHandle WUsb::getHandle() {
+    return reinterpret_cast<DeviceHandle>(handle_);
+}
+
+bool WUsb::isClaimed() {
+    return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool WUsb::isReady() {
+    return true;
+}
+
+int WUsb::release(int timeoutMs) {
+    if (isClaimed()) {
+        debugLine("PTL: WUsb::release(%d)\n", timeoutMs);
+        closeDevice();
+    }
+    return kOk;
+}
+
+int WUsb::send(const void *data, int len, int *written, int, int, int) {
+    if (written == nullptr)
+        return kNullArgument;
+    *written = 0;
+    DWORD n = 0;
+    if (!os::WriteFile(handle_, data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr))
+        return kWriteFailed;
+    *written = static_cast<int>(n);
+    return kOk;
+}
+
+int WUsb::recv(void *buffer, int size, int *got, int) {
+    if (got == nullptr)
+        return kNullArgument;
+    *got = 0;
+    DWORD n = 0;
+    if (!os::ReadFile(handle_, buffer, static_cast<DWORD>(size < 0 ? 0 : size), &n, nullptr))
+        return kReadFailed;
+    *got = static_cast<int>(n);
+    return kOk;
+}
+
+bool WUsb::devicePath(char *out, const GUID &guid, int index) {
+    debugLine("PTL: WUsb::devicePath(%d)\n", index);
+    out[0] = '\0';
+    setupapi::Session setup;
+    HDEVINFO list = setup.getClassDevs(&guid, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (list == INVALID_HANDLE_VALUE || list == nullptr)
+        return false;
+    bool found = false;
+    int matches = 0;
+    for (DWORD i = 0; !found; ++i) {
+        SP_DEVICE_INTERFACE_DATA data{};
+        data.cbSize = sizeof data;
+        if (!setup.enumInterfaces(list, &guid, i, &data))
+            break;
+        DWORD required = 0;
+        setup.interfaceDetail(list, &data, nullptr, 0, &required);
+        if (required <= kDetailHeaderSize || required > kDetailMaxSize)
+            continue;
+        std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[required]());
+        if (!buffer)
+            continue;
+        auto *detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A *>(buffer.get());
+        detail->cbSize = kDetailHeaderSize;
+        if (!setup.interfaceDetail(list, &data, detail, required, nullptr))
+            continue;
+        const char *path = detail->DevicePath;
+        const size_t len = boundedLength(path, required - sizeof(DWORD));
+        if (len >= kUsbPathSize || !passesIdFilter(path, vendorId_, productId_))
+            continue;
+        if (matches == index) {
+            memcpy(out, path, len);
+            out[len] = '\0';
+            found = true;
+        }
+        ++matches;
+    }
+    setup.destroyList(list);
+    return found;
+}
+
+int WUsb::openDevice(DWORD flags) {
+    if (devicePath_[0] == '\0' && !devicePath(devicePath_, interfaceClass(), portNo_))
+        return kInvalidPortNo;
+    char path[kUsbPathSize + 8];
+    snprintf(path, sizeof path, "%s%s", devicePath_, pathSuffix());
+    handle_ = os::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              flags | FILE_ATTRIBUTE_NORMAL, nullptr);
+    debugLine("PTL:  '%s'=%08X\n", path, static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_)));
+    return handle_ == INVALID_HANDLE_VALUE ? kCantClaim : kOk;
+}
+
+void WUsb::closeDevice() {
+    if (handle_ != INVALID_HANDLE_VALUE)
+        os::CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+}
+
+int WUsb::releaseLogged(const char *cls, int timeoutMs) {
+    if (!isClaimed())
+        return kOk;
+    debugLine("PTL: %s::release(%d)\n", cls, timeoutMs);
+    const int r = waitSendEmpty(timeoutMs);
+    closeDevice();
+    return r;
+}
+
+bool WUsb::control(DWORD code, const void *in, DWORD inSize, void *out, DWORD outSize) {
+    return deviceControl(handle_, getIOMode() == 1, code, in, inSize, out, outSize);
+}
+
+int WUsb::waitStateClear() {
+    for (int poll = 0; poll < kForcePolls; ++poll) {
+        unsigned short state = 0;
+        if (setDeviceState(0) != kOk || queryDeviceState(&state) != kOk)
+            return kStateFailed;
+        if ((state & kStateBusyBit) == 0)
+            return kOk;
+        os::Sleep(kForcePollMs);
+    }
+    return kStateFailed;
+}
+
+} // namespace ptl

@@ -1,0 +1,14 @@
+#include "usb/WVqlptA.h"
+
+#include "os/Syscalls.h"
+
+namespace ptl {
+
+void WVqlptA::purgeDeviceSend() {
+    os::PurgeComm(handle_, PURGE_TXCLEAR);
+}
+void WVqlptA::purgeDeviceRecv() {
+    os::PurgeComm(handle_, PURGE_RXCLEAR);
+}
+
+} // namespace ptl
