@@ -3,6 +3,9 @@
 // drain, failed-write count and claim failures, and whole rawpush runs to each target.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "UsbSims.h"
 #include "ptl/ptl.h"
 #include "sender/Sender.h"
@@ -27,37 +30,25 @@ std::unique_ptr<WPort> claimed(int type, int mode) {
 
 // One request by letter: reset, queryDriver, queryDeviceWord, queryDeviceState, setDeviceState(0x1234),
 // force(1), force(0), getLptStatus, get1284Id(64 bytes), vendorSet/GetCommand, softReset.
+unsigned u32;
+unsigned short u16;
+unsigned char u8;
+char id64[64];
+const std::map<char, std::function<int(WPort &)>> kIssue = {
+    {'r', [](WPort &p) { return p.reset(); }},
+    {'d', [](WPort &p) { return p.queryDriver(&u32); }},
+    {'w', [](WPort &p) { return p.queryDeviceWord(&u16); }},
+    {'s', [](WPort &p) { return p.queryDeviceState(&u16); }},
+    {'S', [](WPort &p) { return p.setDeviceState(0x1234); }},
+    {'f', [](WPort &p) { return p.force(1); }},
+    {'F', [](WPort &p) { return p.force(0); }},
+    {'l', [](WPort &p) { return p.getLptStatus(&u8); }},
+    {'i', [](WPort &p) { return p.get1284Id(id64, 64); }},
+    {'v', [](WPort &p) { return p.vendorSetCommand(); }},
+    {'g', [](WPort &p) { return p.vendorGetCommand(); }},
+    {'x', [](WPort &p) { return p.softReset(); }}};
 int issue(WPort &p, char op) {
-    unsigned u;
-    unsigned short h;
-    unsigned char c;
-    char id[64];
-    switch (op) {
-    case 'r':
-        return p.reset();
-    case 'd':
-        return p.queryDriver(&u);
-    case 'w':
-        return p.queryDeviceWord(&h);
-    case 's':
-        return p.queryDeviceState(&h);
-    case 'S':
-        return p.setDeviceState(0x1234);
-    case 'f':
-        return p.force(1);
-    case 'F':
-        return p.force(0);
-    case 'l':
-        return p.getLptStatus(&c);
-    case 'i':
-        return p.get1284Id(id, sizeof id);
-    case 'v':
-        return p.vendorSetCommand();
-    case 'g':
-        return p.vendorGetCommand();
-    default:
-        return p.softReset();
-    }
+    return kIssue.at(op)(p);
 }
 
 int sendRun(std::vector<std::string> args) {
