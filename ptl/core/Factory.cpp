@@ -13,11 +13,14 @@
 #include "net/WVqnetE.h"
 #include "port/WConsole.h"
 #include "port/WFile.h"
+#include "serial/WAea.h"
 #include "serial/WCom.h"
 #include "serial/WComA.h"
 #include "serial/WComE.h"
+#include "serial/WIBMFP.h"
 #include "serial/WLpt.h"
 #include "serial/WLptA.h"
+#include "xfs/WXfs.h"
 
 namespace ptl {
 
@@ -49,6 +52,9 @@ const Row kRows[] = {
     {kIfLpt, {make<WLpt>, make<WLptA>, nullptr, nullptr}, nullptr},
     {kIfNet, {make<WNet>, make<WNetA>, make<WNetE>, make<WNetW>}, nullptr},
     {kIfVqnet, {make<WVqnet>, make<WVqnetA>, make<WVqnetE>, nullptr}, nullptr},
+    anyMode<WIBMFP>(kIfIbmFp),
+    anyMode<WAea>(kIfAea),
+    anyMode<WXfs>(kIfXfs),
 };
 
 } // namespace
