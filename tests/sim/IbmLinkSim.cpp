@@ -2,47 +2,36 @@
 
 namespace ptl::test {
 
-IbmLinkSim::IbmLinkSim(Seam &seam, SimComm &line) : line_(line) {
+IbmLinkSim::IbmLinkSim(Seam &seam, SimComm &line) {
     auto write = currentEntry<&os::Api::WriteFile>();
     seam.on<&os::Api::WriteFile>(
         [this, write](HANDLE h, LPCVOID data, DWORD len, LPDWORD put, LPOVERLAPPED ov) {
-            const BOOL ok = write(h, data, len, put, ov);
             std::lock_guard<std::mutex> g(lock_);
             requests_.emplace_back(static_cast<const char *>(data), len);
             current_ = next_ < script_.size() ? script_[next_++] : Answer{};
-            return ok;
+            return write(h, data, len, put, ov);
         });
     auto escape = currentEntry<&os::Api::EscapeCommFunction>();
-    seam.on<&os::Api::EscapeCommFunction>([this, escape](HANDLE h, DWORD f) -> BOOL {
-        std::string byte;
-        {
-            std::lock_guard<std::mutex> g(lock_);
-            if (f == SETRTS && current_.rtsFails) {
-                current_.rtsFails = false;
-                SetLastError(ERROR_GEN_FAILURE);
-                return FALSE;
-            }
-            if (f == SETRTS) {
-                ++raises_;
-                byte = current_.bytes.substr(0, 1);
-                current_.bytes.erase(0, byte.size());
-            }
+    seam.on<&os::Api::EscapeCommFunction>([this, escape, &line](HANDLE h, DWORD f) -> BOOL {
+        std::unique_lock<std::mutex> g(lock_);
+        if (f == SETRTS && current_.rtsFails) {
+            current_.rtsFails = false;
+            SetLastError(ERROR_GEN_FAILURE);
+            return FALSE;
         }
+        const std::string byte = f == SETRTS ? current_.bytes.substr(0, 1) : "";
+        current_.bytes.erase(0, byte.size());
+        raises_ += f == SETRTS;
+        g.unlock();
         const BOOL ok = escape(h, f);
-        if (!byte.empty())
-            line_.feed(byte);
+        line.feed(byte);
         return ok;
     });
 }
 
-void IbmLinkSim::reply(const std::string &bytes) {
+void IbmLinkSim::reply(const std::string &bytes, bool rtsFails) {
     std::lock_guard<std::mutex> g(lock_);
-    script_.push_back({bytes, false});
-}
-
-void IbmLinkSim::replyRtsFails() {
-    std::lock_guard<std::mutex> g(lock_);
-    script_.push_back({"", true});
+    script_.push_back({bytes, rtsFails});
 }
 
 std::vector<std::string> IbmLinkSim::requests() {

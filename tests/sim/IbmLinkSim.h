@@ -1,11 +1,11 @@
-// A printer on the IBMFP link, on the far side of a SimComm line: each frame the port writes is taken
-// as one request and answered by the next scripted reply, and the printer sends a byte of it only when
-// RTS is raised (one byte per raise), as the link's handshake demands.
+// A printer on the IBMFP link, on the far side of a SimComm line: each frame the port writes is one
+// request, answered by the next scripted reply, of which the printer sends a byte only when RTS is raised
+// (one byte per raise), as the link's handshake demands.
 //
 //   SimComm line(seam, "\\\\.\\COM3");
 //   IbmLinkSim printer(seam, line);
-//   printer.reply(bytes);            // the answer to the next request; "" stays silent
-//   printer.replyRtsFails();         // the next request's first RTS raise fails
+//   printer.reply(bytes);         // the answer to the next request; "" stays silent
+//   printer.reply("", true);      // the next request's first RTS raise fails
 #pragma once
 
 #include <mutex>
@@ -24,18 +24,16 @@ template <auto Field> auto currentEntry() {
 class IbmLinkSim {
 public:
     IbmLinkSim(Seam &seam, SimComm &line);
-    void reply(const std::string &bytes);
-    void replyRtsFails();
+    void reply(const std::string &bytes, bool rtsFails = false);
     std::vector<std::string> requests(); // the frames written, in order
     int rtsRaises();
 
 private:
     struct Answer {
         std::string bytes;
-        bool rtsFails;
+        bool rtsFails = false;
     };
     std::mutex lock_;
-    SimComm &line_;
     std::vector<Answer> script_;
     size_t next_ = 0;
     Answer current_;
