@@ -13,9 +13,11 @@
 #include "net/WVqnetE.h"
 #include "port/WConsole.h"
 #include "port/WFile.h"
+#include "serial/WAea.h"
 #include "serial/WCom.h"
 #include "serial/WComA.h"
 #include "serial/WComE.h"
+#include "serial/WIBMFP.h"
 #include "serial/WLpt.h"
 #include "serial/WLptA.h"
 #include "usb/WUsbprn.h"
@@ -26,6 +28,7 @@
 #include "usb/WVqprnA.h"
 #include "usb/WVqusb.h"
 #include "usb/WVqusbA.h"
+#include "xfs/WXfs.h"
 
 namespace ptl {
 
@@ -61,6 +64,9 @@ const Row kRows[] = {
     {kIfVqprn, {make<WVqprn>, make<WVqprnA>, nullptr, nullptr}, nullptr},
     {kIfUsbprn, {make<WUsbprn>, make<WUsbprnA>, nullptr, nullptr}, nullptr},
     {kIfVqlpt, {make<WVqlpt>, make<WVqlptA>, nullptr, nullptr}, nullptr},
+    anyMode<WIBMFP>(kIfIbmFp),
+    anyMode<WAea>(kIfAea),
+    anyMode<WXfs>(kIfXfs),
 };
 
 } // namespace

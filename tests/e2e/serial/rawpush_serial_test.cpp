@@ -66,6 +66,37 @@ TEST_F(RawpushSerial, ThreadedSendIsByteExactAndDrainsBeforeExit) {
         << r.out;
 }
 
+// The AEA targets frame the job: the other end of the line sees each framing's exact bytes.
+TEST_F(RawpushSerial, AeaTargetsWriteTheirFrames) {
+    const std::string path = ptl::test::tempPath("aea-job.bin");
+    ptl::test::writeFile(path, std::string("A\x10"
+                                           "B",
+                                           3));
+    const struct {
+        const char *name;
+        std::string frame;
+    } cases[] = {
+        {"ULTRA", std::string("\x02"
+                              "A\x10\x10"
+                              "B\x03",
+                              6)},
+        {"RESA", std::string("\x02"
+                             "0A\x10\x10"
+                             "B\x17\x34",
+                             8)},
+        {"SITA", std::string("\x02"
+                             "0A\x10\x10"
+                             "B\x03\x23\x0D",
+                             9)},
+    };
+    for (const auto &c : cases) {
+        auto reader = readInBackground(c.frame.size());
+        auto r = runRawpush({path, c.name + std::to_string(line.com())});
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+        EXPECT_EQ(reader.get(), c.frame) << c.name;
+    }
+}
+
 TEST_F(RawpushSerial, PortNumberAbove32IsRefused) {
     const std::string path = ptl::test::tempPath("serial-job-33.bin");
     ptl::test::writeFile(path, "never sent");
