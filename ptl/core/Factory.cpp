@@ -4,6 +4,9 @@
 
 #include "core/HandleTable.h"
 #include "core/Target.h"
+#include "monitor/WOlmprt.h"
+#include "monitor/WTulip.h"
+#include "monitor/WTulipA.h"
 #include "net/WNet.h"
 #include "net/WNetA.h"
 #include "net/WNetE.h"
@@ -49,6 +52,8 @@ const Row kRows[] = {
     {kIfLpt, {make<WLpt>, make<WLptA>, nullptr, nullptr}, nullptr},
     {kIfNet, {make<WNet>, make<WNetA>, make<WNetE>, make<WNetW>}, nullptr},
     {kIfVqnet, {make<WVqnet>, make<WVqnetA>, make<WVqnetE>, nullptr}, nullptr},
+    anyMode<WOlmprt>(kIfOlmprt),
+    {kIfTulip, {make<WTulip>, make<WTulipA>, nullptr, nullptr}, nullptr},
 };
 
 } // namespace
