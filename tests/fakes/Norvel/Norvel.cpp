@@ -9,18 +9,16 @@
 
 namespace {
 NorvelFake s;
-struct {
-    uint32_t(WINAPI *callback)(void *, int, const char *, int);
-    void *context;
-    const char *data;
-    int n;
-} delivery;
+void *deliveryCallback, *deliveryContext; // what FakeDeliver's thread calls, with these bytes
+const char *deliveryData;
+int deliveryCount;
 uint32_t note(const char *call, uint32_t status) {
     strncat(s.calls, call, sizeof s.calls - strlen(s.calls) - 1);
     return status;
 }
 DWORD WINAPI deliver(LPVOID) {
-    return delivery.callback(delivery.context, 0, delivery.data, delivery.n);
+    using Callback = uint32_t(WINAPI *)(void *, int, const char *, int);
+    return reinterpret_cast<Callback>(deliveryCallback)(deliveryContext, 0, deliveryData, deliveryCount);
 }
 } // namespace
 
@@ -28,9 +26,10 @@ extern "C" __declspec(dllexport) void *WINAPI FakeState() {
     return &s;
 }
 extern "C" __declspec(dllexport) int WINAPI FakeDeliver(const char *data, int n, int stale) {
-    delivery = {reinterpret_cast<decltype(delivery.callback)>(stale ? s.lastCallback : s.callback),
-                stale ? s.lastContext : s.context, data, n};
-    HANDLE t = delivery.callback ? CreateThread(nullptr, 0, deliver, nullptr, 0, nullptr) : nullptr;
+    deliveryCallback = stale ? s.lastCallback : s.callback;
+    deliveryContext = stale ? s.lastContext : s.context;
+    deliveryData = data, deliveryCount = n;
+    HANDLE t = deliveryCallback ? CreateThread(nullptr, 0, deliver, nullptr, 0, nullptr) : nullptr;
     return t && WaitForSingleObject(t, INFINITE) == WAIT_OBJECT_0 && CloseHandle(t);
 }
 
