@@ -4,6 +4,9 @@
 
 #include "core/HandleTable.h"
 #include "core/Target.h"
+#include "monitor/WOlmprt.h"
+#include "monitor/WTulip.h"
+#include "monitor/WTulipA.h"
 #include "net/WNet.h"
 #include "net/WNetA.h"
 #include "net/WNetE.h"
@@ -67,6 +70,8 @@ const Row kRows[] = {
     anyMode<WIBMFP>(kIfIbmFp),
     anyMode<WAea>(kIfAea),
     anyMode<WXfs>(kIfXfs),
+    anyMode<WOlmprt>(kIfOlmprt),
+    {kIfTulip, {make<WTulip>, make<WTulipA>, nullptr, nullptr}, nullptr},
 };
 
 } // namespace

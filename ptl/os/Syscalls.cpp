@@ -56,17 +56,18 @@ uintptr_t val(const void *p) {
 }
 
 // winspool.drv is loaded on the first spooler call, not at process start: under Wine its start-up asks the
-// host for its printers, which costs every process 6 to 10 ms whether it used the spooler or not.
-FARPROC spoolerProc(const char *name) {
-    static const HMODULE module = ::LoadLibraryA("winspool.drv");
+// host for its printers, which costs every process 6 to 10 ms whether it used the spooler or not. shell32
+// is only wanted for the program-files folder, so it is not imported either.
+template <LateDll Dll> FARPROC lateProc(const char *name) {
+    static const HMODULE module = ::LoadLibraryA(Dll == LateDll::Spooler ? "winspool.drv" : "shell32.dll");
     return module != nullptr ? ::GetProcAddress(module, name) : nullptr;
 }
 
 } // namespace
 
-template <const char *Name, class R, class... A>
-R WINAPI SpoolerThunk<Name, R(WINAPI *)(A...)>::call(A... a) {
-    static const auto function = reinterpret_cast<R(WINAPI *)(A...)>(spoolerProc(Name));
+template <LateDll Dll, const char *Name, class R, class... A>
+R WINAPI LateThunk<Dll, Name, R(WINAPI *)(A...)>::call(A... a) {
+    static const auto function = reinterpret_cast<R(WINAPI *)(A...)>(lateProc<Dll>(Name));
     if (function == nullptr) {
         ::SetLastError(ERROR_PROC_NOT_FOUND);
         return R{};
@@ -74,18 +75,24 @@ R WINAPI SpoolerThunk<Name, R(WINAPI *)(A...)>::call(A... a) {
     return function(a...);
 }
 
-namespace spooler_names {
+namespace late_names {
 #define PTL_OS_NAME(name) extern const char name[] = #name;
 PTL_SYSCALLS_SPOOLER(PTL_OS_NAME)
+PTL_SYSCALLS_SHELL(PTL_OS_NAME)
 PTL_OS_NAME(OpenPrinterA)
 PTL_OS_NAME(ClosePrinter)
 #undef PTL_OS_NAME
-} // namespace spooler_names
+} // namespace late_names
 
-#define PTL_OS_THUNK(name) template struct SpoolerThunk<spooler_names::name, decltype(&::name)>;
-PTL_SYSCALLS_SPOOLER(PTL_OS_THUNK)
-PTL_OS_THUNK(OpenPrinterA)
-PTL_OS_THUNK(ClosePrinter)
+#define PTL_OS_THUNK(dll, name) template struct LateThunk<LateDll::dll, late_names::name, decltype(&::name)>;
+#define PTL_OS_SPOOLER_THUNK(name) PTL_OS_THUNK(Spooler, name)
+#define PTL_OS_SHELL_THUNK(name) PTL_OS_THUNK(Shell, name)
+PTL_SYSCALLS_SPOOLER(PTL_OS_SPOOLER_THUNK)
+PTL_SYSCALLS_SHELL(PTL_OS_SHELL_THUNK)
+PTL_OS_SPOOLER_THUNK(OpenPrinterA)
+PTL_OS_SPOOLER_THUNK(ClosePrinter)
+#undef PTL_OS_SHELL_THUNK
+#undef PTL_OS_SPOOLER_THUNK
 #undef PTL_OS_THUNK
 
 Api &api() {

@@ -9,6 +9,7 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 #include <winspool.h>
+#include <shlobj.h>
 
 #include <cstddef>
 #include <string>
@@ -36,6 +37,7 @@ namespace ptl::os {
     X(GetWindowsDirectoryA)                                                                                  \
     X(GetModuleHandleA)                                                                                      \
     X(GetProcAddress)                                                                                        \
+    X(MultiByteToWideChar)                                                                                   \
     X(OutputDebugStringA)                                                                                    \
     X(IsDebuggerPresent)                                                                                     \
     X(OpenFileMappingA)                                                                                      \
@@ -109,30 +111,41 @@ namespace ptl::os {
     X(WSACloseEvent)                                                                                         \
     X(DefineDosDeviceA)
 
-// Binds a spooler function on its first call (Syscalls.cpp); 0 with ERROR_PROC_NOT_FOUND without it.
-template <const char *Name, class F> struct SpoolerThunk;
-template <const char *Name, class R, class... A> struct SpoolerThunk<Name, R(WINAPI *)(A...)> {
+// Shell entries (shell32.dll): bound on first use like the spooler entries.
+#define PTL_SYSCALLS_SHELL(X) X(SHGetSpecialFolderPathA)
+
+// Binds a function of a late-bound library on its first call (Syscalls.cpp); 0 with ERROR_PROC_NOT_FOUND
+// without it.
+enum class LateDll { Spooler, Shell };
+template <LateDll Dll, const char *Name, class F> struct LateThunk;
+template <LateDll Dll, const char *Name, class R, class... A> struct LateThunk<Dll, Name, R(WINAPI *)(A...)> {
     static R WINAPI call(A... a);
 };
-namespace spooler_names {
+namespace late_names {
 #define PTL_OS_NAME(name) extern const char name[];
 PTL_SYSCALLS_SPOOLER(PTL_OS_NAME)
+PTL_SYSCALLS_SHELL(PTL_OS_NAME)
 PTL_OS_NAME(OpenPrinterA)
 PTL_OS_NAME(ClosePrinter)
 #undef PTL_OS_NAME
-} // namespace spooler_names
+} // namespace late_names
 
 // The table. Its default values are the real functions.
 struct Api {
 #define PTL_OS_FIELD(name) decltype(&::name) name = &::name;
-#define PTL_OS_SPOOLER_FIELD(name)                                                                           \
-    decltype(&::name) name = &SpoolerThunk<spooler_names::name, decltype(&::name)>::call;
+#define PTL_OS_LATE_FIELD(dll, name)                                                                         \
+    decltype(&::name) name = &LateThunk<LateDll::dll, late_names::name, decltype(&::name)>::call;
+#define PTL_OS_SPOOLER_FIELD(name) PTL_OS_LATE_FIELD(Spooler, name)
+#define PTL_OS_SHELL_FIELD(name) PTL_OS_LATE_FIELD(Shell, name)
     PTL_SYSCALLS(PTL_OS_FIELD)
     PTL_SYSCALLS_SPOOLER(PTL_OS_SPOOLER_FIELD)
+    PTL_SYSCALLS_SHELL(PTL_OS_SHELL_FIELD)
     PTL_SYSCALLS_TRACKED(PTL_OS_FIELD)
     PTL_OS_SPOOLER_FIELD(OpenPrinterA)
     PTL_OS_SPOOLER_FIELD(ClosePrinter)
+#undef PTL_OS_SHELL_FIELD
 #undef PTL_OS_SPOOLER_FIELD
+#undef PTL_OS_LATE_FIELD
 #undef PTL_OS_FIELD
 };
 
@@ -147,6 +160,7 @@ const Api &realApi();
     }
 PTL_SYSCALLS(PTL_OS_WRAP)
 PTL_SYSCALLS_SPOOLER(PTL_OS_WRAP)
+PTL_SYSCALLS_SHELL(PTL_OS_WRAP)
 #undef PTL_OS_WRAP
 
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,

@@ -24,4 +24,25 @@ bool isAfterVersion5() {
     return version(&v) && v.dwMajorVersion > 5;
 }
 
+bool programFilesDir(char *path, size_t size) {
+    if (path == nullptr || size < MAX_PATH)
+        return false;
+    if (os::SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAM_FILES, TRUE))
+        return true;
+    // Read access is all this needs; asking for more fails for a user who is not an administrator.
+    HKEY key = nullptr;
+    if (os::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                          KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    DWORD bytes = MAX_PATH - 1; // room for a terminator the stored value may lack
+    const LONG r =
+        os::RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE *>(path), &bytes);
+    os::RegCloseKey(key);
+    if (r != ERROR_SUCCESS || type != REG_SZ)
+        return false;
+    path[bytes] = '\0';
+    return path[0] != '\0';
+}
+
 } // namespace ptl::os

@@ -257,15 +257,17 @@ bool WAsync::finishFileIo(BOOL started, HANDLE h, OVERLAPPED *ov, HANDLE *pair, 
     return result;
 }
 
-bool WAsync::writeOverlapped(HANDLE h, const void *data, uint32_t len, uint32_t *done) {
+bool WAsync::writeOverlapped(HANDLE h, const void *data, uint32_t len, uint32_t *done, FileWrite write) {
     DWORD n = 0;
-    const BOOL started = os::WriteFile(h, data, len, &n, &writeOv_);
+    const BOOL started =
+        write != nullptr ? write(h, data, len, &n, &writeOv_) : os::WriteFile(h, data, len, &n, &writeOv_);
     return finishFileIo(started, h, &writeOv_, writeWaitPair_, len, n, "WriteFile", "WGOR", done);
 }
 
-bool WAsync::readOverlapped(HANDLE h, void *buf, uint32_t len, uint32_t *done) {
+bool WAsync::readOverlapped(HANDLE h, void *buf, uint32_t len, uint32_t *done, FileRead read) {
     DWORD n = 0;
-    const BOOL started = os::ReadFile(h, buf, len, &n, &readOv_);
+    const BOOL started =
+        read != nullptr ? read(h, buf, len, &n, &readOv_) : os::ReadFile(h, buf, len, &n, &readOv_);
     return finishFileIo(started, h, &readOv_, readWaitPair_, len, n, "ReadFile", "RGOR", done);
 }
 
@@ -381,8 +383,10 @@ void WAsync::storeReceived(const uint8_t *data, uint32_t n) {
     uint32_t stored = 0;
     {
         std::lock_guard<std::mutex> g(recvLock_);
-        if (recvQueue_)
-            recvQueue_->put(data, n, &stored, 0, 0, 0);
+        // A library may deliver data on its own thread after release: the port no longer takes any.
+        if (!recvQueue_)
+            return;
+        recvQueue_->put(data, n, &stored, 0, 0, 0);
     }
     if (port_->recvHook != nullptr)
         port_->recvHook(port_, static_cast<int>(stored));

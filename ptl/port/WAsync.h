@@ -73,9 +73,12 @@ protected:
     void stopThreads(); // stop flag and event, then join send, receive, third; safe without threads
 
     // Overlapped I/O that ends early when the stop event is set. An I/O still pending at a stop is
-    // cancelled and waited for, so its buffer and OVERLAPPED are free to reuse once these return.
-    bool writeOverlapped(HANDLE h, const void *data, uint32_t len, uint32_t *done);
-    bool readOverlapped(HANDLE h, void *buf, uint32_t len, uint32_t *done);
+    // cancelled and waited for, so its buffer and OVERLAPPED are free to reuse once these return. The file
+    // routines start the I/O with WriteFile / ReadFile, or with a library's call of the same form.
+    using FileWrite = BOOL(WINAPI *)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    using FileRead = BOOL(WINAPI *)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    bool writeOverlapped(HANDLE h, const void *data, uint32_t len, uint32_t *done, FileWrite write = nullptr);
+    bool readOverlapped(HANDLE h, void *buf, uint32_t len, uint32_t *done, FileRead read = nullptr);
     bool sendOverlapped(SOCKET s, const void *data, uint32_t len, uint32_t *done);
     bool recvOverlapped(SOCKET s, void *buf, uint32_t len, uint32_t *done);
 

@@ -1,0 +1,52 @@
+#include "monitor/WTulipA.h"
+
+#include "core/Log.h"
+#include "monitor/Libraries.h"
+
+namespace ptl {
+
+WTulipA::WTulipA() : AsyncPort<WTulip>("WTulipA") {}
+
+WTulipA::~WTulipA() {
+    WTulipA::release(0);
+}
+
+int WTulipA::getIOMode() {
+    return 1;
+}
+
+int WTulipA::claim(int) {
+    debugLine("PTL: WTulipA::claim()\n");
+    release(0);
+    int r = openPort(FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED);
+    if (r != kOk)
+        return r;
+    r = prepareEngine();
+    if (r == kOk)
+        r = startThreads({Thread::Send, Thread::Recv});
+    if (r != kOk)
+        release(0);
+    return r;
+}
+
+int WTulipA::release(int timeoutMs) {
+    if (!isClaimed())
+        return kOk;
+    debugLine("PTL: WTulipA::release(%d)\n", timeoutMs);
+    const int r = waitSendEmpty(timeoutMs);
+    stopEngine();
+    closePort();
+    return r;
+}
+
+// The forced-write flag is read at each write, so a change takes effect at the next one.
+bool WTulipA::writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) {
+    return writeOverlapped(handle_, data, len, done,
+                           forced_.load() != 0 ? monitor::sdWriteFile2 : monitor::sdWriteFile);
+}
+
+bool WTulipA::readBlock(uint8_t *buf, uint32_t len, uint32_t *done) {
+    return readOverlapped(handle_, buf, len, done, monitor::sdReadFile);
+}
+
+} // namespace ptl

@@ -1,0 +1,1 @@
+#include "../Norvel/Norvel.cpp"

@@ -1,0 +1,1 @@
+#include "../OLMPAX04/OLMPAX04.cpp"
