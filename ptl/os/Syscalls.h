@@ -77,7 +77,10 @@ namespace ptl::os {
     X(setsockopt)                                                                                            \
     X(ioctlsocket)                                                                                           \
     X(bind)                                                                                                  \
-    X(select)                                                                                                \
+    X(select)
+
+// Plain entries that create or close a system object (tests count what is open through them).
+#define PTL_SYSCALLS_OBJECTS(X)                                                                              \
     X(CreateFileA)                                                                                           \
     X(CreateEventA)                                                                                          \
     X(CreateThread)                                                                                          \
@@ -134,6 +137,7 @@ struct Api {
 #define PTL_OS_SPOOLER_FIELD(name) PTL_OS_LATE_FIELD(winspool, name)
 #define PTL_OS_KERNEL_FIELD(name) PTL_OS_LATE_FIELD(kernel32, name)
     PTL_SYSCALLS(PTL_OS_FIELD)
+    PTL_SYSCALLS_OBJECTS(PTL_OS_FIELD)
     PTL_SYSCALLS_SPOOLER(PTL_OS_SPOOLER_FIELD)
     PTL_SYSCALLS_KERNEL_LATE(PTL_OS_KERNEL_FIELD)
 #undef PTL_OS_KERNEL_FIELD
@@ -152,6 +156,7 @@ const Api &realApi();
         return api().name(static_cast<A &&>(a)...);                                                          \
     }
 PTL_SYSCALLS(PTL_OS_WRAP)
+PTL_SYSCALLS_OBJECTS(PTL_OS_WRAP)
 PTL_SYSCALLS_SPOOLER(PTL_OS_WRAP)
 PTL_SYSCALLS_KERNEL_LATE(PTL_OS_WRAP)
 #undef PTL_OS_WRAP

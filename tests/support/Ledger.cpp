@@ -43,22 +43,9 @@ template <auto F, class R, class... A> struct Counted<F, R(WINAPI *)(A...)> {
 };
 
 #define PTL_LEDGER_ENTRIES(X)                                                                                \
-    X(CreateFileA)                                                                                           \
-    X(CreateEventA)                                                                                          \
-    X(CreateThread)                                                                                          \
-    X(CloseHandle)                                                                                           \
-    X(LoadLibraryA)                                                                                          \
-    X(FreeLibrary)                                                                                           \
-    X(RegOpenKeyExA)                                                                                         \
-    X(RegCloseKey)                                                                                           \
+    PTL_SYSCALLS_OBJECTS(X)                                                                                  \
     X(OpenPrinterA)                                                                                          \
     X(ClosePrinter)                                                                                          \
-    X(CreateWindowExA)                                                                                       \
-    X(DestroyWindow)                                                                                         \
-    X(socket)                                                                                                \
-    X(closesocket)                                                                                           \
-    X(WSACreateEvent)                                                                                        \
-    X(WSACloseEvent)                                                                                         \
     X(DefineDosDeviceA)
 
 [[maybe_unused]] const bool installed = [] {
