@@ -109,6 +109,8 @@ for p in "${presets[@]}"; do
         sed -n '/The following tests FAILED/,$p' "$logs/$p-ctest.log" | grep -E '^\s+[0-9]+ - ' || true
     fi
 done
+# The library's layers include only downwards (scripts/layers.sh prints any include that does not).
+"$root/scripts/layers.sh" || failed=1
 # House style: the sources as clang-format (.clang-format at the root) writes them.
 if command -v clang-format >/dev/null; then
     unformatted=$(git -C "$root" ls-files '*.cpp' '*.h' | (cd "$root" && xargs clang-format --dry-run 2>&1) |

@@ -1,12 +1,10 @@
 #include <cstring>
 #include <memory>
 
-#include "os/Syscalls.h"
 #include "sender/Sender.h"
+#include "sender/System.h"
 
 namespace rawpush {
-
-namespace os = ptl::os;
 
 namespace {
 
@@ -25,15 +23,15 @@ bool handOut(const char *name, char *buffer, unsigned *size) {
 }
 
 bool defaultPrinter9x(char *buffer, unsigned *size) {
-    os::SetLastError(0);
+    sys::SetLastError(0);
     DWORD needed = 0, returned = 0;
-    os::EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 2, nullptr, 0, &needed, &returned);
-    if (os::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+    sys::EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 2, nullptr, 0, &needed, &returned);
+    if (sys::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
         return false;
     std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[needed]());
     if (!block)
         return false;
-    if (!os::EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 2, block.get(), needed, &needed, &returned) ||
+    if (!sys::EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 2, block.get(), needed, &needed, &returned) ||
         returned == 0)
         return false;
     const char *name = reinterpret_cast<PRINTER_INFO_2A *>(block.get())->pPrinterName;
@@ -42,7 +40,7 @@ bool defaultPrinter9x(char *buffer, unsigned *size) {
 
 bool defaultPrinterNt4(char *buffer, unsigned *size) {
     char device[kProfileSize];
-    if (os::GetProfileStringA("windows", "device", ",,,", device, kProfileSize) == 0)
+    if (sys::GetProfileStringA("windows", "device", ",,,", device, kProfileSize) == 0)
         return false;
     // "name,driver,port": the name is what stands before the first comma.
     if (char *comma = strchr(device, ','))
@@ -51,18 +49,18 @@ bool defaultPrinterNt4(char *buffer, unsigned *size) {
 }
 
 bool defaultPrinterNt5(char *buffer, unsigned *size) {
-    HMODULE spool = os::LoadLibraryA("winspool.drv");
+    HMODULE spool = sys::LoadLibraryA("winspool.drv");
     if (spool == nullptr)
         return false;
     using Fn = BOOL(WINAPI *)(LPSTR, LPDWORD);
-    auto fn = reinterpret_cast<Fn>(os::GetProcAddress(spool, "GetDefaultPrinterA"));
+    auto fn = reinterpret_cast<Fn>(sys::GetProcAddress(spool, "GetDefaultPrinterA"));
     BOOL ok = FALSE;
     if (fn != nullptr) {
         DWORD n = *size;
         ok = fn(buffer, &n);
         *size = n;
     }
-    os::FreeLibrary(spool);
+    sys::FreeLibrary(spool);
     return ok != FALSE;
 }
 
@@ -71,7 +69,7 @@ bool defaultPrinterNt5(char *buffer, unsigned *size) {
 bool getDefaultPrinter(char *buffer, unsigned *size) {
     OSVERSIONINFOA v{};
     v.dwOSVersionInfoSize = sizeof v;
-    if (!os::GetVersionExA(&v))
+    if (!sys::GetVersionExA(&v))
         return false;
     if (v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
         return defaultPrinter9x(buffer, size);
@@ -93,7 +91,7 @@ int listPrinters(FILE *out) {
 
     alignas(PRINTER_INFO_4A) BYTE printers[kPrinterListSize];
     DWORD needed = 0, returned = 0;
-    if (os::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 4, printers, kPrinterListSize, &needed, &returned)) {
+    if (sys::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 4, printers, kPrinterListSize, &needed, &returned)) {
         const auto *info = reinterpret_cast<const PRINTER_INFO_4A *>(printers);
         for (DWORD i = 0; i < returned; ++i)
             fprintf(out, " spooler%d '%s'\n", static_cast<int>(i + 1),
@@ -103,11 +101,11 @@ int listPrinters(FILE *out) {
 
     needed = 0;
     returned = 0;
-    os::EnumPrinterDriversA(nullptr, nullptr, 2, nullptr, 0, &needed, &returned);
+    sys::EnumPrinterDriversA(nullptr, nullptr, 2, nullptr, 0, &needed, &returned);
     if (needed != 0) {
         std::unique_ptr<BYTE[]> drivers(new (std::nothrow) BYTE[needed]);
         if (drivers &&
-            os::EnumPrinterDriversA(nullptr, nullptr, 2, drivers.get(), needed, &needed, &returned)) {
+            sys::EnumPrinterDriversA(nullptr, nullptr, 2, drivers.get(), needed, &needed, &returned)) {
             const auto *info = reinterpret_cast<const DRIVER_INFO_2A *>(drivers.get());
             for (DWORD i = 0; i < returned; ++i)
                 if (info[i].pName != nullptr && info[i].pName[0] != '\0')

@@ -1,10 +1,22 @@
 #include "sender/Options.h"
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
-#include "core/SerialParams.h"
+#include "ptl/ptl.h"
 
 namespace rawpush {
+
+namespace {
+
+// The number at the start of a text as the C library's atoi reads it, saturating instead of overflowing.
+int leadingInt(const char *text) {
+    const long v = strtol(text, nullptr, 10);
+    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
+}
+
+} // namespace
 
 int OptionScanner::next(int argc, const char *const *argv, const char *options) {
     if (pos == 1) {
@@ -58,27 +70,27 @@ Outcome readOptions(int argc, const char *const *argv, Settings &s, FILE *err) {
         case 'w':
             if (scan.value == nullptr)
                 return Outcome::Usage;
-            s.waitSeconds = ptl::leadingInt(scan.value);
+            s.waitSeconds = leadingInt(scan.value);
             continue;
         case 'b':
             target = &s.baudRate;
-            code = ptl::parseBaudRate(scan.value);
+            code = PtlParseBaudRate(scan.value);
             break;
         case 'd':
             target = &s.byteSize;
-            code = ptl::parseByteSize(scan.value);
+            code = PtlParseByteSize(scan.value);
             break;
         case 'f':
             target = &s.flow;
-            code = ptl::parseFlow(scan.value);
+            code = PtlParseFlow(scan.value);
             break;
         case 'p':
             target = &s.parity;
-            code = ptl::parseParity(scan.value);
+            code = PtlParseParity(scan.value);
             break;
         case 's':
             target = &s.stopBits;
-            code = ptl::parseStopBits(scan.value);
+            code = PtlParseStopBits(scan.value);
             break;
         default:
             fprintf(err, "unkown parameter %c\n", c);

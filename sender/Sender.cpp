@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "os/Syscalls.h"
 #include "ptl/ptl.h"
 #include "sender/Options.h"
+#include "sender/System.h"
 
 namespace rawpush {
-
-namespace os = ptl::os;
 
 namespace {
 
@@ -90,7 +88,7 @@ public:
         if (handle_ == INVALID_HANDLE_VALUE)
             fwrite(pending_, 1, pendingLen_, err_);
         else
-            os::WriteFile(handle_, pending_, static_cast<DWORD>(pendingLen_), &done, nullptr);
+            sys::WriteFile(handle_, pending_, static_cast<DWORD>(pendingLen_), &done, nullptr);
         pendingLen_ = 0;
     }
 
@@ -106,7 +104,7 @@ int readAndSend(HANDLE file, int h, FILE *out, FILE *err) {
     if (PtlForce(h, 0) > 0)
         return kExitFailed;
     LARGE_INTEGER size{};
-    if (!os::GetFileSizeEx(file, &size))
+    if (!sys::GetFileSizeEx(file, &size))
         size.QuadPart = 0;
     const uint64_t total = static_cast<uint64_t>(size.QuadPart);
     uint64_t position = 0;
@@ -115,7 +113,7 @@ int readAndSend(HANDLE file, int h, FILE *out, FILE *err) {
     for (;;) {
         progress.show(percent(position, total));
         DWORD got = 0;
-        if (!os::ReadFile(file, buffer, kBlockSize, &got, nullptr))
+        if (!sys::ReadFile(file, buffer, kBlockSize, &got, nullptr))
             return kExitReadFailed;
         if (got == 0)
             return kExitOk;
@@ -128,7 +126,7 @@ int readAndSend(HANDLE file, int h, FILE *out, FILE *err) {
             int r = PtlSend(h, data, remaining, &written, 0, 0, 0);
             if (r != 0) {
                 progress.flush();
-                fprintf(out, "err=%d dwErr=%d\n", r, static_cast<int>(os::GetLastError()));
+                fprintf(out, "err=%d dwErr=%d\n", r, static_cast<int>(sys::GetLastError()));
                 return kExitSendFailed;
             }
             if (written <= 0) {
@@ -136,7 +134,7 @@ int readAndSend(HANDLE file, int h, FILE *out, FILE *err) {
                 // instead of spinning, and retry the same bytes.
                 pause =
                     pause == 0 ? 1 : (pause * 2 > kFullQueuePauseMaxMs ? kFullQueuePauseMaxMs : pause * 2);
-                os::Sleep(pause);
+                sys::Sleep(pause);
                 continue;
             }
             pause = 0;
@@ -156,7 +154,7 @@ int sendRun(HANDLE file, int h, FILE *out, FILE *err) {
         return kExitFailed;
     }
     fputs(kSeparator, out);
-    const DWORD start = os::GetTickCount();
+    const DWORD start = sys::GetTickCount();
     PtlDocStart(h, 0, 0);
     PtlPageStart(h, 0, 0);
     int result = readAndSend(file, h, out, err);
@@ -164,7 +162,7 @@ int sendRun(HANDLE file, int h, FILE *out, FILE *err) {
     PtlDocEnd(h);
     PtlRelease(h, kReleaseDrainMs);
     // Unsigned difference: right across a wrap of the tick counter.
-    const DWORD elapsed = os::GetTickCount() - start;
+    const DWORD elapsed = sys::GetTickCount() - start;
     fputs(kSeparator, out);
     fprintf(out, "Total Time = %d.%03d sec\n", static_cast<int>(elapsed / 1000),
             static_cast<int>(elapsed % 1000));
@@ -172,8 +170,8 @@ int sendRun(HANDLE file, int h, FILE *out, FILE *err) {
 }
 
 int transfer(const Settings &s, FILE *out, FILE *err) {
-    HANDLE file = os::CreateFileA(s.file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = sys::CreateFileA(s.file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         fprintf(err, "Can't open binary file. <%s>\n", s.file);
         return kExitFailed;
@@ -192,7 +190,7 @@ int transfer(const Settings &s, FILE *out, FILE *err) {
             result = sendRun(file, h, out, err);
         PtlClose(h);
     }
-    os::CloseHandle(file);
+    sys::CloseHandle(file);
     return result;
 }
 
@@ -225,7 +223,7 @@ int run(int argc, const char *const *argv, FILE *out, FILE *err) {
         fflush(out);
         // Counted in whole seconds so that a large value cannot overflow the millisecond count.
         for (int i = 0; i < s.waitSeconds; ++i)
-            os::Sleep(1000);
+            sys::Sleep(1000);
     }
     fflush(out);
     return result;

@@ -87,7 +87,7 @@ bool wineListenerPresent() {
 } // namespace
 
 bool debugOutputWanted() {
-    if (os::api().OutputDebugStringA != os::realApi().OutputDebugStringA || !os::isWine())
+    if (os::simulation().debugOutput || !os::isWine())
         return true;
     static std::atomic<bool> wanted{true};
     static std::atomic<DWORD> checkedAt{0};

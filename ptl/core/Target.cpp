@@ -164,34 +164,30 @@ bool isAcceptedAddress(uint32_t address) {
     return firstOctet != 0 && firstOctet != 255;
 }
 
-int parseTarget(const char *text, int *portNo, int *subType, uint32_t *address) {
+Target parseTarget(const char *text) {
     if (text == nullptr)
         text = "";
-    *portNo = -1;
-    *subType = -1;
-    *address = 0;
+    Target t{kIfFile, -1, -1, 0};
     for (const InterfaceRow &row : kInterfaceTable) {
         if (!startsWithName(text, row.name))
             continue;
         const char *after = text + strlen(row.name);
         if (*after == '\0' || *after == '@')
-            *portNo = row.defaultPort;
+            t.portNo = row.defaultPort;
         else if (isDigit(*after))
-            *portNo = readNumber(after);
+            t.portNo = readNumber(after);
         else
-            return kIfFile;
-        *subType = row.subType;
-        if ((static_cast<uint32_t>(row.type) & kIfNetworkBit) == 0)
-            return row.type;
+            return t; // still kIfFile
+        t.subType = row.subType;
         const char *at = strchr(text, '@');
-        if (at == nullptr)
-            return row.type;
-        *address = ipv4FromText(at + 1);
-        if (isAcceptedAddress(*address))
-            return row.type;
+        if ((static_cast<uint32_t>(row.type) & kIfNetworkBit) == 0 || at == nullptr)
+            return {row.type, t.portNo, t.subType, t.address};
+        t.address = ipv4FromText(at + 1);
+        if (isAcceptedAddress(t.address))
+            return {row.type, t.portNo, t.subType, t.address};
         // A rejected address lets the scan go on; what this row set stays unless a later row sets it.
     }
-    return kIfFile;
+    return t;
 }
 
 } // namespace ptl

@@ -4,39 +4,9 @@
 
 #include <cstdint>
 
+#include "core/IfTypes.h"
+
 namespace ptl {
-
-// Interface type codes. Bit 31 marks a network interface (its target carries "@" and an IPv4 address),
-// bit 30 an interface with serial parameters.
-constexpr uint32_t kIfNetworkBit = 0x80000000u;
-constexpr uint32_t kIfSerialBit = 0x40000000u;
-
-constexpr int kIfConsole = 1;
-constexpr int kIfDump = 2;
-constexpr int kIfFile = 3;
-constexpr int kIfLpt = 0x12;
-constexpr int kIfVqusb = 0x14;
-constexpr int kIfVqprn = 0x15;
-constexpr int kIfUsbprn = 0x16;
-constexpr int kIfLibusb = 0x1a;
-constexpr int kIfTulip = 0x1b;
-constexpr int kIfVqlpt = 0x1c;
-constexpr int kIfIbmTI4 = 0x22;
-constexpr int kIfIbmM4 = 0x23;
-constexpr int kIfAld = 0x24;
-constexpr int kIfEbapi = 0x32;
-constexpr int kIfSpooler = 0x33;
-constexpr int kIfIbmDll = 0x35;
-constexpr int kIfKvbslm = 0x36;
-constexpr int kIfKvbsdh = 0x37;
-constexpr int kIfXfs = 0x38;
-constexpr int kIfHprdh = 0x39;
-constexpr int kIfCom = 0x40000011;
-constexpr int kIfIbmFp = 0x40000034;
-constexpr int kIfAea = 0x4000003b;
-constexpr int kIfNet = static_cast<int>(0x80000017u);
-constexpr int kIfVqnet = static_cast<int>(0x80000018u);
-constexpr int kIfOlmprt = static_cast<int>(0x80000019u);
 
 struct InterfaceRow {
     const char *name;
@@ -48,10 +18,17 @@ struct InterfaceRow {
 // The 34 rows, scanned from top to bottom.
 extern const InterfaceRow kInterfaceTable[34];
 
-// Parses a target text. Outputs: port number or -1, sub-type or -1, IPv4 address in network byte order
-// or 0. Returns the type code, kIfFile for a text that names no interface. Never fails; a null text is
-// taken as an empty one.
-int parseTarget(const char *text, int *portNo, int *subType, uint32_t *address);
+// What a target text names: the interface type code (kIfFile for a text that names no interface), the
+// port number or -1, the sub-type or -1, and the IPv4 address in network byte order or 0.
+struct Target {
+    int type;
+    int portNo;
+    int subType;
+    uint32_t address;
+};
+
+// Parses a target text. Never fails; a null text is taken as an empty one.
+Target parseTarget(const char *text);
 
 // A dotted IPv4 address as the socket library's inet_addr reads it (parts in decimal, octal or hex; the
 // last part fills the remaining bytes), in network byte order; 0xFFFFFFFF when the text is not one.

@@ -1,8 +1,8 @@
 #include "net/WNet.h"
 
+#include "core/IfTypes.h"
 #include "core/Log.h"
 #include "core/Results.h"
-#include "core/Target.h"
 #include "net/Ipv4.h"
 #include "os/Syscalls.h"
 

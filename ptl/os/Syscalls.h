@@ -1,8 +1,8 @@
 // The system-call seam: every operating-system call of the library and the sender goes through one
 // process-wide table of function pointers, so that tests can simulate devices, drivers and failures.
 //
-// Adding an entry is one line in PTL_SYSCALLS (or PTL_SYSCALLS_TRACKED when the call creates or closes
-// something that must be accounted for). Code calls the wrapper of the same name: os::WriteFile(...).
+// Adding an entry is one line in PTL_SYSCALLS (or in one of the late-bound lists below). Code calls the
+// wrapper of the same name: os::WriteFile(...).
 #pragma once
 
 #include <winsock2.h>
@@ -11,8 +11,8 @@
 #include <winspool.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <cstddef>
-#include <string>
 
 namespace ptl::os {
 
@@ -37,7 +37,6 @@ namespace ptl::os {
     X(GetWindowsDirectoryA)                                                                                  \
     X(GetModuleHandleA)                                                                                      \
     X(GetProcAddress)                                                                                        \
-    X(MultiByteToWideChar)                                                                                   \
     X(OutputDebugStringA)                                                                                    \
     X(IsDebuggerPresent)                                                                                     \
     X(OpenFileMappingA)                                                                                      \
@@ -56,7 +55,6 @@ namespace ptl::os {
     X(SetCommMask)                                                                                           \
     X(WaitCommEvent)                                                                                         \
     X(SetupComm)                                                                                             \
-    X(QueryDosDeviceA)                                                                                       \
     X(RegQueryValueExA)                                                                                      \
     X(GetProfileStringA)                                                                                     \
     X(RegisterClassA)                                                                                        \
@@ -82,24 +80,14 @@ namespace ptl::os {
     X(bind)                                                                                                  \
     X(select)
 
-// Spooler entries (winspool.drv): plain wrappers, but the table's defaults load the library on first
-// use instead of at process start (see Syscalls.cpp).
-#define PTL_SYSCALLS_SPOOLER(X)                                                                              \
-    X(EnumPrintersA)                                                                                         \
-    X(EnumPrinterDriversA)                                                                                   \
-    X(StartDocPrinterA)                                                                                      \
-    X(EndDocPrinter)                                                                                         \
-    X(StartPagePrinter)                                                                                      \
-    X(EndPagePrinter)                                                                                        \
-    X(WritePrinter)
-
-// Tracked entries: their wrappers (in Syscalls.cpp) record what they open and forget what they close.
-#define PTL_SYSCALLS_TRACKED(X)                                                                              \
+// Plain entries that create or close a system object (tests count what is open through them).
+#define PTL_SYSCALLS_OBJECTS(X)                                                                              \
     X(CreateFileA)                                                                                           \
     X(CreateEventA)                                                                                          \
     X(CreateThread)                                                                                          \
     X(CloseHandle)                                                                                           \
     X(LoadLibraryA)                                                                                          \
+    X(MultiByteToWideChar)                                                                                   \
     X(FreeLibrary)                                                                                           \
     X(RegOpenKeyExA)                                                                                         \
     X(RegCloseKey)                                                                                           \
@@ -108,42 +96,60 @@ namespace ptl::os {
     X(socket)                                                                                                \
     X(closesocket)                                                                                           \
     X(WSACreateEvent)                                                                                        \
-    X(WSACloseEvent)                                                                                         \
-    X(DefineDosDeviceA)
+    X(WSACloseEvent)
 
-// Shell entries (shell32.dll): bound on first use like the spooler entries.
+// Entries whose defaults bind their function on the first call instead of importing it (Syscalls.cpp);
+// without the library or the function they fail with ERROR_PROC_NOT_FOUND. The spooler's: under Wine,
+// loading winspool.drv asks the host for its printers, a cost every process would pay at start. The
+// DOS-device calls: not every system has them.
+#define PTL_SYSCALLS_SPOOLER(X)                                                                              \
+    X(EnumPrintersA)                                                                                         \
+    X(EnumPrinterDriversA)                                                                                   \
+    X(OpenPrinterA)                                                                                          \
+    X(ClosePrinter)                                                                                          \
+    X(StartDocPrinterA)                                                                                      \
+    X(EndDocPrinter)                                                                                         \
+    X(StartPagePrinter)                                                                                      \
+    X(EndPagePrinter)                                                                                        \
+    X(WritePrinter)
+#define PTL_SYSCALLS_KERNEL_LATE(X)                                                                          \
+    X(QueryDosDeviceA)                                                                                       \
+    X(DefineDosDeviceA)
+// shell32 is only wanted for the program-files folder.
 #define PTL_SYSCALLS_SHELL(X) X(SHGetSpecialFolderPathA)
 
-// Binds a function of a late-bound library on its first call (Syscalls.cpp); 0 with ERROR_PROC_NOT_FOUND
-// without it.
-enum class LateDll { Spooler, Shell };
-template <LateDll Dll, const char *Name, class F> struct LateThunk;
-template <LateDll Dll, const char *Name, class R, class... A> struct LateThunk<Dll, Name, R(WINAPI *)(A...)> {
+// Binds Module's function Name on its first call (Syscalls.cpp); 0 with ERROR_PROC_NOT_FOUND without it.
+template <const char *Module, const char *Name, class F> struct LateBound;
+template <const char *Module, const char *Name, class R, class... A>
+struct LateBound<Module, Name, R(WINAPI *)(A...)> {
     static R WINAPI call(A... a);
 };
 namespace late_names {
+extern const char winspool[];
+extern const char kernel32[];
+extern const char shell32[];
 #define PTL_OS_NAME(name) extern const char name[];
 PTL_SYSCALLS_SPOOLER(PTL_OS_NAME)
+PTL_SYSCALLS_KERNEL_LATE(PTL_OS_NAME)
 PTL_SYSCALLS_SHELL(PTL_OS_NAME)
-PTL_OS_NAME(OpenPrinterA)
-PTL_OS_NAME(ClosePrinter)
 #undef PTL_OS_NAME
 } // namespace late_names
 
 // The table. Its default values are the real functions.
 struct Api {
 #define PTL_OS_FIELD(name) decltype(&::name) name = &::name;
-#define PTL_OS_LATE_FIELD(dll, name)                                                                         \
-    decltype(&::name) name = &LateThunk<LateDll::dll, late_names::name, decltype(&::name)>::call;
-#define PTL_OS_SPOOLER_FIELD(name) PTL_OS_LATE_FIELD(Spooler, name)
-#define PTL_OS_SHELL_FIELD(name) PTL_OS_LATE_FIELD(Shell, name)
+#define PTL_OS_LATE_FIELD(module, name)                                                                      \
+    decltype(&::name) name = &LateBound<late_names::module, late_names::name, decltype(&::name)>::call;
+#define PTL_OS_SPOOLER_FIELD(name) PTL_OS_LATE_FIELD(winspool, name)
+#define PTL_OS_KERNEL_FIELD(name) PTL_OS_LATE_FIELD(kernel32, name)
+#define PTL_OS_SHELL_FIELD(name) PTL_OS_LATE_FIELD(shell32, name)
     PTL_SYSCALLS(PTL_OS_FIELD)
+    PTL_SYSCALLS_OBJECTS(PTL_OS_FIELD)
     PTL_SYSCALLS_SPOOLER(PTL_OS_SPOOLER_FIELD)
+    PTL_SYSCALLS_KERNEL_LATE(PTL_OS_KERNEL_FIELD)
     PTL_SYSCALLS_SHELL(PTL_OS_SHELL_FIELD)
-    PTL_SYSCALLS_TRACKED(PTL_OS_FIELD)
-    PTL_OS_SPOOLER_FIELD(OpenPrinterA)
-    PTL_OS_SPOOLER_FIELD(ClosePrinter)
 #undef PTL_OS_SHELL_FIELD
+#undef PTL_OS_KERNEL_FIELD
 #undef PTL_OS_SPOOLER_FIELD
 #undef PTL_OS_LATE_FIELD
 #undef PTL_OS_FIELD
@@ -159,56 +165,19 @@ const Api &realApi();
         return api().name(static_cast<A &&>(a)...);                                                          \
     }
 PTL_SYSCALLS(PTL_OS_WRAP)
+PTL_SYSCALLS_OBJECTS(PTL_OS_WRAP)
 PTL_SYSCALLS_SPOOLER(PTL_OS_WRAP)
+PTL_SYSCALLS_KERNEL_LATE(PTL_OS_WRAP)
 PTL_SYSCALLS_SHELL(PTL_OS_WRAP)
 #undef PTL_OS_WRAP
 
-HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
-                   DWORD flags, HANDLE templ);
-HANDLE CreateEventA(LPSECURITY_ATTRIBUTES sa, BOOL manualReset, BOOL initial, LPCSTR name);
-HANDLE CreateThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack, LPTHREAD_START_ROUTINE start, LPVOID arg,
-                    DWORD flags, LPDWORD id);
-BOOL CloseHandle(HANDLE h);
-HMODULE LoadLibraryA(LPCSTR name);
-BOOL FreeLibrary(HMODULE m);
-LONG RegOpenKeyExA(HKEY root, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out);
-LONG RegCloseKey(HKEY key);
-BOOL OpenPrinterA(LPSTR name, LPHANDLE out, LPPRINTER_DEFAULTSA defaults);
-BOOL ClosePrinter(HANDLE h);
-HWND CreateWindowExA(DWORD exStyle, LPCSTR cls, LPCSTR title, DWORD style, int x, int y, int w, int h,
-                     HWND parent, HMENU menu, HINSTANCE inst, LPVOID param);
-BOOL DestroyWindow(HWND w);
-SOCKET socket(int af, int type, int protocol);
-int closesocket(SOCKET s);
-// Socket events are system events: counted as handles.
-WSAEVENT WSACreateEvent();
-BOOL WSACloseEvent(WSAEVENT e);
-BOOL DefineDosDeviceA(DWORD flags, LPCSTR device, LPCSTR target);
-
-// What the library holds open through the seam, by kind.
-enum class Res { Handle, Thread, Module, Key, Printer, Window, Socket, DosDevice, Count_ };
-
-// Number of objects of one kind opened through the seam and not yet closed.
-int openCount(Res kind);
-// All kinds together.
-int openTotal();
-// One line per object still open ("Handle 0x00000040"), for test failure messages.
-std::string openReport();
-
-// Saves the whole table on construction and puts it back on destruction; tests change entries in between
-// (guard->WriteFile = fake). Guards nest.
-class ApiGuard {
-public:
-    ApiGuard();
-    ~ApiGuard();
-    ApiGuard(const ApiGuard &) = delete;
-    ApiGuard &operator=(const ApiGuard &) = delete;
-    Api *operator->() { return &api(); }
-    Api &table() { return api(); }
-
-private:
-    Api saved_;
+// What the tests simulate behind the table, switched on by their support code and off in every other run.
+// The library then takes the simulated answers without the precautions it keeps for the real system.
+struct Simulation {
+    std::atomic<bool> debugOutput{false}; // a test reads the debug lines: send every one
+    std::atomic<bool> dosDevices{false};  // DOS-device aliases are simulated: safe to make under Wine
 };
+Simulation &simulation();
 
 // True when the process runs under Wine (ntdll exports wine_get_version). Looked up once.
 bool isWine();

@@ -1,7 +1,7 @@
 #include "port/WConsole.h"
 
 #include "core/Console.h"
-#include "core/Target.h"
+#include "core/IfTypes.h"
 #include "os/Syscalls.h"
 #include "port/DumpFormat.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "core/IfTypes.h"
 #include "core/Log.h"
-#include "core/Target.h"
 #include "os/Syscalls.h"
 
 namespace ptl {

@@ -1,7 +1,7 @@
 #include "serial/WCom.h"
 
+#include "core/IfTypes.h"
 #include "core/Log.h"
-#include "core/Target.h"
 #include "os/Syscalls.h"
 
 namespace ptl {

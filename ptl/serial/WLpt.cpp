@@ -1,7 +1,7 @@
 #include "serial/WLpt.h"
 
+#include "core/IfTypes.h"
 #include "core/Log.h"
-#include "core/Target.h"
 #include "os/Syscalls.h"
 #include "os/Version.h"
 #include "serial/SerialRules.h"

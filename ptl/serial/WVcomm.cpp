@@ -8,22 +8,12 @@ namespace ptl {
 
 namespace {
 
-// DefineDosDeviceA and QueryDosDeviceA are not on every system: each use looks the function up by name.
-// The call itself goes through the seam, where tests put a simulated device namespace.
-bool kernelHas(const char *function) {
-    HMODULE kernel = os::LoadLibraryA("KERNEL32.DLL");
-    if (kernel == nullptr)
-        return false;
-    const bool has = os::GetProcAddress(kernel, function) != nullptr;
-    os::FreeLibrary(kernel);
-    return has;
-}
-
 // Wine 8's DefineDosDeviceA overruns a fixed buffer for names longer than two characters and takes the
-// process down, in definition and removal alike; there the private alias is left out. A replaced seam
-// entry (a simulator) is safe.
+// process down, in definition and removal alike; there the private alias is left out unless the tests
+// simulate the DOS devices. (On a system without the DOS-device calls the seam answers
+// ERROR_PROC_NOT_FOUND, and no alias is made either.)
 bool aliasCallsSafe() {
-    return !os::isWine() || os::api().DefineDosDeviceA != os::realApi().DefineDosDeviceA;
+    return !os::isWine() || os::simulation().dosDevices;
 }
 
 } // namespace
@@ -160,7 +150,7 @@ void WVcomm::buildDevicePath(const char *name) {
     if (!os::isNtFamily4())
         return;
     removeDeviceAlias(name);
-    if (!aliasCallsSafe() || !kernelHas("QueryDosDeviceA"))
+    if (!aliasCallsSafe())
         return;
 
     char dosName[16];
@@ -175,8 +165,7 @@ void WVcomm::buildDevicePath(const char *name) {
     const char *target = firstDeviceTarget(targets, n <= sizeof targets ? n : sizeof targets);
     if (target == nullptr)
         return;
-    if (kernelHas("DefineDosDeviceA"))
-        os::DefineDosDeviceA(DDD_RAW_TARGET_PATH, alias, target);
+    os::DefineDosDeviceA(DDD_RAW_TARGET_PATH, alias, target);
     formatAliasPath(devicePath_, sizeof devicePath_, name, portNo_);
 }
 
@@ -186,8 +175,7 @@ void WVcomm::removeDeviceAlias(const char *name) {
     char alias[16];
     if (!formatAliasName(alias, sizeof alias, name, portNo_))
         return;
-    if (kernelHas("DefineDosDeviceA"))
-        os::DefineDosDeviceA(DDD_REMOVE_DEFINITION, alias, nullptr);
+    os::DefineDosDeviceA(DDD_REMOVE_DEFINITION, alias, nullptr);
 }
 
 } // namespace ptl

@@ -8,9 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string text(reinterpret_cast<const char *>(data), size);
-    int port = 0, sub = 0;
-    uint32_t address = 0;
-    int type = ptl::parseTarget(text.c_str(), &port, &sub, &address);
+    const ptl::Target t = ptl::parseTarget(text.c_str());
+    const int type = t.type, port = t.portNo;
+    const uint32_t address = t.address;
     if ((static_cast<uint32_t>(type) & ptl::kIfNetworkBit) && address != 0 &&
         !ptl::isAcceptedAddress(address))
         __builtin_trap();

@@ -1,5 +1,5 @@
 // Test helpers over the system-call seam: replace one entry with a lambda for the length of a scope,
-// capture debug lines, and check that nothing was left open.
+// capture debug lines, and check that nothing was left open (Ledger.h).
 //
 //   ptl::test::Seam seam;
 //   seam.on<&ptl::os::Api::WriteFile>([&](HANDLE, LPCVOID, DWORD n, LPDWORD w, LPOVERLAPPED) -> BOOL {
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "os/Syscalls.h"
+#include "support/Ledger.h"
 
 namespace ptl::test {
 
@@ -26,7 +27,7 @@ template <auto Field, class F> struct Trampoline;
 // One static slot per table entry: the lambda the entry currently calls.
 template <auto Field, class R, class... A> struct Trampoline<Field, R(__stdcall *)(A...)> {
     static inline std::function<R(A...)> fn;
-    static R __stdcall call(A... a) { return fn(a...); }
+    static R __stdcall call(A... a) { return ledger::counted<Field>(fn, a...); }
 };
 
 template <auto Field> using FieldType = std::remove_reference_t<decltype(std::declval<os::Api &>().*Field)>;
@@ -52,6 +53,11 @@ public:
         restores_.push_back([previous = std::move(previous)]() mutable { T::fn = std::move(previous); });
         T::fn = std::move(fn);
         os::api().*Field = &T::call;
+        // The library keeps precautions for the real system that a simulation does not need.
+        if constexpr (ledger::is<Field, &os::Api::OutputDebugStringA>())
+            simulate(os::simulation().debugOutput);
+        if constexpr (ledger::is<Field, &os::Api::DefineDosDeviceA>())
+            simulate(os::simulation().dosDevices);
     }
 
     // The entry's value before this Seam changed anything: the real function or an outer Seam's fake.
@@ -88,6 +94,11 @@ public:
     bool sawDebug(const std::string &text) { return debugCount(text) > 0; }
 
 private:
+    void simulate(std::atomic<bool> &setting) {
+        const bool was = setting.exchange(true);
+        restores_.push_back([&setting, was] { setting = was; });
+    }
+
     struct Saved {
         os::Api saved = os::api();
         ~Saved() { os::api() = saved; }

@@ -7,14 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "core/Factory.h"
+#include "api/Factory.h"
 
 namespace ptl::test {
 
 // The object the factory makes for a type and mode, owned by the test instead of the handle table. T is
 // the class the test works with (the mode's class or a base of it).
 template <class T> std::unique_ptr<T> newPortAs(int type, int mode) {
-    return std::unique_ptr<T>(static_cast<T *>(newPort(type, mode)));
+    return std::unique_ptr<T>(static_cast<T *>(newPort(type, mode).release()));
 }
 
 // n bytes of test data that show any reordering, loss or repetition; a different seed gives other bytes.

@@ -15,9 +15,8 @@ struct Parsed {
 };
 
 Parsed parse(const char *text) {
-    Parsed p{};
-    p.type = parseTarget(text, &p.port, &p.sub, &p.addr);
-    return p;
+    const Target t = parseTarget(text);
+    return {t.type, t.portNo, t.subType, t.address};
 }
 
 uint32_t addr(int a, int b, int c, int d) {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "core/Factory.h"
-#include "core/HandleTable.h"
+#include "api/Factory.h"
+#include "api/HandleTable.h"
 #include "core/Results.h"
 #include "port/WFile.h"
 #include "ptl/ptl.h"
@@ -69,11 +69,12 @@ TEST(Api, HandlesAreDistinctAndNeverMinusOne) {
 
 TEST(Api, FactoryRefusesUnknownTypesAndModes) {
     int before = portCount();
-    EXPECT_EQ(createPort(0x7777, 0), -1);
-    EXPECT_EQ(createPort(static_cast<int>(0x80000017u) ^ 0x100, 0), -1);
+    EXPECT_EQ(newPort(0x7777, 0), nullptr);
+    EXPECT_EQ(newPort(static_cast<int>(0x80000017u) ^ 0x100, 0), nullptr);
     EXPECT_EQ(portCount(), before);
-    int h = createPort(3, -5); // a file port takes any mode
-    ASSERT_NE(h, -1);
+    auto file = newPort(3, -5); // a file port takes any mode
+    ASSERT_NE(file, nullptr);
+    int h = addPort(std::move(file));
     EXPECT_STREQ(PtlGetIFName(h), "FILE");
     EXPECT_EQ(PtlClose(h), 0);
 }

@@ -39,43 +39,75 @@ protected:
     template <class F> F fn(const char *name) { return reinterpret_cast<F>(GetProcAddress(dll, name)); }
 };
 
-// The names of the libraries a PE file imports at load time, lower case, read from the file itself.
-std::vector<std::string> importedLibraries(const std::string &path) {
+std::string fileBytes(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
-    std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return std::tolower(c); });
+    return text;
+}
+
+// What a PE file imports at load time, lower case, read from the file itself: each library's name, and
+// "library!function" for each function imported by name.
+std::vector<std::string> imports(const std::string &path) {
+    const std::string image = fileBytes(path);
     std::vector<std::string> names;
     if (image.size() < sizeof(IMAGE_DOS_HEADER))
         return names;
     auto dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(image.data());
     auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(image.data() + dos->e_lfanew);
     auto sections = IMAGE_FIRST_SECTION(nt);
-    auto fileOffset = [&](DWORD rva) -> size_t {
+    auto at = [&](DWORD rva) -> const char * {
         for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
             const IMAGE_SECTION_HEADER &sec = sections[i];
             if (rva >= sec.VirtualAddress && rva < sec.VirtualAddress + sec.SizeOfRawData)
-                return rva - sec.VirtualAddress + sec.PointerToRawData;
+                return image.data() + (rva - sec.VirtualAddress + sec.PointerToRawData);
         }
-        return 0;
+        return image.data();
     };
     const DWORD importRva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    auto entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(image.data() + fileOffset(importRva));
-    for (; entry->Name != 0; ++entry) {
-        std::string name = image.data() + fileOffset(entry->Name);
-        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return std::tolower(c); });
-        names.push_back(name);
+    for (auto entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(at(importRva)); entry->Name != 0;
+         ++entry) {
+        const std::string library = lower(at(entry->Name));
+        names.push_back(library);
+        const DWORD thunks = entry->OriginalFirstThunk != 0 ? entry->OriginalFirstThunk : entry->FirstThunk;
+        for (auto t = reinterpret_cast<const IMAGE_THUNK_DATA32 *>(at(thunks)); t->u1.AddressOfData != 0; ++t)
+            if ((t->u1.Ordinal & IMAGE_ORDINAL_FLAG32) == 0)
+                names.push_back(library + "!" + lower(at(t->u1.AddressOfData + sizeof(WORD))));
     }
     return names;
 }
 
+bool has(const std::vector<std::string> &names, const std::string &name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 } // namespace
 
-TEST(Imports, SpoolerLibraryIsLoadedOnlyWhenUsed) {
-    // winspool.drv is bound on the first spooler call; importing it would load it into every process.
+TEST(Imports, LateBoundLibrariesAndFunctionsAreNotImported) {
+    // winspool.drv is bound on the first spooler call; importing it would load it into every process. The
+    // DOS-device calls are bound on first use too, as not every system has them.
     for (const char *file : {"ptl.dll", "rawpush.exe"}) {
-        auto names = importedLibraries(ptl::test::binDir() + "\\" + file);
-        EXPECT_NE(std::find(names.begin(), names.end(), "kernel32.dll"), names.end()) << file;
-        EXPECT_EQ(std::find(names.begin(), names.end(), "winspool.drv"), names.end()) << file;
+        auto names = imports(ptl::test::binDir() + "\\" + file);
+        EXPECT_TRUE(has(names, "kernel32.dll")) << file;
+        EXPECT_TRUE(has(names, "kernel32.dll!createfilea")) << file;
+        EXPECT_FALSE(has(names, "winspool.drv")) << file;
+        EXPECT_FALSE(has(names, "kernel32.dll!definedosdevicea")) << file;
+        EXPECT_FALSE(has(names, "kernel32.dll!querydosdevicea")) << file;
     }
+}
+
+TEST(Imports, RawpushUsesOnlyTheLibrarysPublicFunctions) {
+    auto names = imports(ptl::test::binDir() + "\\rawpush.exe");
+    EXPECT_TRUE(has(names, "ptl.dll!ptlopenbyname"));
+    EXPECT_TRUE(has(names, "ptl.dll!ptlparsebaudrate"));
+    // The sender's option scanner is the sender's: none of its messages in the library.
+    const std::string dll = fileBytes(ptl::test::binDir() + "\\ptl.dll");
+    ASSERT_FALSE(dll.empty());
+    for (const char *text : {"unkown parameter %c\n", "Invalid parameter %c\n", "alb:d:f:p:s:w:"})
+        EXPECT_EQ(dll.find(text), std::string::npos) << text;
 }
 
 TEST_F(Dll, EveryFunctionUnderItsPlainName) {

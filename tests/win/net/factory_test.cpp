@@ -1,8 +1,7 @@
 // The factory rows of the network kinds and what PtlOpenByName hands the printer network port.
 #include <gtest/gtest.h>
 
-#include "core/Factory.h"
-#include "core/HandleTable.h"
+#include "api/Factory.h"
 #include "core/Target.h"
 #include "port/WPort.h"
 #include "ptl/ptl.h"
@@ -12,13 +11,8 @@ namespace {
 using namespace ptl;
 
 struct Made {
-    int handle;
-    WPort *port;
-    explicit Made(int type, int mode) : handle(createPort(type, mode)), port(findPort(handle)) {}
-    ~Made() {
-        if (handle != -1)
-            closePort(handle);
-    }
+    std::unique_ptr<WPort> port;
+    explicit Made(int type, int mode) : port(newPort(type, mode)) {}
 };
 
 TEST(NetFactory, TcpKindOffersFourModes) {
@@ -32,8 +26,8 @@ TEST(NetFactory, TcpKindOffersFourModes) {
         int kind = -1;
         EXPECT_EQ(m.port->getSendQueueType(&kind), mode == 0 ? kNotSupported : kOk) << modes[mode];
     }
-    EXPECT_EQ(createPort(kIfNet, 4), kNoPort);
-    EXPECT_EQ(createPort(kIfNet, -1), kNoPort);
+    EXPECT_EQ(newPort(kIfNet, 4), nullptr);
+    EXPECT_EQ(newPort(kIfNet, -1), nullptr);
 }
 
 TEST(NetFactory, PrinterKindOffersThreeModes) {
@@ -43,8 +37,8 @@ TEST(NetFactory, PrinterKindOffersThreeModes) {
         EXPECT_EQ(m.port->getIFType(), kIfVqnet);
         EXPECT_EQ(m.port->getIOMode(), mode);
     }
-    EXPECT_EQ(createPort(kIfVqnet, 3), kNoPort);
-    EXPECT_EQ(createPort(kIfVqnet, 7), kNoPort);
+    EXPECT_EQ(newPort(kIfVqnet, 3), nullptr);
+    EXPECT_EQ(newPort(kIfVqnet, 7), nullptr);
 }
 
 TEST(NetFactory, TargetGivesAddressAndOptionalPort) {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/HandleTable.h"
+#include "api/HandleTable.h"
 #include "os/Syscalls.h"
 #include "ptl/ptl.h"
 #include "serial/WLpt.h"

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/HandleTable.h"
+#include "api/HandleTable.h"
 #include "core/Log.h"
 #include "core/Results.h"
 #include "ptl/ptl.h"

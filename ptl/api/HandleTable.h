@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace ptl {
 
@@ -11,8 +12,8 @@ class WPort;
 
 constexpr int kNoPort = -1;
 
-// Enters an owning pointer and returns its handle.
-int addPort(WPort *port);
+// Takes the port over and returns its handle.
+int addPort(std::unique_ptr<WPort> port);
 // The port behind a handle, or null.
 WPort *findPort(int handle);
 // Destroys the port and removes its entry; false for an unknown handle.

@@ -2,8 +2,8 @@
 // logs its result and returns it.
 #include "ptl/ptl.h"
 
-#include "core/Factory.h"
-#include "core/HandleTable.h"
+#include "api/Factory.h"
+#include "api/HandleTable.h"
 #include "core/Log.h"
 #include "core/Results.h"
 #include "core/SerialParams.h"
@@ -54,23 +54,8 @@ int PTLAPI PtlCleanup(void) {
 
 int PTLAPI PtlOpenByName(const char *target, int mode) {
     logEntry(0, "PtlOpenByName name='%s'", target ? target : "");
-    int portNo, subType;
-    uint32_t address;
-    int type = parseTarget(target, &portNo, &subType, &address);
-    int h = createPort(type, mode);
-    if (h != kNoPort) {
-        WPort *port = findPort(h);
-        if (type == kIfFile)
-            port->setName(target ? target : "");
-        if (portNo != -1)
-            port->setPortNo(portNo);
-        if (subType != -1)
-            port->setSubType(subType);
-        if ((static_cast<uint32_t>(type) & kIfNetworkBit) && port->setAddress(address) > 0) {
-            closePort(h);
-            h = kNoPort;
-        }
-    }
+    std::unique_ptr<WPort> port = openPort(parseTarget(target), target, mode);
+    const int h = port != nullptr ? addPort(std::move(port)) : kNoPort;
     logResult(0, "PtlOpenByName %08X", static_cast<unsigned>(h));
     return h;
 }
@@ -211,10 +196,6 @@ int PTLAPI PtlCommParams(int h, int rate, int bits, int parity, int stop, int fl
     return kOk;
 }
 
-const char *PTLAPI PtlErrorText(int code) {
-    return errorText(code);
-}
-
 void PTLAPI PtlPrintSettings(FILE *out, int h) {
     if ((static_cast<uint32_t>(PtlGetIFType(h)) & kIfSerialBit) == 0)
         return;
@@ -236,38 +217,6 @@ void PTLAPI PtlPrintSettings(FILE *out, int h) {
     v = -1;
     PtlGetFlow(h, &v);
     fprintf(out, "  Flow      = %s\n", flowName(v));
-}
-
-int PTLAPI PtlParseBaudRate(const char *t) {
-    return parseBaudRate(t);
-}
-int PTLAPI PtlParseByteSize(const char *t) {
-    return parseByteSize(t);
-}
-int PTLAPI PtlParseParity(const char *t) {
-    return parseParity(t);
-}
-int PTLAPI PtlParseStopBits(const char *t) {
-    return parseStopBits(t);
-}
-int PTLAPI PtlParseFlow(const char *t) {
-    return parseFlow(t);
-}
-
-const char *PTLAPI PtlBaudRateName(int v) {
-    return baudRateName(v);
-}
-const char *PTLAPI PtlByteSizeName(int v) {
-    return byteSizeName(v);
-}
-const char *PTLAPI PtlParityName(int v) {
-    return parityName(v);
-}
-const char *PTLAPI PtlStopBitsName(int v) {
-    return stopBitsName(v);
-}
-const char *PTLAPI PtlFlowName(int v) {
-    return flowName(v);
 }
 
 } // extern "C"

@@ -1,9 +1,7 @@
-#include "core/Factory.h"
+#include "api/Factory.h"
 
 #include <new>
 
-#include "core/HandleTable.h"
-#include "core/Target.h"
 #include "monitor/WOlmprt.h"
 #include "monitor/WTulip.h"
 #include "monitor/WTulipA.h"
@@ -76,19 +74,29 @@ const Row kRows[] = {
 
 } // namespace
 
-WPort *newPort(int type, int mode) {
+std::unique_ptr<WPort> newPort(int type, int mode) {
     for (const Row &row : kRows) {
         if (row.type != type)
             continue;
         Maker maker = (mode >= 0 && mode < 4) ? row.modes[mode] : row.other;
-        return maker != nullptr ? maker() : nullptr;
+        return std::unique_ptr<WPort>(maker != nullptr ? maker() : nullptr);
     }
     return nullptr;
 }
 
-int createPort(int type, int mode) {
-    WPort *port = newPort(type, mode);
-    return port != nullptr ? addPort(port) : kNoPort;
+std::unique_ptr<WPort> openPort(const Target &target, const char *text, int mode) {
+    std::unique_ptr<WPort> port = newPort(target.type, mode);
+    if (port == nullptr)
+        return nullptr;
+    if (target.type == kIfFile)
+        port->setName(text != nullptr ? text : "");
+    if (target.portNo != -1)
+        port->setPortNo(target.portNo);
+    if (target.subType != -1)
+        port->setSubType(target.subType);
+    if ((static_cast<uint32_t>(target.type) & kIfNetworkBit) && port->setAddress(target.address) > 0)
+        return nullptr;
+    return port;
 }
 
 } // namespace ptl

@@ -1,4 +1,4 @@
-#include "core/HandleTable.h"
+#include "api/HandleTable.h"
 
 #include <map>
 
@@ -16,10 +16,10 @@ std::map<int32_t, WPort *> &table() {
 
 } // namespace
 
-int addPort(WPort *port) {
+int addPort(std::unique_ptr<WPort> port) {
     static_assert(sizeof(void *) == 4, "handles are object addresses on this 32-bit platform");
-    int32_t h = static_cast<int32_t>(reinterpret_cast<uintptr_t>(port));
-    table()[h] = port;
+    int32_t h = static_cast<int32_t>(reinterpret_cast<uintptr_t>(port.get()));
+    table()[h] = port.release();
     return h;
 }
 
