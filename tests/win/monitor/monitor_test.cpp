@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "core/HandleTable.h"
+#include "api/HandleTable.h"
 #include "fakes/MonitorFakes.h"
 #include "monitor/Libraries.h"
 #include "os/Version.h"
