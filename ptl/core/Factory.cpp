@@ -18,6 +18,11 @@
 #include "serial/WComE.h"
 #include "serial/WLpt.h"
 #include "serial/WLptA.h"
+#include "usb/WHidAld.h"
+#include "usb/WHidIbmM4.h"
+#include "usb/WHidIbmTI4.h"
+#include "usb/WLibusb.h"
+#include "usb/WLibusbA.h"
 #include "usb/WUsbprn.h"
 #include "usb/WUsbprnA.h"
 #include "usb/WVqlpt.h"
@@ -61,6 +66,10 @@ const Row kRows[] = {
     {kIfVqprn, {make<WVqprn>, make<WVqprnA>, nullptr, nullptr}, nullptr},
     {kIfUsbprn, {make<WUsbprn>, make<WUsbprnA>, nullptr, nullptr}, nullptr},
     {kIfVqlpt, {make<WVqlpt>, make<WVqlptA>, nullptr, nullptr}, nullptr},
+    {kIfLibusb, {make<WLibusb>, make<WLibusbA>, make<WLibusb>, make<WLibusb>}, make<WLibusb>},
+    anyMode<WHidIbmTI4>(kIfIbmTI4),
+    anyMode<WHidIbmM4>(kIfIbmM4),
+    anyMode<WHidAld>(kIfAld),
 };
 
 } // namespace
