@@ -36,15 +36,14 @@ bool WLibusb::isReady() {
     return true;
 }
 
+// The first matching device is the one: when it cannot be opened, no other is tried.
 int WLibusb::openDevice(DWORD) {
-    for (libusb::Bus *bus = libusb::getBusses(); bus != nullptr && device_ == nullptr; bus = bus->next) {
-        for (libusb::Device *dev = bus->devices; dev != nullptr; dev = dev->next) {
-            if (dev->descriptor.idVendor == kMakerVendorId && dev->descriptor.idProduct == kLibusbProductId) {
-                device_ = libusb::open(dev);
-                break;
-            }
-        }
-    }
+    libusb::Device *found = nullptr;
+    for (libusb::Bus *bus = libusb::getBusses(); bus != nullptr && found == nullptr; bus = bus->next)
+        for (libusb::Device *dev = bus->devices; dev != nullptr && found == nullptr; dev = dev->next)
+            if (dev->descriptor.idVendor == kMakerVendorId && dev->descriptor.idProduct == kLibusbProductId)
+                found = dev;
+    device_ = found != nullptr ? libusb::open(found) : nullptr;
     if (device_ == nullptr)
         return kCantClaim;
     if (libusb::setConfiguration(device_, kLibusbConfiguration) < 0 ||

@@ -39,7 +39,7 @@ TEST(Libusb, ClaimOpensTheFirstMatchingPrinterOr1014) {
         const char *calls; // after "init busses devices ": the claim, then PtlClose's release
     } rows[] = {{"LIBUSB", 0, 0, 0, 1014, ""},
                 {"LIBUSB7", 0, 2, 0, 0, "open(3) config(1) claim(0) release(0) close "},
-                {"LIBUSB", 2, 1, 1, 1014, "open(3) "},
+                {"LIBUSB", 2, 2, 1, 1014, "open(3) "},
                 {"LIBUSB", 0, 1, 2, 1014, "open(3) config(1) release(0) close "},
                 {"LIBUSB", 0, 1, 3, 1014, "open(3) config(1) claim(0) release(0) close "},
                 {"LIBUSB3", 1, 2, 0, 0, "open(3) config(1) claim(0) close "},
