@@ -21,6 +21,11 @@
 #include "serial/WIBMFP.h"
 #include "serial/WLpt.h"
 #include "serial/WLptA.h"
+#include "usb/WHidAld.h"
+#include "usb/WHidIbmM4.h"
+#include "usb/WHidIbmTI4.h"
+#include "usb/WLibusb.h"
+#include "usb/WLibusbA.h"
 #include "usb/WUsbprn.h"
 #include "usb/WUsbprnA.h"
 #include "usb/WVqlpt.h"
@@ -70,6 +75,10 @@ const Row kRows[] = {
     anyMode<WXfs>(kIfXfs),
     anyMode<WOlmprt>(kIfOlmprt),
     {kIfTulip, {make<WTulip>, make<WTulipA>, nullptr, nullptr}, nullptr},
+    {kIfLibusb, {make<WLibusb>, make<WLibusbA>, make<WLibusb>, make<WLibusb>}, make<WLibusb>},
+    anyMode<WHidIbmTI4>(kIfIbmTI4),
+    anyMode<WHidIbmM4>(kIfIbmM4),
+    anyMode<WHidAld>(kIfAld),
 };
 
 } // namespace

@@ -395,6 +395,10 @@ void WAsync::storeReceived(const uint8_t *data, uint32_t n) {
 // ---------------------------------------------------------------------------------------------------
 // Thread loops
 
+DWORD WAsync::idleRetryMs() const {
+    return kIdleRetryMs;
+}
+
 bool WAsync::writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) {
     return writeOverlapped(reinterpret_cast<HANDLE>(port_->getHandle()), data, len, done);
 }
@@ -448,7 +452,7 @@ void WAsync::procSend() {
             } else {
                 // Nothing moved (a failure, or a time-out with the device holding off): retry after a
                 // short pause rather than at once, so a dead device cannot make this thread spin.
-                if (pauseUnlessStopped(kIdleRetryMs))
+                if (pauseUnlessStopped(idleRetryMs()))
                     break;
             }
         }
@@ -465,7 +469,7 @@ void WAsync::procRecv() {
             afterFailedRead();
         if (n == 0) {
             // A read that fails at once, or a device set to return at once, must not make this spin.
-            pauseUnlessStopped(kIdleRetryMs);
+            pauseUnlessStopped(idleRetryMs());
             continue;
         }
         storeReceived(recvBlock_.get(), n);

@@ -113,6 +113,8 @@ protected:
     virtual bool readBlock(uint8_t *buf, uint32_t len, uint32_t *done);
     // Called by procRecv after a failed read (serial ports clear the line error here).
     virtual void afterFailedRead() {}
+    // The pause before a write or read that moved nothing is tried again (default kIdleRetryMs).
+    virtual DWORD idleRetryMs() const;
     // Thread bodies. procSend and procRecv are the engine's loops; procWait has no default work.
     virtual void procSend();
     virtual void procRecv();

@@ -1,6 +1,7 @@
-// What the threaded device-driver ports (VQUSB, USBPRN, VQPRN, VQLPT) share on top of their synchronous
+// What the threaded device ports (VQUSB, USBPRN, VQPRN, VQLPT, LIBUSB) share on top of their synchronous
 // class: the engine's claim and release around the class's overlapped open and close, with the class's
-// own log lines ("PTL: WVqusbA::claim()"). Base provides openDevice(flags) (1013 / 1014) and closeDevice().
+// own log lines ("PTL: WVqusbA::claim()"). Base provides openDevice(flags) (1013 / 1014; a device it
+// leaves open on failure is closed by the release that follows) and closeDevice().
 #pragma once
 
 #include "core/Log.h"
@@ -15,15 +16,14 @@ public:
 
     int getIOMode() override { return 1; }
 
-    // Reopen, engine, the class's device set-up, send then receive thread. Any failure after the open
-    // releases before it returns.
+    // Reopen, engine, the class's device set-up, send then receive thread. Any failure releases before
+    // it returns.
     int claim(int) override {
         debugLine("PTL: %s::claim()\n", this->name_);
         this->release(0);
         int r = this->openDevice(FILE_FLAG_OVERLAPPED);
-        if (r != kOk)
-            return r;
-        r = this->prepareEngine();
+        if (r == kOk)
+            r = this->prepareEngine();
         if (r == kOk)
             r = startDevice();
         if (r == kOk)

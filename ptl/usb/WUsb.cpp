@@ -117,15 +117,13 @@ int WUsb::recv(void *buffer, int size, int *got, int) {
     return kOk;
 }
 
-bool WUsb::devicePath(char *out, const GUID &guid, int index) {
-    debugLine("PTL: WUsb::devicePath(%d)\n", index);
+bool WUsb::findInterface(char *out, const GUID &guid, const std::function<bool(const char *)> &accept) {
     out[0] = '\0';
     setupapi::Session setup;
     HDEVINFO list = setup.getClassDevs(&guid, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (list == INVALID_HANDLE_VALUE || list == nullptr)
         return false;
     bool found = false;
-    int matches = 0;
     for (DWORD i = 0; !found; ++i) {
         SP_DEVICE_INTERFACE_DATA data{};
         data.cbSize = sizeof data;
@@ -144,21 +142,30 @@ bool WUsb::devicePath(char *out, const GUID &guid, int index) {
             continue;
         const char *path = detail->DevicePath;
         const size_t len = boundedLength(path, required - sizeof(DWORD));
-        if (len >= kUsbPathSize || !passesIdFilter(path, vendorId_, productId_))
+        if (len >= kUsbPathSize || !accept(path))
             continue;
-        if (matches == index) {
-            memcpy(out, path, len);
-            out[len] = '\0';
-            found = true;
-        }
-        ++matches;
+        memcpy(out, path, len);
+        out[len] = '\0';
+        found = true;
     }
     setup.destroyList(list);
     return found;
 }
 
+bool WUsb::devicePath(char *out, const GUID &guid, int index) {
+    debugLine("PTL: WUsb::devicePath(%d)\n", index);
+    int matches = 0;
+    return findInterface(out, guid, [&](const char *path) {
+        return passesIdFilter(path, vendorId_, productId_) && matches++ == index;
+    });
+}
+
+bool WUsb::discover() {
+    return devicePath(devicePath_, interfaceClass(), portNo_);
+}
+
 int WUsb::openDevice(DWORD flags) {
-    if (devicePath_[0] == '\0' && !devicePath(devicePath_, interfaceClass(), portNo_))
+    if (devicePath_[0] == '\0' && !discover())
         return kInvalidPortNo;
     char path[kUsbPathSize + 8];
     snprintf(path, sizeof path, "%s%s", devicePath_, pathSuffix());

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "port/WPort.h"
 
@@ -49,6 +50,12 @@ protected:
     // The class the port's device is found in, and what is appended to the found path to open it.
     virtual const GUID &interfaceClass() const = 0;
     virtual const char *pathSuffix() const { return ""; }
+
+    // Each device-interface path of the class (at most 259 characters; longer ones are skipped) in
+    // enumeration order, until accept answers true: that path is copied to out (kUsbPathSize bytes).
+    static bool findInterface(char *out, const GUID &guid, const std::function<bool(const char *)> &accept);
+    // Looks for the port's device path (devicePath_): by default the port number's interface of the class.
+    virtual bool discover();
 
     // Finds the path once (1013), then opens path + suffix for reading and writing with the extra flags
     // (1014); logs "PTL:  '<path>'=<handle>".

@@ -52,6 +52,8 @@ public:
     bool waitReceived(size_t n); // true when n bytes arrived within 10 s
     std::string received();
     void feed(std::string bytes); // bytes from the printer
+    // The driver whose device the handle is open on, or null.
+    static SimDriver *owner(HANDLE h);
 
 private:
     BOOL control(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD ret,
@@ -60,7 +62,6 @@ private:
     void stopReader();
 
     static std::vector<SimDriver *> &live();
-    static SimDriver *owner(HANDLE h);
 
     const decltype(os::Api::CreateFileA) orig_;
     std::mutex lock_;

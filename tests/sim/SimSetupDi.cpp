@@ -58,6 +58,9 @@ BOOL WINAPI destroy(HDEVINFO list) {
 SimSetupDi::SimSetupDi(Seam &seam) {
     current = this;
     seam.on<&os::Api::LoadLibraryA>([this, orig = seam.original<&os::Api::LoadLibraryA>()](LPCSTR name) {
+        for (auto &[n, lib] : libraries)
+            if (strcasecmp(name, n.c_str()) == 0)
+                return lib.missing ? HMODULE{} : lib.module;
         if (strcasecmp(name, "SETUPAPI.DLL") != 0)
             return orig(name);
         SetLastError(ERROR_MOD_NOT_FOUND);
@@ -67,7 +70,10 @@ SimSetupDi::SimSetupDi(Seam &seam) {
     seam.on<&os::Api::FreeLibrary>(
         [orig = seam.original<&os::Api::FreeLibrary>()](HMODULE m) { return m == kModule ? TRUE : orig(m); });
     seam.on<&os::Api::GetProcAddress>(
-        [orig = seam.original<&os::Api::GetProcAddress>()](HMODULE m, LPCSTR name) {
+        [this, orig = seam.original<&os::Api::GetProcAddress>()](HMODULE m, LPCSTR name) -> FARPROC {
+            for (auto &[n, lib] : libraries)
+                if (m == lib.module)
+                    return lib.missing || !lib.functions.count(name) ? nullptr : lib.functions[name];
             if (m != kModule)
                 return orig(m, name);
             const std::string n = name;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,14 @@ struct SimSetupDi {
     int liveLists = 0;    // lists not destroyed
     DWORD flags = 0;      // of the last SetupDiGetClassDevsA
     bool sizesOk = true;  // every interface cbSize was 28 and every detail cbSize 5
+
+    // Further libraries handed out the same way (a seam entry has one handler): by upper-case name.
+    struct Library {
+        HMODULE module;
+        std::map<std::string, FARPROC> functions;
+        bool missing = false; // neither the library nor its functions can be had
+    };
+    std::map<std::string, Library> libraries;
 };
 
 } // namespace ptl::test

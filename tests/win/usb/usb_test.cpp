@@ -8,7 +8,6 @@
 
 #include "UsbSims.h"
 #include "ptl/ptl.h"
-#include "sender/Sender.h"
 #include "sim/SimComm.h"
 #include "support/TestUtil.h"
 #include "usb/WVqusb.h"
@@ -19,6 +18,7 @@ namespace {
 using namespace std::string_literals;
 using test::kPrnPath;
 using test::kVqPath;
+using test::sendRun;
 using test::UsbWorld;
 
 std::unique_ptr<WPort> claimed(int type, int mode) {
@@ -49,15 +49,6 @@ const std::map<char, std::function<int(WPort &)>> kIssue = {
     {'x', [](WPort &p) { return p.softReset(); }}};
 int issue(WPort &p, char op) {
     return kIssue.at(op)(p);
-}
-
-int sendRun(std::vector<std::string> args) {
-    args.insert(args.begin(), "rawpush");
-    std::vector<const char *> argv;
-    for (const auto &a : args)
-        argv.push_back(a.c_str());
-    test::MemStream out, err;
-    return rawpush::run(static_cast<int>(argv.size()), argv.data(), out.get(), err.get());
 }
 
 TEST(Usb, DiscoveryCountsOnlyPathsThatPassTheFilterAndSkipsOverlongOnes) {

@@ -1,0 +1,106 @@
+#include "usb/WLibusb.h"
+
+#include "core/Log.h"
+#include "core/Target.h"
+#include "usb/UsbIds.h"
+
+namespace ptl {
+
+WLibusb::WLibusb() {
+    libusb::init();
+    libusb::findBusses();
+    libusb::findDevices();
+}
+
+WLibusb::~WLibusb() {
+    WLibusb::release(0);
+}
+
+int WLibusb::getIFType() {
+    return kIfVqusb;
+}
+const char *WLibusb::getIFName() {
+    return "LIBUSB";
+}
+int WLibusb::getIOMode() {
+    return 0;
+}
+
+DeviceHandle WLibusb::getHandle() {
+    return reinterpret_cast<DeviceHandle>(device_);
+}
+bool WLibusb::isClaimed() {
+    return device_ != nullptr;
+}
+bool WLibusb::isReady() {
+    return true;
+}
+
+// The first matching device is the one: when it cannot be opened, no other is tried.
+int WLibusb::openDevice(DWORD) {
+    libusb::Device *found = nullptr;
+    for (libusb::Bus *bus = libusb::getBusses(); bus != nullptr && found == nullptr; bus = bus->next)
+        for (libusb::Device *dev = bus->devices; dev != nullptr && found == nullptr; dev = dev->next)
+            if (dev->descriptor.idVendor == kMakerVendorId && dev->descriptor.idProduct == kLibusbProductId)
+                found = dev;
+    device_ = found != nullptr ? libusb::open(found) : nullptr;
+    if (device_ == nullptr)
+        return kCantClaim;
+    if (libusb::setConfiguration(device_, kLibusbConfiguration) < 0 ||
+        libusb::claimInterface(device_, kLibusbInterface) < 0)
+        return kCantClaim;
+    return kOk;
+}
+
+void WLibusb::closeDevice() {
+    if (device_ != nullptr)
+        libusb::close(device_);
+    device_ = nullptr;
+}
+
+int WLibusb::claim(int) {
+    debugLine("PTL: WLibusb::claim()\n");
+    release(0);
+    const int r = openDevice(0);
+    if (r != kOk)
+        release(0);
+    return r;
+}
+
+int WLibusb::release(int timeoutMs) {
+    if (isClaimed()) {
+        debugLine("PTL: WLibusb::release(%d)\n", timeoutMs);
+        libusb::releaseInterface(device_, kLibusbInterface);
+        closeDevice();
+    }
+    return kOk;
+}
+
+// Not claimed: no transfer is attempted (the library would be handed a null device).
+int WLibusb::send(const void *data, int len, int *written, int, int, int) {
+    if (written == nullptr)
+        return kNullArgument;
+    *written = 0;
+    const int n =
+        isClaimed() ? libusb::bulkWrite(device_, kLibusbEndpointOut, data, len < 0 ? 0 : len, kLibusbWriteMs)
+                    : -1;
+    if (n < 0)
+        return kWriteFailed;
+    *written = n;
+    return kOk;
+}
+
+int WLibusb::recv(void *buffer, int size, int *got, int) {
+    if (got == nullptr)
+        return kNullArgument;
+    *got = 0;
+    const int n =
+        isClaimed() ? libusb::bulkRead(device_, kLibusbEndpointIn, buffer, size < 0 ? 0 : size, kLibusbReadMs)
+                    : -1;
+    if (n < 0)
+        return kReadFailed;
+    *got = n;
+    return kOk;
+}
+
+} // namespace ptl
