@@ -11,6 +11,7 @@ namespace ptl {
 constexpr uint32_t kIfNetworkBit = 0x80000000u;
 constexpr uint32_t kIfSerialBit = 0x40000000u;
 
+constexpr int kIfRefused = 0; // a target text that names no port and is no file path either
 constexpr int kIfConsole = 1;
 constexpr int kIfDump = 2;
 constexpr int kIfFile = 3;
@@ -49,13 +50,21 @@ struct InterfaceRow {
 extern const InterfaceRow kInterfaceTable[34];
 
 // Parses a target text. Outputs: port number or -1, sub-type or -1, IPv4 address in network byte order
-// or 0. Returns the type code, kIfFile for a text that names no interface. Never fails; a null text is
-// taken as an empty one.
+// or 0. Returns the type code, kIfFile for a text that names no interface, kIfRefused for a mistyped
+// network target (below). A null text is taken as an empty one.
 int parseTarget(const char *text, int *portNo, int *subType, uint32_t *address);
 
 // A dotted IPv4 address as the socket library's inet_addr reads it (parts in decimal, octal or hex; the
 // last part fills the remaining bytes), in network byte order; 0xFFFFFFFF when the text is not one.
 uint32_t ipv4FromText(const char *text);
+
+// The same conversion telling a text that is no address apart from "255.255.255.255"; false leaves
+// *address as it was.
+bool readIpv4(const char *text, uint32_t *address);
+
+// A network interface name, with or without a port number, directly followed by "@" and a text that is not
+// a dotted IPv4 address ("VQNET@999.1.1.1", "VQNET9101@10.0.0.5junk").
+bool isMistypedNetworkTarget(const char *text);
 
 // Not 0, not all ones, first octet neither 0 nor 255 (address in network byte order).
 bool isAcceptedAddress(uint32_t address);

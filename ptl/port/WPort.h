@@ -141,9 +141,19 @@ public:
     // The two notification hooks; null after construction. The engine threads call them when set.
     SendHook sendHook = nullptr;
     RecvHook recvHook = nullptr;
+
+protected:
+    // Not a slot. A write failure that the port's own thread met, as a result code (0: none); it sets the
+    // thread's last error to the system error. waitSendEmpty gives up on it at once: a queue that cannot
+    // move is not waited for.
+    virtual int sendFailure() { return kOk; }
 };
 
 // How long waitSendEmpty sleeps between two looks at the send count.
 constexpr DWORD kSendPollMs = 50;
+
+// How long a printer may take no data at all: long enough to change a paper roll. rawpush ends its run
+// after this long without progress, and a synchronous network send returns (with WSAETIMEDOUT) within it.
+constexpr DWORD kNoProgressMs = 180000;
 
 } // namespace ptl
