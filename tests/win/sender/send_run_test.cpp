@@ -221,6 +221,21 @@ TEST_F(SendRun, ProgressNeverPassesAHundred) {
     EXPECT_EQ(progress(r.err), (std::vector<int>{0, 100, 100, 100}));
 }
 
+// A printer address with a typing error is refused: no file of that name takes the job.
+TEST_F(SendRun, MistypedPrinterAddressIsRefused) {
+    const std::string src = job("typo.bin", "t");
+    for (std::string target : {"VQNET@999.1.1.1", "VQNET@127.0.0.256", "VQNET9101@127.0.0.5junk"}) {
+        Result r = runSender({src, target});
+        EXPECT_EQ(r.code, 1) << target;
+        EXPECT_EQ(r.out, "") << target;
+        EXPECT_NE(r.err.find("\aPtlOpenByName <" + target + ">\nNot an IPv4 address: <" +
+                             target.substr(target.find('@') + 1) + ">\n"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_FALSE(test::fileExists(target)) << target;
+    }
+}
+
 TEST_F(SendRun, ReadFailureEndsWithTwoAfterClosingTheBrackets) {
     std::string src = job("readfail.bin", std::string(5000, 'r')), dst = test::tempPath("readfail_out.bin");
     test::Seam seam;
