@@ -46,8 +46,16 @@ void printUsage(FILE *err) {
 }
 
 int percent(uint64_t position, uint64_t size) {
-    // An empty file is complete before anything is read.
-    return size == 0 ? 100 : static_cast<int>(position * 100 / size);
+    // An empty file is complete before anything is read; a file that grew while it was sent is complete
+    // once its first size has been read.
+    return position >= size ? 100 : static_cast<int>(position * 100 / size);
+}
+
+// The run ends when the printer has taken nothing for kNoProgressMs, counted over the whole run: a port
+// that keeps answering "0 bytes" and a synchronous send that timed out both come here.
+int stalled(FILE *out) {
+    fprintf(out, "The printer took no data for %d seconds\n", static_cast<int>(PTL_NO_PROGRESS_MS / 1000));
+    return kExitSendFailed;
 }
 
 // The progress figure goes out before every read, but a figure equal to the one on screen changes
@@ -110,6 +118,7 @@ int readAndSend(HANDLE file, int h, FILE *out, FILE *err) {
     uint64_t position = 0;
     char buffer[kBlockSize];
     Progress progress(err);
+    DWORD lastProgress = sys::GetTickCount();
     for (;;) {
         progress.show(percent(position, total));
         DWORD got = 0;
@@ -124,12 +133,18 @@ int readAndSend(HANDLE file, int h, FILE *out, FILE *err) {
         while (remaining > 0) {
             int written = 0;
             int r = PtlSend(h, data, remaining, &written, 0, 0, 0);
+            const DWORD error = sys::GetLastError();
+            const bool noProgress = sys::GetTickCount() - lastProgress >= PTL_NO_PROGRESS_MS;
             if (r != 0) {
                 progress.flush();
-                fprintf(out, "err=%d dwErr=%d\n", r, static_cast<int>(sys::GetLastError()));
-                return kExitSendFailed;
+                fprintf(out, "err=%d dwErr=%d\n", r, static_cast<int>(error));
+                return noProgress || error == WSAETIMEDOUT ? stalled(out) : kExitSendFailed;
             }
             if (written <= 0) {
+                if (noProgress) {
+                    progress.flush();
+                    return stalled(out);
+                }
                 // A threaded port whose queue is full takes nothing: wait a little longer each time
                 // instead of spinning, and retry the same bytes.
                 pause =
@@ -138,6 +153,7 @@ int readAndSend(HANDLE file, int h, FILE *out, FILE *err) {
                 continue;
             }
             pause = 0;
+            lastProgress = sys::GetTickCount();
             if (written > remaining)
                 written = remaining; // never step past the block
             data += written;
@@ -160,7 +176,12 @@ int sendRun(HANDLE file, int h, FILE *out, FILE *err) {
     int result = readAndSend(file, h, out, err);
     PtlPageEnd(h);
     PtlDocEnd(h);
-    PtlRelease(h, kReleaseDrainMs);
+    // Data the release could not deliver is a failed job, whatever the sends said.
+    r = PtlRelease(h, kReleaseDrainMs);
+    if (r > 0 && result == kExitOk) {
+        fprintf(out, "PtlRelease() err=%d dwErr=%d\n", r, static_cast<int>(sys::GetLastError()));
+        result = kExitSendFailed;
+    }
     // Unsigned difference: right across a wrap of the tick counter.
     const DWORD elapsed = sys::GetTickCount() - start;
     fputs(kSeparator, out);
@@ -180,6 +201,9 @@ int transfer(const Settings &s, FILE *out, FILE *err) {
     int h = PtlOpenByName(s.target, s.threaded);
     if (h == -1) {
         fprintf(err, "\aPtlOpenByName <%s>\n", s.target);
+        // Only a printer name followed by "@" fails to open: the address after it is not one to connect to.
+        if (const char *at = strchr(s.target, '@'))
+            fprintf(err, "Not a printer address: <%s>\n", at + 1);
     } else {
         int r = 0;
         if (static_cast<unsigned>(PtlGetIFType(h)) & PTL_IF_SERIAL)

@@ -53,6 +53,11 @@ extern "C" {
     { 0x8A, 0x17, 0xB9, 0x4C, 0x06, 0xD3, 0xE2, 0xF5 }
 #define PTL_MAKER_USB_VENDOR_ID 0x4B56u
 
+/* How long a printer may take no data at all, in milliseconds: long enough to change a paper roll. rawpush
+ * ends its run after this long without progress, and a synchronous network send returns (with
+ * WSAETIMEDOUT) within it. */
+#define PTL_NO_PROGRESS_MS 180000
+
 /* Library version: 0x20100610. */
 int PTLAPI PtlVersion(void);
 

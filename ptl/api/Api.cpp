@@ -132,14 +132,17 @@ int PTLAPI PtlPageEnd(int h) {
 }
 
 // No call lines: the bytes actually taken are traced instead. An unknown handle leaves *written as the
-// caller set it, so nothing is traced for it.
+// caller set it, so nothing is traced for it; nor is anything beyond the len bytes the caller gave.
 int PTLAPI PtlSend(int h, const void *data, int len, int *written, int p4, int p5, int p6) {
     WPort *port = findPort(h);
     if (port == nullptr)
         return kInvalidHandle;
     int r = port->send(data, len, written, p4, p5, p6);
-    if (written != nullptr && *written > 0)
-        logData(h, data, static_cast<size_t>(*written));
+    if (written != nullptr && data != nullptr) {
+        const int taken = *written < len ? *written : len;
+        if (taken > 0)
+            logData(h, data, static_cast<size_t>(taken));
+    }
     return r;
 }
 

@@ -11,6 +11,7 @@ namespace ptl {
 constexpr uint32_t kIfNetworkBit = 0x80000000u;
 constexpr uint32_t kIfSerialBit = 0x40000000u;
 
+constexpr int kIfRefused = 0; // a target text that names no port and is no file path either
 constexpr int kIfConsole = 1;
 constexpr int kIfDump = 2;
 constexpr int kIfFile = 3;

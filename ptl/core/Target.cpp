@@ -108,17 +108,21 @@ bool readPart(const char *&p, unsigned long long &out) {
 } // namespace
 
 uint32_t ipv4FromText(const char *text) {
-    constexpr uint32_t kNone = 0xFFFFFFFFu;
+    uint32_t address = 0xFFFFFFFFu;
+    return readIpv4(text, &address) ? address : 0xFFFFFFFFu;
+}
+
+bool readIpv4(const char *text, uint32_t *address) {
     if (text == nullptr || *text == '\0')
-        return kNone;
+        return false;
     const char *p = text;
     unsigned long long parts[4];
     int n = 0;
     for (;;) {
         if (n == 4)
-            return kNone;
+            return false;
         if (!readPart(p, parts[n]))
-            return kNone;
+            return false;
         ++n;
         if (*p == '.') {
             ++p;
@@ -130,7 +134,7 @@ uint32_t ipv4FromText(const char *text) {
     while (*p == ' ' || *p == '\t')
         ++p;
     if (*p != '\0')
-        return kNone;
+        return false;
     uint32_t host;
     switch (n) {
     case 1:
@@ -138,23 +142,39 @@ uint32_t ipv4FromText(const char *text) {
         break;
     case 2:
         if (parts[0] > 0xFF || parts[1] > 0xFFFFFF)
-            return kNone;
+            return false;
         host = static_cast<uint32_t>(parts[0] << 24 | parts[1]);
         break;
     case 3:
         if (parts[0] > 0xFF || parts[1] > 0xFF || parts[2] > 0xFFFF)
-            return kNone;
+            return false;
         host = static_cast<uint32_t>(parts[0] << 24 | parts[1] << 16 | parts[2]);
         break;
     default:
         for (int i = 0; i < 4; ++i)
             if (parts[i] > 0xFF)
-                return kNone;
+                return false;
         host = static_cast<uint32_t>(parts[0] << 24 | parts[1] << 16 | parts[2] << 8 | parts[3]);
         break;
     }
     // Network byte order: the first octet is the lowest-addressed byte.
-    return (host >> 24) | ((host >> 8) & 0xFF00u) | ((host << 8) & 0xFF0000u) | (host << 24);
+    *address = (host >> 24) | ((host >> 8) & 0xFF00u) | ((host << 8) & 0xFF0000u) | (host << 24);
+    return true;
+}
+
+bool isMistypedNetworkTarget(const char *text) {
+    if (text == nullptr)
+        return false;
+    for (const InterfaceRow &row : kInterfaceTable) {
+        if ((static_cast<uint32_t>(row.type) & kIfNetworkBit) == 0 || !startsWithName(text, row.name))
+            continue;
+        const char *p = text + strlen(row.name);
+        while (isDigit(*p))
+            ++p;
+        uint32_t address = 0;
+        return *p == '@' && !readIpv4(p + 1, &address);
+    }
+    return false;
 }
 
 bool isAcceptedAddress(uint32_t address) {
@@ -168,6 +188,9 @@ Target parseTarget(const char *text) {
     if (text == nullptr)
         text = "";
     Target t{kIfFile, -1, -1, 0};
+    // A printer address with a typing error must not turn the job into a file of that name.
+    if (isMistypedNetworkTarget(text))
+        return Target{kIfRefused, -1, -1, 0};
     for (const InterfaceRow &row : kInterfaceTable) {
         if (!startsWithName(text, row.name))
             continue;

@@ -15,7 +15,12 @@ namespace ptl {
 
 enum class NetVariant { Threaded, Event };
 
-constexpr int kNetSendBlockSize = 65536;
+constexpr uint32_t kNetSendBlockSize = 65536;
+constexpr uint32_t kNetMinWrite = 4096;
+// A socket write that completes within kQuickWriteMs did not wait for the peer; one that took longer than
+// kSlowWriteMs did.
+constexpr DWORD kQuickWriteMs = 20;
+constexpr DWORD kSlowWriteMs = 200;
 
 template <class Base> class NetAsync : public AsyncPort<Base> {
 protected:
@@ -26,13 +31,14 @@ protected:
         // Each socket write of the send thread costs the same whatever its size, so a network port moves
         // up to 64 KiB a write instead of 4 KiB: a 4 KiB block makes a threaded send reach about half the
         // speed of a plain blocking loop. setSendBlockSize through the engine's interface still applies.
-        this->sendBlockSize_ = kNetSendBlockSize;
+        this->sendBlockSize_ = static_cast<int>(kNetSendBlockSize);
     }
 
     bool toleratesWouldBlock() const override { return true; }
 
     int beforeConnect() override {
-        lost_ = false;
+        draining_ = false;
+        writeSize_ = kNetMinWrite;
         if (variant_ == NetVariant::Event) {
             netEvent_ = os::WSACreateEvent();
             if (netEvent_ == WSA_INVALID_EVENT) {
@@ -72,26 +78,36 @@ protected:
         netEvent_ = nullptr;
     }
 
-    // A connection that the peer reset or aborted never carries data again: from then on send says so
-    // instead of queueing bytes that can only pile up (the caller would wait for them for ever).
-    int send(const void *data, int len, int *written, int p4, int p5, int p6) override {
-        if (lost_.load(std::memory_order_acquire)) {
-            if (written != nullptr)
-                *written = 0;
-            return kWriteFailed;
-        }
-        return this->queueSend(data, len, written, p4, p5, p6);
+    // Socket writes start at kNetMinWrite bytes and double up to the block size while they complete at once;
+    // a write that waited long for the peer drops back to kNetMinWrite, and so do all writes once a release
+    // drains the queue. The drain counts progress in whole writes, so a slow but steady reader must see
+    // small ones or its job is given up before it has read it.
+    int waitSendEmpty(int timeoutMs) override {
+        draining_.store(true, std::memory_order_release);
+        return AsyncPort<Base>::waitSendEmpty(timeoutMs);
     }
 
     bool writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) override {
-        const bool ok = this->sendOverlapped(this->sock_, data, len, done);
-        if (!ok && *done == 0 && !this->stopping()) {
-            const int e = os::WSAGetLastError();
-            if (isConnectionLost(e) && !lost_.exchange(true))
-                debugLine("PTL:  connection lost %d\n", e);
-        }
+        const uint32_t size = len < writeSize_ ? len : writeSize_;
+        const DWORD start = os::GetTickCount();
+        const bool ok = this->sendOverlapped(this->sock_, data, size, done);
+        const DWORD took = os::GetTickCount() - start;
+        if (draining_.load(std::memory_order_acquire) || took > kSlowWriteMs)
+            writeSize_ = kNetMinWrite;
+        else if (ok && *done == size && took <= kQuickWriteMs && writeSize_ < kNetSendBlockSize)
+            writeSize_ *= 2;
         return ok;
     }
+
+    // A connection that the peer reset or aborted never carries data again: its error stays and every
+    // send reports it from then on. Other failures are retried as they come.
+    void noteWriteFailure(DWORD error) override {
+        if (!isConnectionLost(static_cast<int>(error)))
+            return;
+        if (this->sendFailure_.exchange(error, std::memory_order_acq_rel) == 0)
+            debugLine("PTL:  connection lost %d\n", static_cast<int>(error));
+    }
+
     bool readBlock(uint8_t *buf, uint32_t len, uint32_t *done) override {
         return this->recvOverlapped(this->sock_, buf, len, done);
     }
@@ -119,8 +135,7 @@ protected:
             if (ev.lNetworkEvents & FD_READ) {
                 debugLine("PTL:  FD_READ %d\n", ev.iErrorCode[FD_READ_BIT]);
                 uint32_t n = 0;
-                this->recvOverlapped(this->sock_, this->recvBlock_.get(),
-                                     static_cast<uint32_t>(this->recvBlockSize_), &n);
+                this->recvOverlapped(this->sock_, this->recvBlock_.get(), this->recvBlockBytes_, &n);
                 if (n > 0)
                     this->storeReceived(this->recvBlock_.get(), n);
             }
@@ -140,7 +155,8 @@ private:
                e == WSAESHUTDOWN;
     }
 
-    std::atomic<bool> lost_{false};
+    std::atomic<bool> draining_{false};
+    uint32_t writeSize_ = kNetMinWrite; // the send thread's
     const NetVariant variant_;
     const bool connThread_;
     const char *const selectFormat_;

@@ -81,6 +81,14 @@ int WNet::connectSequence() {
         release(0);
         return kSocketFailed;
     }
+    if (!toleratesWouldBlock()) {
+        // A send on the caller's thread to a printer that takes nothing returns within the bound
+        // (failing with WSAETIMEDOUT) instead of blocking for ever.
+        const DWORD ms = kNoProgressMs;
+        if (os::setsockopt(sock_, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char *>(&ms), sizeof ms) ==
+            SOCKET_ERROR)
+            debugLine("PTL:  SO_SNDTIMEO iErr=%d\n", os::WSAGetLastError());
+    }
     int r = beforeConnect();
     if (r != kOk) {
         release(0);

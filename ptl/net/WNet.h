@@ -54,7 +54,8 @@ protected:
     virtual int beforeConnect() { return 0; }
     // After connecting (event selection, threads).
     virtual int afterConnect() { return 0; }
-    // Threaded variants go on when connect reports WSAEWOULDBLOCK.
+    // Variants that never send on the caller's thread: they go on when connect reports WSAEWOULDBLOCK, and
+    // their sockets get no send time-out.
     virtual bool toleratesWouldBlock() const { return false; }
 
     // Shuts our side down, discards what the peer still sends until it closes its side or

@@ -28,7 +28,7 @@ int WNetA::release(int timeoutMs) {
     const int r = waitSendEmpty(timeoutMs);
     stopEngine();
     closeSocket();
-    return r;
+    return withSendFailure(r);
 }
 
 } // namespace ptl

@@ -30,7 +30,7 @@ int WNetE::release(int timeoutMs) {
     stopEngine();
     closeNetEvent();
     closeSocket();
-    return r;
+    return withSendFailure(r);
 }
 
 } // namespace ptl

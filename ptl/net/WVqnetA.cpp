@@ -30,7 +30,7 @@ int WVqnetA::release(int timeoutMs) {
     deleteQueues();
     closeEvents();
     closeSocket();
-    return r;
+    return withSendFailure(r);
 }
 
 void WVqnetA::procWait() {

@@ -29,7 +29,7 @@ int WVqnetE::release(int timeoutMs) {
     closeEvents();
     closeNetEvent();
     closeSocket();
-    return r;
+    return withSendFailure(r);
 }
 
 } // namespace ptl

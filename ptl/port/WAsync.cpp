@@ -113,9 +113,14 @@ bool WAsync::createQueues() {
         deleteQueues();
         return false;
     }
+    // The threads move data through these buffers with the sizes they were made with: a size set while
+    // claimed only applies at the next claim.
+    sendBlockBytes_ = static_cast<uint32_t>(sendBlockSize_);
+    recvBlockBytes_ = static_cast<uint32_t>(recvBlockSize_);
     sendCursor_ = sendBlock_.get();
     sendPending_ = 0;
     recvPending_ = 0;
+    sendFailure_.store(0, std::memory_order_release);
     return true;
 }
 
@@ -127,6 +132,7 @@ void WAsync::deleteQueues() {
     recvQueue_.reset();
     sendCursor_ = nullptr;
     sendPending_ = 0;
+    sendBlockBytes_ = recvBlockBytes_ = 0;
 }
 
 int WAsync::prepareEngine() {
@@ -223,10 +229,12 @@ WAsync::Pending WAsync::waitPending(HANDLE h, OVERLAPPED *ov, HANDLE *pair) {
 bool WAsync::finishFileIo(BOOL started, HANDLE h, OVERLAPPED *ov, HANDLE *pair, uint32_t len, DWORD n,
                           const char *call, const char *tag, uint32_t *done) {
     bool result = false;
+    DWORD failure = 0;
     if (started) {
         result = true;
     } else {
         const DWORD err = os::GetLastError();
+        failure = err;
         if (err == ERROR_INVALID_HANDLE) {
         } else if (err != ERROR_IO_PENDING) {
             debugLine("PTL: %s dwErr=%d\n", call, static_cast<int>(err));
@@ -237,6 +245,7 @@ bool WAsync::finishFileIo(BOOL started, HANDLE h, OVERLAPPED *ov, HANDLE *pair, 
                     result = true;
                 } else {
                     const DWORD e = os::GetLastError();
+                    failure = e;
                     if (isTimeoutCompletion(e)) {
                         result = true;
                     } else {
@@ -254,6 +263,8 @@ bool WAsync::finishFileIo(BOOL started, HANDLE h, OVERLAPPED *ov, HANDLE *pair, 
     }
     *done = n;
     os::ResetEvent(ov->hEvent);
+    if (!result)
+        os::SetLastError(failure); // for the caller, past the log line and the reset
     return result;
 }
 
@@ -275,10 +286,12 @@ bool WAsync::readOverlapped(HANDLE h, void *buf, uint32_t len, uint32_t *done, F
 // the stop event. A receive that ends with 0 bytes (a closed connection) is paced by the thread loop.
 bool WAsync::finishSocketIo(bool started, SOCKET s, OVERLAPPED *ov, HANDLE *pair, DWORD n, uint32_t *done) {
     bool result = started;
-    if (!started && os::WSAGetLastError() == WSA_IO_PENDING) {
+    int failure = started ? 0 : os::WSAGetLastError();
+    if (failure == WSA_IO_PENDING) {
         if (waitPending(reinterpret_cast<HANDLE>(s), ov, pair) == Pending::Done) {
             DWORD flags = 0;
             result = os::WSAGetOverlappedResult(s, ov, &n, TRUE, &flags) != FALSE;
+            failure = result ? 0 : os::WSAGetLastError();
             if (!result)
                 n = 0;
         } else {
@@ -287,6 +300,8 @@ bool WAsync::finishSocketIo(bool started, SOCKET s, OVERLAPPED *ov, HANDLE *pair
     }
     *done = n;
     os::ResetEvent(ov->hEvent);
+    if (!result)
+        os::SetLastError(static_cast<DWORD>(failure)); // for the caller, past the reset
     return result;
 }
 
@@ -348,6 +363,11 @@ int WAsync::purgeRecvQueue() {
 }
 
 int WAsync::queueSend(const void *data, int len, int *written, int p4, int p5, int p6) {
+    // A failed send took nothing: the caller's count must not say otherwise.
+    if (written != nullptr)
+        *written = 0;
+    if (reportSendFailure())
+        return kWriteFailed;
     uint32_t stored = 0;
     {
         std::lock_guard<std::mutex> g(sendLock_);
@@ -377,6 +397,23 @@ int WAsync::queueRecv(void *buffer, int size, int *got) {
                         nullptr);
     *got = static_cast<int>(n);
     return kOk;
+}
+
+void WAsync::noteWriteFailure(DWORD error) {
+    sendFailure_.store(error, std::memory_order_release);
+}
+
+bool WAsync::reportSendFailure() {
+    const DWORD error = sendFailure_.load(std::memory_order_acquire);
+    if (error != 0)
+        os::SetLastError(error);
+    return error != 0;
+}
+
+int WAsync::withSendFailure(int r) {
+    if (r == kWriteFailed)
+        reportSendFailure();
+    return r;
 }
 
 void WAsync::storeReceived(const uint8_t *data, uint32_t n) {
@@ -417,7 +454,7 @@ void WAsync::procSend() {
             if (sendPending_ == 0) {
                 uint32_t got = 0;
                 int32_t u1 = 0;
-                sendQueue_->get(sendBlock_.get(), static_cast<uint32_t>(sendBlockSize_), &got, &u1, &u2, &u3);
+                sendQueue_->get(sendBlock_.get(), sendBlockBytes_, &got, &u1, &u2, &u3);
                 sendPending_ = static_cast<int32_t>(got);
                 sendCursor_ = sendBlock_.get();
             }
@@ -438,8 +475,12 @@ void WAsync::procSend() {
             if (pending <= 0)
                 break;
             uint32_t written = 0;
-            writeBlock(cursor, static_cast<uint32_t>(pending), &written);
+            const bool ok = writeBlock(cursor, static_cast<uint32_t>(pending), &written);
+            const DWORD error = ok ? 0 : os::GetLastError();
+            if (!ok && written == 0 && !stopping())
+                noteWriteFailure(error != 0 ? error : static_cast<DWORD>(ERROR_WRITE_FAULT));
             if (written > 0) {
+                sendFailure_.store(0, std::memory_order_release);
                 {
                     std::lock_guard<std::mutex> g(sendLock_);
                     // clearSend may have dropped the block meanwhile: never below 0, never past the block.
@@ -464,7 +505,7 @@ void WAsync::procRecv() {
     debugLine("PTL: %s::procRecv() Start\n", name_);
     while (!stopping()) {
         uint32_t n = 0;
-        const bool ok = readBlock(recvBlock_.get(), static_cast<uint32_t>(recvBlockSize_), &n);
+        const bool ok = readBlock(recvBlock_.get(), recvBlockBytes_, &n);
         if (!ok)
             afterFailedRead();
         if (n == 0) {

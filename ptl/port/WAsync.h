@@ -101,6 +101,13 @@ protected:
     int queueSend(const void *data, int len, int *written, int p4, int p5, int p6);
     int queueRecv(void *buffer, int size, int *got);
 
+    // The failure of the send thread's latest write, when it moved nothing: true with the system error set
+    // as the thread's last error. Cleared by a write that moves bytes and at each claim.
+    bool reportSendFailure();
+    // A release's result: when it is the send thread's failure, that failure's system error is set again
+    // as the last error, past the close-down calls that may have changed it.
+    int withSendFailure(int r);
+
     // Puts received bytes into the receive queue and calls the receive hook. For thread bodies.
     void storeReceived(const uint8_t *data, uint32_t n);
     // Waits up to ms on the stop event; true when the port is stopping.
@@ -115,6 +122,9 @@ protected:
     virtual void afterFailedRead() {}
     // The pause before a write or read that moved nothing is tried again (default kIdleRetryMs).
     virtual DWORD idleRetryMs() const;
+    // Called by procSend when a write failed and moved nothing, with its system error: by default the
+    // next send and the release's drain report it.
+    virtual void noteWriteFailure(DWORD error);
     // Thread bodies. procSend and procRecv are the engine's loops; procWait has no default work.
     virtual void procSend();
     virtual void procRecv();
@@ -141,6 +151,11 @@ protected:
     int32_t sendPending_ = 0;
     std::unique_ptr<uint8_t[]> recvBlock_;
     int32_t recvPending_ = 0;
+    // The sizes the block buffers were made with at claim; the threads use these, never the setters' values.
+    uint32_t sendBlockBytes_ = 0;
+    uint32_t recvBlockBytes_ = 0;
+    // System error of the send thread's latest write when it moved nothing; 0 otherwise.
+    std::atomic<DWORD> sendFailure_{0};
 
     std::atomic<int32_t> stop_{0};
     HANDLE stopEvent_ = nullptr;
@@ -204,6 +219,8 @@ public:
 
 protected:
     explicit AsyncPort(const char *name) : WAsync(this, name) {}
+
+    int sendFailure() override { return reportSendFailure() ? kWriteFailed : kOk; }
 
     // The device purge that clearSend / clearRecv do before emptying the queue (serial: PurgeComm);
     // its result does not change theirs.

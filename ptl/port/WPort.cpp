@@ -427,6 +427,8 @@ int WPort::waitSendEmpty(int timeoutMs) {
         getSendCount(&n);
         if (n == 0)
             return 0;
+        if (const int failure = sendFailure(); failure > 0)
+            return failure;
         os::Sleep(kSendPollMs);
         if (n == remembered) {
             stalled += kSendPollMs;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/Results.h"
+#include "ptl/ptl.h"
 
 namespace ptl {
 
@@ -141,9 +142,18 @@ public:
     // The two notification hooks; null after construction. The engine threads call them when set.
     SendHook sendHook = nullptr;
     RecvHook recvHook = nullptr;
+
+protected:
+    // Not a slot. A write failure that the port's own thread met, as a result code (0: none); it sets the
+    // thread's last error to the system error. waitSendEmpty gives up on it at once: a queue that cannot
+    // move is not waited for.
+    virtual int sendFailure() { return kOk; }
 };
 
 // How long waitSendEmpty sleeps between two looks at the send count.
 constexpr DWORD kSendPollMs = 50;
+
+// How long a printer may take no data at all (see the public header).
+constexpr DWORD kNoProgressMs = PTL_NO_PROGRESS_MS;
 
 } // namespace ptl

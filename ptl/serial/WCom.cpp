@@ -180,14 +180,33 @@ int WCom::setCommState(const DCB *in) {
     if (in == nullptr)
         return kNullArgument;
     dcb_ = *in;
-    DCB copy = *in;
+    DCB copy = deviceDcb();
     return os::SetCommState(handle_, &copy) ? kOk : kBadCommState;
+}
+
+DCB WCom::deviceDcb() const {
+    // While force or busy holds, the device keeps their temporary flow bits whatever else changes: the
+    // caller was told that output flow control is off (or the input handshake dropped) until undone.
+    DCB d = dcb_;
+    if (force_ != 0) {
+        d.fOutxCtsFlow = 0;
+        d.fOutxDsrFlow = 0;
+        d.fOutX = 0;
+    }
+    if (busy_ != 0) {
+        if (dcb_.fDtrControl == DTR_CONTROL_HANDSHAKE)
+            d.fDtrControl = DTR_CONTROL_DISABLE;
+        else if (dcb_.fRtsControl == RTS_CONTROL_HANDSHAKE)
+            d.fRtsControl = RTS_CONTROL_DISABLE;
+    }
+    return d;
 }
 
 int WCom::applyStored(int failureCode) {
     if (!isClaimed())
         return kOk;
-    return os::SetCommState(handle_, &dcb_) ? kOk : failureCode;
+    DCB d = deviceDcb();
+    return os::SetCommState(handle_, &d) ? kOk : failureCode;
 }
 
 int WCom::getBaudRate(int *rate) {

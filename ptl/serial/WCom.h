@@ -46,6 +46,8 @@ protected:
     void dropLines();
     // After the stored DCB changed: applies it when claimed; code on failure.
     int applyStored(int failureCode);
+    // The stored DCB with the flow bits that force and busy hold on the device.
+    DCB deviceDcb() const;
 
     int force_ = 0;
     int busy_ = 0;

@@ -41,7 +41,7 @@ int WComA::release(int timeoutMs) {
     dropLines();
     stopEngine();
     closeDevice("COM");
-    return r;
+    return withSendFailure(r);
 }
 
 void WComA::afterFailedRead() {

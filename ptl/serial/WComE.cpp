@@ -43,7 +43,7 @@ int WComE::release(int timeoutMs) {
     dropLines();
     stopEngine();
     closeDevice("COM");
-    return r;
+    return withSendFailure(r);
 }
 
 void WComE::readArrived() {

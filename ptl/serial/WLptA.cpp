@@ -36,7 +36,7 @@ int WLptA::release(int timeoutMs) {
     const int r = waitSendEmpty(timeoutMs);
     stopEngine();
     closeDevice("LPT");
-    return r;
+    return withSendFailure(r);
 }
 
 void WLptA::purgeDeviceSend() {

@@ -118,6 +118,16 @@ void SimComm::holdWrites(bool hold) {
     }
 }
 
+void SimComm::failPending(DWORD error) {
+    std::lock_guard<std::mutex> g(lock_);
+    for (size_t i = 0; i < pending_.size();) {
+        if (pending_[i].kind == Op::Wait)
+            ++i;
+        else
+            complete(pending_[i], error, 0);
+    }
+}
+
 void SimComm::failNth(const std::string &entry, int n, DWORD error) {
     std::lock_guard<std::mutex> g(lock_);
     failures_[entry].push_back({n, error});

@@ -60,6 +60,8 @@ public:
     void setModemStatus(DWORD status);
     void setCommErrors(DWORD errors); // what ClearCommError reports next (parallel: CE_OOP...)
     void holdWrites(bool hold);       // while held, overlapped writes pend; releasing completes them
+    // Every pending read and write completes now with error and nothing moved.
+    void failPending(DWORD error);
     // The n-th call (1-based, counted from now) of the named entry fails with error.
     void failNth(const std::string &entry, int n, DWORD error);
     // Parallel driver answers.

@@ -109,15 +109,29 @@ TEST(Target, NetworkAddresses) {
 }
 
 TEST(Target, RejectedAddressFallsThroughToAFile) {
-    for (const char *t : {"VQNET@0.1.2.3", "VQNET@255.1.2.3", "VQNET@", "VQNET@nonsense", "VQNET@0.0.0.0",
-                          "VQNET@255.255.255.255", "VQNET@1.2.3.256", "VQOLM@0.0.0.1"}) {
+    for (const char *t : {"VQNET@0.1.2.3", "VQNET@255.1.2.3", "VQNET@0.0.0.0", "VQNET@255.255.255.255",
+                          "VQOLM@0.0.0.1", "VQNETX@1.2.3.999", "VQNET9101x@1.2.3.999", "A:VQNET@1.2.3.999"}) {
         Parsed p = parse(t);
         EXPECT_EQ(p.type, kIfFile) << t;
+        EXPECT_FALSE(isMistypedNetworkTarget(t)) << t;
     }
     // What the rejected row set stays in the outputs.
     Parsed p = parse("VQOLM@0.0.0.1");
     EXPECT_EQ(p.sub, 0);
     EXPECT_EQ(p.port, 1);
+}
+
+// A network name, with or without a port number, then "@" and no address: refused, not a file.
+TEST(Target, MistypedAddressIsRefused) {
+    for (const char *t : {"VQNET@999.1.1.1", "VQNET@127.0.0.256", "VQNET9101@127.0.0.5junk", "vqnet@",
+                          "VQNET@nonsense", "XDOLM7@1.2.3.4.5"}) {
+        EXPECT_EQ(parse(t).type, kIfRefused) << t;
+        EXPECT_TRUE(isMistypedNetworkTarget(t)) << t;
+    }
+    uint32_t a = 7;
+    EXPECT_TRUE(readIpv4("255.255.255.255", &a));
+    EXPECT_EQ(a, 0xFFFFFFFFu);
+    EXPECT_FALSE(readIpv4("1.2.3.4x", &a));
 }
 
 TEST(Target, InetAddrForms) {

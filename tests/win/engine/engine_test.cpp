@@ -319,6 +319,61 @@ TEST_F(Engine, FailingWritesAreRetriedAtAPace) {
     EXPECT_TRUE(seam.sawDebug("PTL: WriteFile dwErr=31\n"));
 }
 
+// Sizes set while claimed wait for the next claim: the threads keep to the buffers they have.
+TEST_F(Engine, BlockSizesChangedWhileClaimedApplyOnlyAtTheNextClaim) {
+    port.recvHook = onRecv;
+    ASSERT_EQ(port.claim(0), 0);
+    WAsync &engine = port;
+    engine.setSendBlockSize(1 << 20);
+    engine.setRecvBlockSize(1 << 20);
+    const std::string data = test::testBytes(200000);
+    int written = 0;
+    ASSERT_EQ(port.send(data.data(), 200000, &written, 0, 0, 0), 0);
+    dev.feed(std::string(10000, 'r'));
+    ASSERT_TRUE(waitUntil([&] { return dev.written().size() == data.size() && recvCount() == 10000; }));
+    EXPECT_EQ(dev.written(), data);
+    for (DWORD size : dev.writeSizes())
+        ASSERT_LE(size, 4096u);
+    std::lock_guard<std::mutex> g(hooks.lock);
+    for (int n : hooks.recvs)
+        EXPECT_LE(n, 4096);
+}
+
+TEST_F(Engine, FullReceiveQueueDropsTheRestAndTheHookCountsWhatWasKept) {
+    port.recvHook = onRecv;
+    WAsync &engine = port;
+    engine.setRecvQueueSize(1024);
+    ASSERT_EQ(port.claim(0), 0);
+    const std::string in = test::testBytes(3000);
+    auto hookCalls = [&] {
+        std::lock_guard<std::mutex> g(hooks.lock);
+        return hooks.recvs.size();
+    };
+    dev.feed(in);
+    ASSERT_TRUE(waitUntil([&] { return hookCalls() == 1; }));
+    dev.feed("more");
+    ASSERT_TRUE(waitUntil([&] { return hookCalls() == 2; }));
+    EXPECT_EQ(hooks.recvs, (std::vector<int>{1024, 0}));
+    char buf[4096];
+    int got = 0;
+    EXPECT_EQ(port.recv(buf, sizeof buf, &got, 0), 0);
+    EXPECT_EQ(std::string(buf, got), in.substr(0, 1024));
+}
+
+// A write or read that completes with a failure is logged with what moved, what was asked and the error.
+TEST_F(Engine, FailedCompletionsAreLogged) {
+    dev.holdWrites(true);
+    ASSERT_EQ(port.claim(0), 0);
+    int written = 0;
+    ASSERT_EQ(port.send("abc", 3, &written, 0, 0, 0), 0);
+    ASSERT_TRUE(waitUntil([&] { return dev.pendingWrites() == 1 && dev.readCalls() >= 1; }));
+    dev.failPending(ERROR_CRC);
+    EXPECT_TRUE(waitUntil([&] { return seam.sawDebug("PTL: WGOR(0/3) dwErr=23 *****\n"); }));
+    EXPECT_TRUE(waitUntil([&] { return seam.sawDebug("PTL: RGOR(0/4096) dwErr=23 *****\n"); }));
+    dev.holdWrites(false);
+    EXPECT_TRUE(waitUntil([&] { return dev.written() == "abc"; })); // the failed write is tried again
+}
+
 // --- Engine pieces on their own ---------------------------------------------------------------------
 
 struct Probe : WComA {

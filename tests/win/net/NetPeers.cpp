@@ -75,6 +75,9 @@ TcpPeer::TcpPeer(const std::string &ip, uint16_t port, Mode mode) : mode_(mode) 
     ensureWinsock();
     holding_ = mode == Mode::Hold;
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096; // the accepted connection inherits it
+    if (mode == Mode::Slow)
+        setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char *>(&small), sizeof small);
     sockaddr_in a = endpoint(ip, port);
     if (bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || listen(listener_, 4) != 0) {
         closesocket(listener_);
@@ -112,7 +115,9 @@ void TcpPeer::run() {
         }
         if (!readable(c, stop_))
             break;
-        int n = recv(c, buf, sizeof buf, 0);
+        int n = recv(c, buf, mode_ == Mode::Slow ? 2048 : sizeof buf, 0);
+        if (mode_ == Mode::Slow)
+            Sleep(50); // the reader's pace, not a wait for anything
         if (n <= 0) {
             sawEnd_ = true;
             if (mode_ != Mode::ReadNeverClose)

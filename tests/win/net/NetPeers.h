@@ -42,6 +42,7 @@ public:
         ReadToEnd,      // read until the client closes its side, then close
         ReadNeverClose, // read until the client closes its side, then keep the connection open
         Hold,           // accept and read nothing until told
+        Slow,           // read to the end 2 KiB every 50 ms (about 40 KB/s) through a small receive buffer
     };
     TcpPeer(const std::string &ip, uint16_t port, Mode mode);
     ~TcpPeer();

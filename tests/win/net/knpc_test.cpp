@@ -114,6 +114,27 @@ TEST(Knpc, WrongReplyThenRightOneSucceedsOnTheSecondRequest) {
     EXPECT_EQ(printer.requestCount(), 2);
 }
 
+// The answer to a request that timed out arrives during the next transaction: it is not taken for that
+// one's answer, which comes after it.
+TEST(Knpc, LateReplyToAnEarlierRequestIsNotTheNextAnswer) {
+    Channel c;
+    std::atomic<int> n{0};
+    Bytes first, second;
+    UdpPrinter printer(c.ip, [&](const Bytes &r) -> std::vector<UdpPrinter::Answer> {
+        if (++n == 1)
+            first = r; // silent until the next request
+        if (n != 2)
+            return {};
+        second = r;
+        return {{replyTo(first, 0, {1}), ""}, {replyTo(r, 0, {2}), ""}};
+    });
+    ASSERT_EQ(c.knpc.claim(0), kOk);
+    EXPECT_EQ(c.transact(resetRequest(), 100, 1), kTimeout);
+    uint8_t check[knpc::kControlRequestSize];
+    ASSERT_EQ(c.transact(Bytes(check, check + knpc::buildCheck(check))), kOk);
+    EXPECT_EQ(Bytes(c.knpc.reply(), c.knpc.reply() + c.knpc.replyLength()), replyTo(second, 0, {2}));
+}
+
 TEST(Knpc, ReplyFromAnotherHostIsAccepted) {
     Channel c;
     const std::string other = nextLoopback();

@@ -346,6 +346,21 @@ TEST_P(Threaded, StalledQueueEndsTheDrainWith1019) {
     EXPECT_FALSE(rig.port->isClaimed());
 }
 
+// A slow but steady reader gets the whole job: the drain sees each small write move the count.
+TEST_P(Threaded, SlowSteadyReaderGetsTheWholeJobAtRelease) {
+    Rig rig(GetParam(), TcpPeer::Mode::Slow);
+    ASSERT_EQ(rig.port->claim(0), kOk);
+    ASSERT_TRUE(rig.peer->waitAccepted(5000));
+    const int small = 4096;
+    setsockopt(rig.port->socketHandle(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char *>(&small),
+               sizeof small);
+    const Bytes data = testPattern(60000);
+    queueAll(*rig.port, data);
+    EXPECT_EQ(rig.port->release(400), kOk);
+    ASSERT_TRUE(rig.peer->waitEnd(5000));
+    EXPECT_EQ(rig.peer->received(), data);
+}
+
 TEST_P(Threaded, ThreadFailureIs1015AndLeavesNothingOpen) {
     Rig rig(GetParam());
     const OpenSnapshot before;
@@ -388,14 +403,20 @@ TEST_P(Threaded, ConnectionResetByThePeerMakesSendFail) {
     rig.peer->resetClient();
     const Bytes data = testPattern(4096);
     int r = kOk;
-    // Queued bytes reach the reset connection; from then on send reports the failure instead of queueing.
+    DWORD error = 0;
+    const DWORD start = GetTickCount();
+    // Queued bytes reach the reset connection; from then on send reports the failure and the socket's
+    // error instead of queueing.
     EXPECT_TRUE(waitFor(
         [&] {
             int w = 0;
             r = rig.port->send(data.data(), static_cast<int>(data.size()), &w, 0, 0, 0);
+            error = GetLastError();
             return r == kWriteFailed;
         },
         10000));
+    EXPECT_EQ(error, static_cast<DWORD>(WSAECONNRESET));
+    EXPECT_LT(since(start), 2000u);
     bool logged = false;
     for (const auto &l : seam.debugLines())
         logged |= l.rfind("PTL:  connection lost ", 0) == 0;

@@ -13,6 +13,7 @@
 #include "net/WVqnet.h"
 #include "net/WVqnetA.h"
 #include "net/WVqnetE.h"
+#include "sender/Sender.h"
 #include "support/Seam.h"
 #include "support/TestUtil.h"
 
@@ -338,6 +339,28 @@ TEST(VqnetRelease, ThreadedReleaseWithTimeDeliversTheWholeQueue) {
         EXPECT_TRUE(
             seam.sawDebug(mode == 1 ? "PTL: WVqentA::release(5000)\n" : "PTL: WVqnetE::release(5000)\n"));
     }
+}
+
+// A printer that accepts the job and never reads ends the run after the no-progress bound, whether the
+// send blocks (synchronous) or the queue stays full (-a).
+TEST(VqnetStall, PrinterTakingNoDataEndsTheRunAfterTheBound) {
+    const std::string path = tempPath("stall16.bin");
+    writeFile(path, std::string(16u << 20, 's'));
+    for (std::string flag : {"", "-a"}) {
+        Printer p(0, answering(0, {0}), TcpPeer::Mode::Hold);
+        Seam seam;
+        fastClock(seam, 1000);
+        const std::string target = "VQNET" + std::to_string(p.tcp->port()) + "@" + p.ip;
+        std::vector<const char *> argv = {"rawpush", path.c_str(), target.c_str()};
+        if (!flag.empty())
+            argv.insert(argv.begin() + 1, "-a");
+        MemStream out, err;
+        EXPECT_EQ(rawpush::run(static_cast<int>(argv.size()), argv.data(), out.get(), err.get()), 3);
+        const std::string text = out.text();
+        EXPECT_NE(text.find("The printer took no data for 180 seconds\n"), std::string::npos) << flag << text;
+        EXPECT_EQ(text.find("err=1101 dwErr=10060\n") != std::string::npos, flag.empty()) << text;
+    }
+    DeleteFileA(path.c_str());
 }
 
 TEST(VqnetRelease, ThreadLinesOfEachVariant) {

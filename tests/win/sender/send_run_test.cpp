@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sender/Sender.h"
+#include "sim/SimComm.h"
 #include "support/Seam.h"
 #include "support/TestUtil.h"
 
@@ -158,6 +159,81 @@ TEST_F(SendRun, PortTakingNothingIsRetriedAtAPaceNotInASpin) {
     EXPECT_EQ(test::readFile(dst), "ABCDEF");
     EXPECT_EQ(sleeps, (std::vector<DWORD>{1, 2, 4, 8, 16, 32}));
     EXPECT_EQ(refusals, 0);
+}
+
+// A printer that takes nothing for the bound, counted over the whole run, ends it with 3 and a message.
+TEST_F(SendRun, PortTakingNothingForTheBoundEndsTheRun) {
+    std::string src = job("stall_src.bin", std::string(10000, 's'));
+    test::Seam seam;
+    test::fastClock(seam, 1000);
+    int taken = 0;
+    seam.on<&os::Api::WriteFile>([&](HANDLE h, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o) -> BOOL {
+        if (h != errHandle && taken >= 5000) {
+            *w = 0; // takes nothing from now on
+            return TRUE;
+        }
+        const BOOL ok = seam.original<&os::Api::WriteFile>()(h, b, n, w, o);
+        taken += h != errHandle ? static_cast<int>(*w) : 0;
+        return ok;
+    });
+    Result r = run({src, test::tempPath("stall_dst.bin")});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.out.find(kSeparator + "The printer took no data for 180 seconds\n" + kSeparator),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(taken, 8192);
+}
+
+// Threaded serial and parallel ports: a device that fails reaches the run at the next send or at the
+// release with its system error, and data the release could not deliver fails the run.
+TEST_F(SendRun, ThreadedDeviceFailureAndUndeliveredDataEndWithThree) {
+    struct Case {
+        const char *target, *path;
+        bool hold;
+        const char *line;
+    };
+    for (const Case &c : {Case{"COM3", "\\\\.\\COM3", true, "PtlRelease() err=1019 dwErr="},
+                          Case{"COM3", "\\\\.\\COM3", false, "err=1101 dwErr=21\n"},
+                          Case{"LPT1", "\\\\.\\LPT1", false, "err=1101 dwErr=21\n"}}) {
+        test::Seam seam;
+        test::fastClock(seam, 1000);
+        test::SimComm dev(seam, c.path);
+        dev.holdWrites(c.hold);
+        for (int i = 1; !c.hold && i <= 500; ++i)
+            dev.failNth("WriteFile", i, ERROR_NOT_READY);
+        Result r = run({"-a", job("device.bin", test::testBytes(5000)), c.target});
+        EXPECT_EQ(r.code, 3) << c.target << r.out;
+        EXPECT_NE(r.out.find(c.line), std::string::npos) << c.target << r.out;
+    }
+}
+
+// A file that grows while it is sent: its first size is 100 %.
+TEST_F(SendRun, ProgressNeverPassesAHundred) {
+    std::string src = job("grow.bin", std::string(4096, 'g'));
+    test::Seam seam;
+    int reads = 0;
+    seam.on<&os::Api::ReadFile>([&](HANDLE, LPVOID, DWORD n, LPDWORD got, LPOVERLAPPED) -> BOOL {
+        *got = ++reads <= 3 ? n : 0;
+        return TRUE;
+    });
+    Result r = run({src, test::tempPath("grow_out.bin")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(progress(r.err), (std::vector<int>{0, 100, 100, 100}));
+}
+
+// A printer address with a typing error is refused: no file of that name takes the job.
+TEST_F(SendRun, MistypedPrinterAddressIsRefused) {
+    const std::string src = job("typo.bin", "t");
+    for (std::string target : {"VQNET@999.1.1.1", "VQNET@127.0.0.256", "VQNET9101@127.0.0.5junk"}) {
+        Result r = runSender({src, target});
+        EXPECT_EQ(r.code, 1) << target;
+        EXPECT_EQ(r.out, "") << target;
+        EXPECT_NE(r.err.find("\aPtlOpenByName <" + target + ">\nNot a printer address: <" +
+                             target.substr(target.find('@') + 1) + ">\n"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_FALSE(test::fileExists(target)) << target;
+    }
 }
 
 TEST_F(SendRun, ReadFailureEndsWithTwoAfterClosingTheBrackets) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "os/Syscalls.h"
+#include "ptl/ptl.h"
 #include "serial/WCom.h"
 #include "serial/WComA.h"
 #include "serial/WComE.h"
@@ -208,6 +209,29 @@ TEST_F(Serial, ForceSuspendsOutputFlowOnceAndRestoresExactlyTheStoredBits) {
     EXPECT_EQ(restored.fOutxDsrFlow, 1u);
     EXPECT_EQ(restored.fOutX, 1u);
     EXPECT_EQ(memcmp(&restored, &custom, sizeof custom), 0);
+}
+
+// A setter re-applies the stored settings to the device: force (and busy) stay in force all the same.
+TEST_F(Serial, ForceAndBusyHoldThroughTheSettersUntilUndone) {
+    const int h = PtlOpenByName("COM3", 0);
+    ASSERT_EQ(PtlSetFlow(h, 2), 0);
+    ASSERT_EQ(PtlClaim(h, 0), 0);
+    ASSERT_EQ(PtlForce(h, 1), 0);
+    ASSERT_EQ(PtlSetBaudRate(h, 19200), 0);
+    EXPECT_EQ(lastSet().BaudRate, 19200u);
+    EXPECT_EQ(lastSet().fOutxCtsFlow, 0u);
+    EXPECT_EQ(PtlForce(h, 0), 0);
+    EXPECT_EQ(lastSet().fOutxCtsFlow, 1u);
+    EXPECT_EQ(lastSet().BaudRate, 19200u);
+    PtlClose(h);
+
+    ASSERT_EQ(com.setFlow(2), 0);
+    ASSERT_EQ(com.claim(0), 0);
+    ASSERT_EQ(com.setBusy(1), 0);
+    ASSERT_EQ(com.setParity(2), 0);
+    EXPECT_EQ(lastSet().fRtsControl, static_cast<unsigned>(RTS_CONTROL_DISABLE));
+    EXPECT_EQ(com.setBusy(0), 0);
+    EXPECT_EQ(lastSet().fRtsControl, static_cast<unsigned>(RTS_CONTROL_HANDSHAKE));
 }
 
 TEST_F(Serial, AFailedForceCanBeAskedForAgain) {

@@ -141,6 +141,25 @@ TEST(Log, TraceLineCounts) {
     EXPECT_EQ(text, "\r\n" + sixteen + fifteen);
 }
 
+// A threaded port that is not claimed takes nothing: the count says 0 whatever the caller preset, and the
+// trace reads none of the caller's memory.
+TEST(Log, FailedThreadedSendReportsNothingTakenAndTracesNothing) {
+    const std::string path = test::tempPath("failed_send.log");
+    DeleteFileA(path.c_str());
+    test::LogSettings settings(0x32, path);
+    ASSERT_EQ(PtlStartup(nullptr), 0);
+    for (const char *target : {"COM5", "LPT2", "VQNET@127.0.0.5"}) {
+        int h = PtlOpenByName(target, 1);
+        ASSERT_NE(h, -1) << target;
+        int written = 4096;
+        EXPECT_EQ(PtlSend(h, "1234567", 7, &written, 0, 0, 0), kWriteFailed) << target;
+        EXPECT_EQ(written, 0) << target;
+        PtlClose(h);
+    }
+    PtlCleanup();
+    EXPECT_EQ(test::readFile(path).find("> "), std::string::npos) << test::readFile(path);
+}
+
 TEST(Log, DefaultPathIsWindowsDirectory) {
     char dir[MAX_PATH];
     GetWindowsDirectoryA(dir, sizeof dir);
