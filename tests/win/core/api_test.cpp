@@ -1,6 +1,7 @@
 // The public functions over the handle table and the device-less ports.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "core/Factory.h"
@@ -24,26 +25,20 @@ TEST(Api, CloseTwiceAndUnknownHandles) {
 
     EXPECT_EQ(PtlGetIFType(-1), 3);
     EXPECT_STREQ(PtlGetIFName(-1), "");
-    EXPECT_EQ(PtlClaim(-1, 0), kInvalidHandle);
-    EXPECT_EQ(PtlRelease(-1, 0), kInvalidHandle);
-    EXPECT_EQ(PtlDocStart(-1, 0, 0), kInvalidHandle);
-    EXPECT_EQ(PtlDocEnd(-1), kInvalidHandle);
-    EXPECT_EQ(PtlPageStart(-1, 0, 0), kInvalidHandle);
-    EXPECT_EQ(PtlPageEnd(-1), kInvalidHandle);
-    EXPECT_EQ(PtlForce(-1, 0), kInvalidHandle);
     int v = 5;
-    EXPECT_EQ(PtlGetPortNo(-1, &v), kInvalidHandle);
+    const std::function<int()> ops[] = {
+        [] { return PtlClaim(-1, 0); },         [] { return PtlRelease(-1, 0); },
+        [] { return PtlDocStart(-1, 0, 0); },   [] { return PtlDocEnd(-1); },
+        [] { return PtlPageStart(-1, 0, 0); },  [] { return PtlPageEnd(-1); },
+        [] { return PtlForce(-1, 0); },         [&] { return PtlGetPortNo(-1, &v); },
+        [&] { return PtlGetBaudRate(-1, &v); }, [] { return PtlSetBaudRate(-1, 9600); },
+        [&] { return PtlGetByteSize(-1, &v); }, [] { return PtlSetByteSize(-1, 8); },
+        [&] { return PtlGetParity(-1, &v); },   [] { return PtlSetParity(-1, 0); },
+        [&] { return PtlGetStopBits(-1, &v); }, [] { return PtlSetStopBits(-1, 0); },
+        [&] { return PtlGetFlow(-1, &v); },     [] { return PtlSetFlow(-1, 0); }};
+    for (size_t i = 0; i < std::size(ops); ++i)
+        EXPECT_EQ(ops[i](), kInvalidHandle) << "operation " << i;
     EXPECT_EQ(v, 5); // untouched
-    EXPECT_EQ(PtlGetBaudRate(-1, &v), kInvalidHandle);
-    EXPECT_EQ(PtlSetBaudRate(-1, 9600), kInvalidHandle);
-    EXPECT_EQ(PtlGetByteSize(-1, &v), kInvalidHandle);
-    EXPECT_EQ(PtlSetByteSize(-1, 8), kInvalidHandle);
-    EXPECT_EQ(PtlGetParity(-1, &v), kInvalidHandle);
-    EXPECT_EQ(PtlSetParity(-1, 0), kInvalidHandle);
-    EXPECT_EQ(PtlGetStopBits(-1, &v), kInvalidHandle);
-    EXPECT_EQ(PtlSetStopBits(-1, 0), kInvalidHandle);
-    EXPECT_EQ(PtlGetFlow(-1, &v), kInvalidHandle);
-    EXPECT_EQ(PtlSetFlow(-1, 0), kInvalidHandle);
     // An unknown handle leaves the count as the caller set it.
     int written = 77;
     EXPECT_EQ(PtlSend(-1, "x", 1, &written, 0, 0, 0), kInvalidHandle);
@@ -76,17 +71,6 @@ TEST(Api, FactoryRefusesUnknownTypesAndModes) {
     ASSERT_NE(h, -1);
     EXPECT_STREQ(PtlGetIFName(h), "FILE");
     EXPECT_EQ(PtlClose(h), 0);
-}
-
-TEST(Api, NotSupportedIsNotAnErrorForCommParams) {
-    int h = PtlOpenByName("CON", 0);
-    // The console port has no serial setters: each answers -1, which neither stops nor is returned.
-    EXPECT_EQ(PtlCommParams(h, 9600, 8, 0, 0, 2), 0);
-    EXPECT_EQ(PtlSetBaudRate(h, 9600), -1);
-    int no = 5;
-    EXPECT_EQ(PtlGetPortNo(h, &no), -1);
-    EXPECT_EQ(no, -1);
-    PtlClose(h);
 }
 
 TEST(Api, FileTargetByName) {

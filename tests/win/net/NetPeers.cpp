@@ -61,19 +61,8 @@ uint32_t addressOf(const std::string &dotted) {
     return inet_addr(dotted.c_str());
 }
 
-bool waitFor(const std::function<bool()> &cond, DWORD deadlineMs) {
-    const DWORD start = GetTickCount();
-    while (!cond()) {
-        if (since(start) > deadlineMs)
-            return cond();
-        Sleep(5);
-    }
-    return true;
-}
-
 TcpPeer::TcpPeer(const std::string &ip, uint16_t port, Mode mode) : mode_(mode) {
     ensureWinsock();
-    holding_ = mode == Mode::Hold;
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a = endpoint(ip, port);
     if (bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || listen(listener_, 4) != 0) {
@@ -105,13 +94,7 @@ void TcpPeer::run() {
     client_ = c;
     accepted_ = true;
     char buf[65536];
-    while (!stop_) {
-        if (holding_) {
-            Sleep(2);
-            continue;
-        }
-        if (!readable(c, stop_))
-            break;
+    while (mode_ != Mode::Hold && readable(c, stop_)) {
         int n = recv(c, buf, sizeof buf, 0);
         if (n <= 0) {
             sawEnd_ = true;
@@ -125,11 +108,11 @@ void TcpPeer::run() {
 }
 
 bool TcpPeer::waitAccepted(DWORD ms) {
-    return waitFor([this] { return accepted_.load(); }, ms);
+    return waitUntil([this] { return accepted_.load(); }, static_cast<int>(ms));
 }
 
 bool TcpPeer::waitEnd(DWORD ms) {
-    return waitFor([this] { return sawEnd_.load(); }, ms);
+    return waitUntil([this] { return sawEnd_.load(); }, static_cast<int>(ms));
 }
 
 Bytes TcpPeer::received() {
@@ -167,7 +150,7 @@ UdpPrinter::UdpPrinter(const std::string &ip, Responder responder, uint16_t port
     // test program may still hold it for a moment.
     const DWORD start = GetTickCount();
     while (bind(sock_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
-        if (since(start) > 10000) {
+        if (GetTickCount() - start > 10000) {
             closesocket(sock_);
             sock_ = INVALID_SOCKET;
             return;
@@ -198,7 +181,6 @@ void UdpPrinter::run() {
         {
             std::lock_guard<std::mutex> g(lock_);
             requests_.push_back(req);
-            times_.push_back(GetTickCount());
         }
         for (const Answer &a : responder_ ? responder_(req) : std::vector<Answer>{}) {
             SOCKET out = sock_;
@@ -220,11 +202,6 @@ void UdpPrinter::run() {
 std::vector<Bytes> UdpPrinter::requests() {
     std::lock_guard<std::mutex> g(lock_);
     return requests_;
-}
-
-std::vector<DWORD> UdpPrinter::requestTimes() {
-    std::lock_guard<std::mutex> g(lock_);
-    return times_;
 }
 
 int UdpPrinter::requestCount() {

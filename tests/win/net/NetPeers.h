@@ -28,14 +28,6 @@ uint32_t addressOf(const std::string &dotted); // network byte order
 // Starts Windows Sockets for the test program (once).
 void ensureWinsock();
 
-// Milliseconds elapsed since start, by the tick counter.
-inline DWORD since(DWORD start) {
-    return GetTickCount() - start;
-}
-
-// Polls cond every few milliseconds until it holds or deadlineMs passes; the result of the last look.
-bool waitFor(const std::function<bool()> &cond, DWORD deadlineMs);
-
 class TcpPeer {
 public:
     enum class Mode {
@@ -48,7 +40,6 @@ public:
     TcpPeer(const TcpPeer &) = delete;
     TcpPeer &operator=(const TcpPeer &) = delete;
 
-    bool listening() const { return listener_ != INVALID_SOCKET; }
     uint16_t port() const { return port_; }
     bool waitAccepted(DWORD ms);
     // Bytes received so far (copied under the lock).
@@ -62,8 +53,6 @@ public:
     void closeClient();
     // Resets the accepted connection (closes it with a zero linger time).
     void resetClient();
-    // Reads in Hold mode from now on.
-    void startReading() { holding_ = false; }
 
 private:
     void run();
@@ -72,7 +61,6 @@ private:
     std::atomic<SOCKET> client_{INVALID_SOCKET};
     uint16_t port_ = 0;
     Mode mode_;
-    std::atomic<bool> holding_{false};
     std::atomic<bool> stop_{false};
     std::atomic<bool> accepted_{false};
     std::atomic<bool> sawEnd_{false};
@@ -98,7 +86,6 @@ public:
 
     bool bound() const { return sock_ != INVALID_SOCKET; }
     std::vector<Bytes> requests();
-    std::vector<DWORD> requestTimes(); // tick of each request
     int requestCount();
 
 private:
@@ -109,7 +96,6 @@ private:
     std::atomic<bool> stop_{false};
     std::mutex lock_;
     std::vector<Bytes> requests_;
-    std::vector<DWORD> times_;
     std::thread thread_;
 };
 
