@@ -60,22 +60,6 @@ std::string callLinesOfRun(const std::string &target, const std::string &handle)
                 "<PtlCleanup 0\n");
 }
 
-// Trace lines of count bytes of pattern(count, first), sixteen to a line.
-std::string traceLines(size_t count, unsigned first) {
-    const std::string bytes = pattern(count, first);
-    std::string s;
-    char hex[4];
-    for (size_t i = 0; i < count; ++i) {
-        if (i % 16 == 0)
-            s += ">";
-        snprintf(hex, sizeof hex, " %02X", static_cast<unsigned char>(bytes[i]));
-        s += hex;
-        if (i % 16 == 15 || i + 1 == count)
-            s += "\r\n";
-    }
-    return s;
-}
-
 TEST_F(LogE2e, CallLinesOfADumpRun) {
     const std::string log = logPath("calls.log");
     ptl::test::LogSettings settings(0x10, log);
@@ -158,16 +142,6 @@ TEST_F(LogE2e, TimeAndHandlePrefix) {
     }
     EXPECT_EQ(start, text.size()) << text;
     EXPECT_EQ("\r\n" + stripped, callLinesOfRun("DUMP", handle));
-}
-
-// Each send is traced on its own: a job of 4097 bytes gives 256 full lines and one line of one byte.
-TEST_F(LogE2e, DataTraceFollowsTheBlocks) {
-    const std::string log = logPath("trace_blocks.log");
-    ptl::test::LogSettings settings(0x20, log);
-    const std::string target = ptl::test::tempPath("trace_blocks.prn");
-    ProcessResult r = runRawpush({jobFile("trace_blocks.bin", pattern(4097, 3)), target});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(ptl::test::readFile(log), "\r\n" + traceLines(4096, 3) + traceLines(1, 3 + 4096));
 }
 
 } // namespace

@@ -107,15 +107,6 @@ TEST(Api, CloseDestroysAClaimedPortAndReleasesIt) {
     CloseHandle(f);
 }
 
-TEST(Api, PrintSettingsOnlyForSerialTargets) {
-    test::MemStream out;
-    int h = PtlOpenByName("DUMP", 0);
-    PtlPrintSettings(out.get(), h);
-    PtlPrintSettings(out.get(), -1);
-    EXPECT_EQ(out.text(), "");
-    PtlClose(h);
-}
-
 TEST(Api, VersionAndTexts) {
     EXPECT_EQ(PtlVersion(), 0x20100610);
     EXPECT_STREQ(PtlErrorText(1212), "Invalid serial parameter.");

@@ -285,20 +285,6 @@ TEST_F(Engine, DestroyingAClaimedPortWithQueuedDataFreesEverything) {
     EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
 }
 
-TEST_F(Engine, ThreadBodiesLogTheirStartAndEnd) {
-    { WComA another; }
-    EXPECT_EQ(seam.debugCount("PTL: WAsync::WAsync()\n"), 1);
-    ASSERT_EQ(port.claim(0), 0);
-    ASSERT_TRUE(waitUntil([&] {
-        return seam.sawDebug("PTL: WComA::procSend() Start\n") &&
-               seam.sawDebug("PTL: WComA::procRecv() Start\n");
-    }));
-    EXPECT_TRUE(seam.sawDebug("PTL: WComA::start Threads\n"));
-    EXPECT_EQ(port.release(0), 0);
-    EXPECT_EQ(seam.debugCount("PTL: WComA::procSend() End\n"), 1);
-    EXPECT_EQ(seam.debugCount("PTL: WComA::procRecv() End\n"), 1);
-}
-
 // A device whose writes fail at once must not make the send thread spin: it retries at a measured pace.
 TEST_F(Engine, FailingWritesAreRetriedAtAPace) {
     for (int i = 1; i <= 1000; ++i)

@@ -141,11 +141,10 @@ void TcpPeer::closeClient() {
         closesocket(c);
 }
 
-UdpPrinter::UdpPrinter(const std::string &ip, Responder responder, uint16_t port)
-    : responder_(std::move(responder)) {
+UdpPrinter::UdpPrinter(const std::string &ip, Responder responder) : responder_(std::move(responder)) {
     ensureWinsock();
     sock_ = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a = endpoint(ip, port);
+    sockaddr_in a = endpoint(ip, 3289);
     // Wine binds a UDP socket given a 127.x address to all addresses, so port 3289 is one per host: another
     // test program may still hold it for a moment.
     const DWORD start = GetTickCount();
@@ -182,20 +181,9 @@ void UdpPrinter::run() {
             std::lock_guard<std::mutex> g(lock_);
             requests_.push_back(req);
         }
-        for (const Answer &a : responder_ ? responder_(req) : std::vector<Answer>{}) {
-            SOCKET out = sock_;
-            SOCKET other = INVALID_SOCKET;
-            if (!a.fromIp.empty()) {
-                other = socket(AF_INET, SOCK_DGRAM, 0);
-                sockaddr_in local = endpoint(a.fromIp, 0);
-                bind(other, reinterpret_cast<sockaddr *>(&local), sizeof local);
-                out = other;
-            }
-            sendto(out, reinterpret_cast<const char *>(a.bytes.data()), static_cast<int>(a.bytes.size()), 0,
+        for (const Bytes &a : responder_ ? responder_(req) : std::vector<Bytes>{})
+            sendto(sock_, reinterpret_cast<const char *>(a.data()), static_cast<int>(a.size()), 0,
                    reinterpret_cast<sockaddr *>(&from), fromLen);
-            if (other != INVALID_SOCKET)
-                closesocket(other);
-        }
     }
 }
 

@@ -69,17 +69,13 @@ private:
     std::thread thread_;
 };
 
-// A UDP "printer" on ip:3289 (or another port). For each request it calls the responder, which returns the
-// datagrams to send back; each may come from another local address.
+// A UDP "printer" on ip:3289. For each request it calls the responder, which returns the datagrams to send
+// back.
 class UdpPrinter {
 public:
-    struct Answer {
-        Bytes bytes;
-        std::string fromIp; // empty: from the printer's own socket
-    };
-    using Responder = std::function<std::vector<Answer>(const Bytes &request)>;
+    using Responder = std::function<std::vector<Bytes>(const Bytes &request)>;
 
-    UdpPrinter(const std::string &ip, Responder responder, uint16_t port = 3289);
+    UdpPrinter(const std::string &ip, Responder responder);
     ~UdpPrinter();
     UdpPrinter(const UdpPrinter &) = delete;
     UdpPrinter &operator=(const UdpPrinter &) = delete;
@@ -103,8 +99,8 @@ private:
 Bytes replyTo(const Bytes &request, int result, const Bytes &data);
 
 // One datagram back, from the printer's socket or from another local address.
-inline std::vector<UdpPrinter::Answer> one(Bytes b, std::string fromIp = {}) {
-    return {UdpPrinter::Answer{std::move(b), std::move(fromIp)}};
+inline std::vector<Bytes> one(Bytes b) {
+    return {std::move(b)};
 }
 // A responder that answers every request with the given result and data.
 inline UdpPrinter::Responder answering(int result, Bytes data) {

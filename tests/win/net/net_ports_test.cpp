@@ -65,22 +65,6 @@ void queueAll(WPort &port, const Bytes &data) {
 
 class NetModes : public ::testing::TestWithParam<int> {};
 
-TEST_P(NetModes, IdentityAndPortNumberModulo) {
-    auto port = newPortAs<WNet>(kIfNet, GetParam());
-    EXPECT_EQ(port->getIFType(), kIfNet);
-    EXPECT_STREQ(port->getIFName(), "NET");
-    EXPECT_EQ(port->getIOMode(), GetParam() == 3 ? 0 : GetParam());
-    EXPECT_EQ(port->setPortNo(70000), kOk);
-    int no = 0;
-    EXPECT_EQ(port->getPortNo(&no), kOk);
-    EXPECT_EQ(no, 4464);
-    EXPECT_TRUE(port->isReady());
-    Seam seam;
-    seam.captureDebug();
-    EXPECT_EQ(port->release(100), kOk); // never claimed: silent
-    EXPECT_TRUE(seam.debugLines().empty());
-}
-
 // Port 0 (1013, no socket), a failed socket (1017), nobody listening (1018): nothing stays open.
 TEST_P(NetModes, ClaimFailuresLeaveNothingOpen) {
     Rig rig(GetParam());
@@ -168,44 +152,6 @@ TEST(WNetSync, ShortAndFailedTransfersReportCountAndSocketError) {
     EXPECT_EQ(rig.port->recv(b, 4, &got, 0), kReadFailed);
     EXPECT_EQ(got, 0);
     EXPECT_EQ(rig.port->lastError(), WSAECONNABORTED);
-}
-
-TEST(WNetSync, ReleaseZeroClosesAtOnceWithoutShutdown) {
-    Rig rig(0);
-    ASSERT_EQ(rig.port->claim(0), kOk);
-    Seam seam;
-    seam.captureDebug();
-    int *shutdowns = countCalls<&Api::shutdown>(seam);
-    EXPECT_EQ(rig.port->release(0), kOk);
-    EXPECT_EQ(*shutdowns, 0);
-    EXPECT_FALSE(rig.port->isClaimed());
-    EXPECT_TRUE(seam.sawDebug("PTL: WNet::release(0)\n"));
-}
-
-TEST(WNetSync, ReleaseWithTimeHalfClosesDiscardsThenCloses) {
-    Rig rig(0, TcpPeer::Mode::ReadNeverClose);
-    ASSERT_TRUE(rig.claimConnected());
-    // The peer answers our half-close with bytes, then closes its side a little later.
-    std::thread closer([&] {
-        if (!rig.peer->waitEnd(5000))
-            return;
-        rig.peer->sendToClient(testPattern(1000));
-        Sleep(300);
-        rig.peer->closeClient();
-    });
-    Seam seam;
-    std::vector<int> hows;
-    seam.on<&Api::shutdown>([&](SOCKET s, int how) {
-        hows.push_back(how);
-        return seam.original<&Api::shutdown>()(s, how);
-    });
-    const DWORD start = GetTickCount();
-    EXPECT_EQ(rig.port->release(1), kOk);
-    const DWORD took = GetTickCount() - start;
-    closer.join();
-    EXPECT_EQ(hows, (std::vector<int>{SD_SEND, SD_BOTH}));
-    EXPECT_GE(took, 250u); // waited for the peer's close
-    EXPECT_LT(took, kGracefulCloseMs);
 }
 
 TEST(WNetSync, GracefulCloseGivesUpOnAPeerThatNeverCloses) {
@@ -345,18 +291,6 @@ TEST_P(Threaded, ConnectionResetByThePeerMakesSendFail) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AandE, Threaded, ::testing::Values(1, 2));
-
-TEST(WNetA, ThreadLinesNameTheClass) {
-    Rig rig(1);
-    Seam seam;
-    seam.captureDebug();
-    ASSERT_EQ(rig.port->claim(0), kOk);
-    rig.port->release(0);
-    for (const char *line :
-         {"PTL: WNetA::claim()\n", "PTL: WNetA::procSend() Start\n", "PTL: WNetA::procRecv() Start\n",
-          "PTL: WNetA::release(0)\n", "PTL: WNetA::procSend() End\n", "PTL: WNetA::procRecv() End\n"})
-        EXPECT_TRUE(seam.sawDebug(line)) << line;
-}
 
 TEST(WNetE, EventSelectionAndSocketEventFailuresLeaveNothingOpen) {
     Rig rig(2);
