@@ -48,28 +48,6 @@ TEST_F(OptionsE2e, RejectedSerialValuesNameTheLetterAndExit1) {
     }
 }
 
-// Values are the tool's command line: every accepted spelling runs; on a non-serial target the settings
-// are ignored and no settings lines appear.
-TEST_F(OptionsE2e, AcceptedSerialValuesAreIgnoredOnADumpTarget) {
-    const std::string job = jobFile("accepted.bin", "A");
-    const std::vector<std::vector<std::string>> cases = {
-        {"-b9600", "-d7", "-pEven", "-s15", "-fRTS"},
-        {"-b", "192", "-d", "5"}, // value as the next word
-        {"-ab1152", "-ad6"},      // a value-taking letter takes the rest of its group's word
-    };
-    const std::string dumpLine = crlf(">000000:  65  41h  A   \n");
-    for (auto args : cases) {
-        SCOPED_TRACE(testing::PrintToString(args));
-        args.push_back(job);
-        args.push_back("DUMP");
-        ProcessResult r = runRawpush(args);
-        EXPECT_EQ(r.exitCode, 0);
-        EXPECT_EQ(afterBanner(r.err), "  0%\r100%\r");
-        ASSERT_EQ(r.out.substr(0, kSeparator.size() + dumpLine.size()), kSeparator + dumpLine) << r.out;
-        EXPECT_TRUE(isTimeTail(r.out.substr(kSeparator.size() + dumpLine.size()))) << r.out;
-    }
-}
-
 // Letters outside the option string are reported and the run goes on: -v is in the usage text only.
 TEST_F(OptionsE2e, UnknownLettersAreReportedAndTheRunGoesOn) {
     const std::string job = jobFile("unknown.bin", "\x1b@\n");

@@ -106,13 +106,3 @@ TEST(Api, CloseDestroysAClaimedPortAndReleasesIt) {
     EXPECT_NE(f, INVALID_HANDLE_VALUE);
     CloseHandle(f);
 }
-
-TEST(Api, VersionAndTexts) {
-    EXPECT_EQ(PtlVersion(), 0x20100610);
-    EXPECT_STREQ(PtlErrorText(1212), "Invalid serial parameter.");
-    EXPECT_STREQ(PtlErrorText(1216), "Unknown error.");
-    EXPECT_EQ(PtlParseBaudRate("96"), 9600);
-    EXPECT_STREQ(PtlStopBitsName(1), "1.5");
-    EXPECT_STREQ(PtlParityName(5), "");
-    EXPECT_EQ(PtlParseFlow("rts"), 2);
-}

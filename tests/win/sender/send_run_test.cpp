@@ -168,18 +168,6 @@ TEST_F(SendRun, WaitAfterTheRunEvenWhenItFailed) {
     EXPECT_TRUE(sleeps.empty());
 }
 
-TEST_F(SendRun, StartupFailureReturnsOneWithoutWaiting) {
-    test::Seam seam;
-    seam.on<&os::Api::WSAStartup>([](WORD, LPWSADATA) -> int { return WSASYSNOTREADY; });
-    std::vector<DWORD> sleeps;
-    seam.on<&os::Api::Sleep>([&](DWORD ms) { sleeps.push_back(ms); });
-    Result r = run({"-w2", job("su.bin", "s"), "DUMP"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err.substr(r.err.size() - 13), "PtlStartup()\n");
-    EXPECT_TRUE(sleeps.empty());
-}
-
 TEST_F(SendRun, LargeFilePercentagesStayInRange) {
     // 64 MiB simulated: position x 100 no longer fits 32 bits from about 21 MB on.
     constexpr LONGLONG kSize = 64LL << 20;

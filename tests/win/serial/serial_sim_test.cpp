@@ -433,16 +433,5 @@ TEST_F(EventDriven, ReleaseZeroOnASilentLineEndsTheWaitThroughTheEventMask) {
     EXPECT_FALSE(dev.isOpen());
 }
 
-TEST_F(EventDriven, SendsGoThroughTheSendThread) {
-    ASSERT_EQ(port.claim(0), 0);
-    int written = 0;
-    std::string all;
-    for (int i = 0; i < 256; ++i)
-        all += static_cast<char>(i);
-    ASSERT_EQ(port.send(all.data(), 256, &written, 0, 0, 0), 0);
-    EXPECT_EQ(port.release(5000), 0);
-    EXPECT_EQ(dev.written(), all);
-}
-
 } // namespace
 } // namespace ptl
