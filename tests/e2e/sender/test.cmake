@@ -1,3 +1,3 @@
-#The log tests write "Log" / "LogPath" into the prefix's registry, which every rawpush run reads:
-#nothing else that starts the library may run beside them.
+# The log tests write "Log"/"LogPath" into the prefix's registry, which every rawpush run reads:
+# nothing else that starts the library may run beside them.
 set_tests_properties(${PTL_TEST} PROPERTIES RESOURCE_LOCK ptl_registry)
