@@ -9,25 +9,23 @@
 //   dev.holdWrites(true);                    // the printer takes nothing (writes pend)
 //   EXPECT_EQ(dev.written(), "...");
 //
-// Calls on handles that are not the device's go to the entries that were there before.
+// Calls on handles that are not the device's go to the entries that were there before. The data path and
+// line settings are in SimComm.cpp, the parallel driver's requests and the device namespace in
+// SimCommNames.cpp.
 #pragma once
 
 #include <windows.h>
 
-#include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "support/Seam.h"
 
 namespace ptl::test {
-
-// Polls pred every few milliseconds until it holds or timeoutMs pass; true when it held.
-bool waitUntil(const std::function<bool()> &pred, int timeoutMs = 5000);
 
 class SimComm {
 public:
@@ -43,17 +41,13 @@ public:
     SimComm(const SimComm &) = delete;
     SimComm &operator=(const SimComm &) = delete;
 
-    // --- Namespace --------------------------------------------------------------------------------
-    // The raw device target an alias must point at to reach this device.
-    void setDeviceTarget(const std::string &target);
-    // What QueryDosDeviceA answers for a DOS name; without an entry it fails.
+    // --- Namespace: what QueryDosDeviceA answers for a DOS name (without an entry it fails), the system
+    // family GetVersionExA presents (NT by default), and the aliases defined now (name -> target).
     void setDosTargets(const std::string &dosName, const std::vector<std::string> &targets);
-    // Presents an NT-family system (default) or a 9x one through GetVersionExA.
     void setNt(bool nt);
-    // Aliases defined now: name -> target.
     std::map<std::string, std::string> aliases();
 
-    // --- Behaviour --------------------------------------------------------------------------------
+    // --- Behaviour
     void feed(const std::string &bytes); // bytes arrive; EV_RXCHAR when asked for
     void lineError(DWORD commErrors);    // e.g. CE_FRAME; EV_ERR when asked for
     void setHold(bool cts, bool dsr, bool xoff);
@@ -69,10 +63,10 @@ public:
     void setDeviceId(const std::string &id);
     void refuseIoctls(bool refuse);
 
-    // --- Observation ------------------------------------------------------------------------------
-    std::vector<std::string> calls();   // "SetCommState", "EscapeCommFunction 5", "CreateFileA \\.\COM3" ...
-    int count(const std::string &call); // calls equal to call
-    DCB dcb();
+    // --- Observation: the device's calls, "Entry" or "Entry <first number argument>" ("EscapeCommFunction
+    // 5", "WriteFile 4096", "CreateFileA \\.\COM3").
+    std::vector<std::string> calls();
+    int count(const std::string &call);
     std::vector<DCB> statesSet(); // every DCB given to SetCommState, in order
     COMMTIMEOUTS timeouts();
     DWORD eventMask();
@@ -88,7 +82,6 @@ public:
 private:
     struct Op {
         enum Kind { Read, Write, Wait } kind;
-        HANDLE handle;
         OVERLAPPED *ov;
         void *buffer;
         DWORD len;
@@ -100,18 +93,33 @@ private:
         DWORD bytes;
     };
 
-    bool isDevice(HANDLE h);
+    // Routes a handle entry: other handles go to the previous entry; the device's calls run body under
+    // the lock after being recorded and after the failure check.
+    template <auto Field, class Body> void route(Seam &seam, const char *name, Body body);
+    template <class T> T locked(const T &field) {
+        std::lock_guard<std::mutex> g(lock_);
+        return field;
+    }
+    template <class F> void change(F f) {
+        std::lock_guard<std::mutex> g(lock_);
+        f();
+    }
     bool shouldFail(const std::string &entry, DWORD *error); // under lock_
-    void record(const std::string &call);                    // under lock_
+    BOOL fail(DWORD error);                                  // sets the error, FALSE
+    void begin(OVERLAPPED *ov);                              // under lock_: a new overlapped call
+    BOOL pend(Op op);                                        // under lock_
     void complete(Op op, DWORD error, DWORD bytes);          // under lock_
+    void completeAll(Op::Kind kind);                         // under lock_
     void serveReads();                                       // under lock_
     void raise(DWORD events);                                // under lock_
-    void install(Seam &seam);
+    void installIo(Seam &seam);
+    void installComm(Seam &seam);
+    void installDriver(Seam &seam);
+    void installNames(Seam &seam);
 
     std::mutex lock_;
     os::Api previous_;
     std::string devicePath_;
-    std::string deviceTarget_ = "\\Device\\Serial2";
     std::map<std::string, std::vector<std::string>> dosTargets_;
     std::map<std::string, std::string> aliases_;
     bool nt_ = true;
@@ -127,13 +135,11 @@ private:
     DWORD events_ = 0;
     DWORD modem_ = 0;
     DWORD errors_ = 0;
-    bool ctsHold_ = false, dsrHold_ = false, xoffHold_ = false;
+    COMSTAT hold_{};
     bool dtr_ = false, rts_ = false;
     std::string rx_;
     std::string tx_;
-    std::vector<DWORD> writeSizes_;
     bool holdWrites_ = false;
-    int readCalls_ = 0;
     std::vector<Op> pending_;
     std::map<OVERLAPPED *, Done> done_;
     unsigned char parStatus_ = 0;
@@ -141,5 +147,31 @@ private:
     bool refuseIoctls_ = false;
     std::vector<Ioctl> ioctls_;
 };
+
+template <auto Field, class Body> void SimComm::route(Seam &seam, const char *name, Body body) {
+    seam.on<Field>([this, name, body](HANDLE h, auto... a) -> BOOL {
+        std::unique_lock<std::mutex> g(lock_);
+        if (h == nullptr || h != open_) {
+            g.unlock();
+            return (previous_.*Field)(h, a...);
+        }
+        std::string call = name;
+        bool numbered = false;
+        auto number = [&](auto v) {
+            if constexpr (std::is_same_v<decltype(v), DWORD>) {
+                if (!numbered)
+                    call += " " + std::to_string(v);
+                numbered = true;
+            }
+        };
+        (number(a), ...);
+        (void)number;
+        calls_.push_back(call);
+        DWORD error = 0;
+        if (shouldFail(name, &error))
+            return fail(error);
+        return body(a...);
+    });
+}
 
 } // namespace ptl::test

@@ -141,6 +141,53 @@ inline void fastClock(Seam &seam, DWORD factor) {
         return setOption(s, level, name, reinterpret_cast<const char *>(&ms), len);
     });
 }
+// A clock that moves only when the code under test pauses or waits out a time-out, so that seconds of
+// pauses cost no real time. Sleep returns at once; a wait with a time-out looks at its objects for up to
+// kLookMs of real time and, when none is signalled, moves the clock on by the whole time-out.
+// GetTickCount reads the clock; pauses() lists every pause and time-out taken, in order.
+class VirtualClock {
+public:
+    static constexpr DWORD kLookMs = 250;
+    explicit VirtualClock(Seam &seam) {
+        auto single = seam.original<&os::Api::WaitForSingleObject>();
+        auto multiple = seam.original<&os::Api::WaitForMultipleObjects>();
+        seam.on<&os::Api::GetTickCount>([this] { return now(); });
+        seam.on<&os::Api::Sleep>([this](DWORD ms) { pass(ms); });
+        seam.on<&os::Api::WaitForSingleObject>([this, single](HANDLE h, DWORD ms) {
+            return wait(ms, [&](DWORD look) { return single(h, look); });
+        });
+        seam.on<&os::Api::WaitForMultipleObjects>(
+            [this, multiple](DWORD n, const HANDLE *h, BOOL all, DWORD ms) {
+                return wait(ms, [&](DWORD look) { return multiple(n, h, all, look); });
+            });
+    }
+    DWORD now() {
+        std::lock_guard<std::mutex> g(lock_);
+        return now_;
+    }
+    std::vector<DWORD> pauses() {
+        std::lock_guard<std::mutex> g(lock_);
+        return pauses_;
+    }
+
+private:
+    template <class Look> DWORD wait(DWORD ms, Look look) {
+        if (ms == INFINITE)
+            return look(INFINITE);
+        const DWORD r = look(ms < kLookMs ? ms : kLookMs);
+        if (r == WAIT_TIMEOUT)
+            pass(ms);
+        return r;
+    }
+    void pass(DWORD ms) {
+        std::lock_guard<std::mutex> g(lock_);
+        pauses_.push_back(ms);
+        now_ += ms;
+    }
+    std::mutex lock_;
+    DWORD now_ = 1000;
+    std::vector<DWORD> pauses_;
+};
 
 // Counts of what the seam holds open, to compare before and after an operation.
 struct OpenSnapshot {

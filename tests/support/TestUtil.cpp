@@ -64,6 +64,16 @@ std::string CaptureConsole::text() {
     return drain(file_);
 }
 
+bool waitUntil(const std::function<bool()> &pred, int timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs))
+            return pred();
+        Sleep(2);
+    }
+    return true;
+}
+
 std::string testBytes(size_t n, unsigned seed) {
     std::string s(n, '\0');
     uint32_t x = seed * 2654435761u + 1;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,9 @@ namespace ptl::test {
 template <class T> std::unique_ptr<T> newPortAs(int type, int mode) {
     return std::unique_ptr<T>(static_cast<T *>(newPort(type, mode).release()));
 }
+
+// Polls pred every few milliseconds until it holds or timeoutMs pass; the result of the last look.
+bool waitUntil(const std::function<bool()> &pred, int timeoutMs = 5000);
 
 // n bytes of test data that show any reordering, loss or repetition; a different seed gives other bytes.
 std::string testBytes(size_t n, unsigned seed = 0);

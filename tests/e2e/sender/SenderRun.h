@@ -65,24 +65,6 @@ inline void expectUsage(const std::string &rest) {
     EXPECT_EQ(tail.substr(eol + 2), kUsageTail);
 }
 
-// The progress figures the send loop prints for a file of size bytes: one before each read of up to
-// 4096 bytes, the last one before the empty read that ends the loop.
-inline std::string progressFor(unsigned long long size) {
-    if (size == 0)
-        return "100%\r";
-    std::string s;
-    char buf[16];
-    for (unsigned long long pos = 0;; pos += 4096) {
-        if (pos > size)
-            pos = size;
-        snprintf(buf, sizeof buf, "%3d%%\r", static_cast<int>(pos * 100 / size));
-        s += buf;
-        if (pos == size)
-            break;
-    }
-    return s;
-}
-
 // The output stream's tail after a transfer: separator, "Total Time = s.mmm sec".
 inline bool isTimeTail(const std::string &text) {
     static const std::regex tail("-{56}\r\nTotal Time = [0-9]+\\.[0-9]{3} sec\r\n");

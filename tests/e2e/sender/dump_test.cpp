@@ -32,8 +32,7 @@ TEST_F(DumpE2e, BinaryJobIsDumpedLineByLine) {
 // Offsets run on across blocks: 5000 bytes go out in two sends and are numbered 000000 to 001387.
 TEST_F(DumpE2e, OffsetsContinueAcrossBlocks) {
     const std::string bytes = pattern(5000, 0x41);
-    const std::string job = jobFile("dump_blocks.bin", bytes);
-    ProcessResult r = runRawpush({job, "DUMP"});
+    ProcessResult r = runRawpush({jobFile("dump_blocks.bin", bytes), "DUMP"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(afterBanner(r.err), "  0%\r 81%\r100%\r");
     ASSERT_EQ(r.out.substr(0, kSeparator.size()), kSeparator);
@@ -44,41 +43,19 @@ TEST_F(DumpE2e, OffsetsContinueAcrossBlocks) {
         char head[32];
         const unsigned b = static_cast<unsigned char>(bytes[i]);
         snprintf(head, sizeof head, ">%06X: %3u  %02Xh  ", i, b, b);
-        ASSERT_EQ(r.out.substr(at, eol - at).substr(0, strlen(head)), head) << "line " << i;
+        ASSERT_EQ(r.out.substr(at, strlen(head)), head) << "line " << i;
         at = eol + 2;
     }
     EXPECT_TRUE(isTimeTail(r.out.substr(at))) << r.out.substr(at);
 }
 
-// Exactly one block: 0 before it, 100 before the empty read that ends the loop.
-TEST_F(DumpE2e, FileOfOneBlockShows0Then100) {
-    const std::string job = jobFile("dump_4096.bin", pattern(4096));
-    ProcessResult r = runRawpush({job, "DUMP"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(afterBanner(r.err), "  0%\r100%\r");
-    EXPECT_NE(r.out.find(crlf(">000FFF: 255  FFh  \\xFF\n") + kSeparator), std::string::npos);
-}
-
 // An empty job sends nothing and succeeds; the progress shows a complete transfer without dividing by 0.
 TEST_F(DumpE2e, EmptyFileSucceedsWithoutDividingByZero) {
-    const std::string job = jobFile("dump_empty.bin", "");
-    ProcessResult r = runRawpush({job, "DUMP"});
+    ProcessResult r = runRawpush({jobFile("dump_empty.bin", ""), "DUMP"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(afterBanner(r.err), "100%\r");
     ASSERT_EQ(r.out.substr(0, kSeparator.size()), kSeparator) << r.out;
     EXPECT_TRUE(isTimeTail(r.out.substr(kSeparator.size()))) << r.out;
-}
-
-// The progress figure is rounded down and shown before each read.
-TEST_F(DumpE2e, ProgressFiguresForSeveralBlocks) {
-    for (size_t size : {4097u, 8192u, 12289u, 3u * 4096u - 1u}) {
-        SCOPED_TRACE(size);
-        const std::string job = jobFile("dump_progress.bin", pattern(size));
-        ProcessResult r = runRawpush({job, "DUMP"});
-        EXPECT_EQ(r.exitCode, 0);
-        EXPECT_EQ(afterBanner(r.err), progressFor(size));
-    }
-    EXPECT_EQ(progressFor(12289), "  0%\r 33%\r 66%\r 99%\r100%\r");
 }
 
 } // namespace

@@ -32,120 +32,71 @@ Parsed read(std::vector<const char *> words) {
 
 } // namespace
 
-TEST(OptionScanner, GroupedAndValueForms) {
-    const char *argv[] = {"rawpush", "-al", "-b96", "-d", "8", "-ab192", "--", "-x", nullptr};
-    OptionScanner s;
-    EXPECT_EQ(s.next(8, argv), 'a');
-    EXPECT_EQ(s.next(8, argv), 'l');
-    EXPECT_EQ(s.next(8, argv), 'b');
-    EXPECT_STREQ(s.value, "96");
-    EXPECT_EQ(s.next(8, argv), 'd');
-    EXPECT_STREQ(s.value, "8");
-    EXPECT_EQ(s.next(8, argv), 'a');
-    EXPECT_EQ(s.next(8, argv), 'b');
-    EXPECT_STREQ(s.value, "192");
-    EXPECT_EQ(s.next(8, argv), -1); // "--" ends the options and is stepped over
-    EXPECT_EQ(s.index, 7);
+// The scanner as getopt with "ab:d:f:lp:s:w:": grouped letters, values in the same or the next word (even
+// one that looks like an option), "--" stepped over, and the first word that is no option ends it.
+TEST(OptionScanner, LettersValuesAndTheEnd) {
+    struct Case {
+        std::vector<const char *> words;
+        std::string seen; // letter, and "=value" for a value
+        int index;        // where the scan stopped
+    } cases[] = {{{"-al", "-b96", "-d", "8", "-ab192", "--", "-x"}, "a l b=96 d=8 a b=192 ", 7},
+                 {{"file", "-a"}, "", 1},
+                 {{"-", "x"}, "", 1},
+                 {{"-v:a", "f"}, "v : a ", 2},
+                 {{"-b", "-d", "f", "t"}, "b=-d ", 3}};
+    for (auto &c : cases) {
+        c.words.insert(c.words.begin(), "rawpush");
+        c.words.push_back(nullptr);
+        const int argc = static_cast<int>(c.words.size()) - 1;
+        OptionScanner s;
+        std::string seen;
+        for (int letter; (letter = s.next(argc, c.words.data())) != -1;)
+            seen +=
+                std::string(1, static_cast<char>(letter)) + (s.value ? std::string("=") + s.value : "") + " ";
+        EXPECT_EQ(seen, c.seen) << c.words[1];
+        EXPECT_EQ(s.index, c.index) << c.words[1];
+    }
 }
 
-TEST(OptionScanner, StopsAtFirstWordThatIsNoOption) {
-    const char *argv[] = {"rawpush", "file", "-a", nullptr};
-    OptionScanner s;
-    EXPECT_EQ(s.next(3, argv), -1);
-    EXPECT_EQ(s.index, 1);
-    const char *dash[] = {"rawpush", "-", "x", nullptr};
-    OptionScanner d;
-    EXPECT_EQ(d.next(3, dash), -1);
-    EXPECT_EQ(d.index, 1);
-}
-
-TEST(OptionScanner, UnknownLettersAndColon) {
-    const char *argv[] = {"rawpush", "-v:a", "f", nullptr};
-    OptionScanner s;
-    EXPECT_EQ(s.next(3, argv), 'v');
-    EXPECT_EQ(s.next(3, argv), ':');
-    EXPECT_EQ(s.next(3, argv), 'a');
-    EXPECT_EQ(s.next(3, argv), -1);
-    EXPECT_EQ(s.index, 2);
-}
-
-TEST(OptionScanner, ValueIsNextWordEvenIfItLooksLikeAnOption) {
-    const char *argv[] = {"rawpush", "-b", "-d", "f", "t", nullptr};
-    OptionScanner s;
-    EXPECT_EQ(s.next(5, argv), 'b');
-    EXPECT_STREQ(s.value, "-d");
-    EXPECT_EQ(s.index, 3);
-}
-
-TEST(Options, SettingsFromValues) {
+TEST(Options, SettingsFromValuesAndDefaults) {
     Parsed r = read({"-b96", "-d", "7", "-pEven", "-s15", "-fr", "-a", "-w", "3", "job.bin", "COM2"});
     ASSERT_EQ(r.outcome, Outcome::Run);
-    EXPECT_EQ(r.s.baudRate, 9600);
-    EXPECT_EQ(r.s.byteSize, 7);
-    EXPECT_EQ(r.s.parity, 2);
-    EXPECT_EQ(r.s.stopBits, 1);
-    EXPECT_EQ(r.s.flow, 2);
-    EXPECT_EQ(r.s.threaded, 1);
-    EXPECT_EQ(r.s.waitSeconds, 3);
-    EXPECT_STREQ(r.s.file, "job.bin");
-    EXPECT_STREQ(r.s.target, "COM2");
+    const Settings &s = r.s;
+    EXPECT_EQ(
+        std::vector<int>({s.baudRate, s.byteSize, s.parity, s.stopBits, s.flow, s.threaded, s.waitSeconds}),
+        std::vector<int>({9600, 7, 2, 1, 2, 1, 3}));
+    EXPECT_STREQ(s.file, "job.bin");
+    EXPECT_STREQ(s.target, "COM2");
     EXPECT_EQ(r.err, "");
-}
-
-TEST(Options, DefaultsLeaveSettingsAlone) {
-    Parsed r = read({"job.bin", "COM2"});
-    ASSERT_EQ(r.outcome, Outcome::Run);
-    EXPECT_EQ(r.s.baudRate, -1);
-    EXPECT_EQ(r.s.byteSize, -1);
-    EXPECT_EQ(r.s.parity, -1);
-    EXPECT_EQ(r.s.stopBits, -1);
-    EXPECT_EQ(r.s.flow, -1);
-    EXPECT_EQ(r.s.threaded, 0);
-    EXPECT_EQ(r.s.waitSeconds, 0);
-}
-
-TEST(Options, InvalidValues) {
-    Parsed r = read({"-b100", "f", "t"});
-    EXPECT_EQ(r.outcome, Outcome::Invalid);
-    EXPECT_EQ(r.err, "Invalid parameter b\n");
-    r = read({"-b"});
-    EXPECT_EQ(r.outcome, Outcome::Invalid);
-    EXPECT_EQ(r.err, "Invalid parameter b\n");
-    r = read({"-pQ", "f", "t"});
-    EXPECT_EQ(r.err, "Invalid parameter p\n");
-    r = read({"-d9", "f", "t"});
-    EXPECT_EQ(r.err, "Invalid parameter d\n");
-    r = read({"-s3", "f", "t"});
-    EXPECT_EQ(r.err, "Invalid parameter s\n");
-    r = read({"-fz", "f", "t"});
-    EXPECT_EQ(r.err, "Invalid parameter f\n");
-}
-
-TEST(Options, UnknownLetterGoesOn) {
-    Parsed r = read({"-v", "-x", "-b2560", "f", "t"});
-    ASSERT_EQ(r.outcome, Outcome::Run);
-    EXPECT_EQ(r.err, "unkown parameter v\nunkown parameter x\n");
-    EXPECT_EQ(r.s.baudRate, 256000);
-}
-
-TEST(Options, UsageCases) {
-    EXPECT_EQ(read({"f"}).outcome, Outcome::Usage);
-    EXPECT_EQ(read({"f", "t", "x"}).outcome, Outcome::Usage);
-    EXPECT_EQ(read({}).outcome, Outcome::Usage);
-    // -w is the last word: its value is null, not the earlier option's value.
-    Parsed r = read({"-d8", "-w"});
-    EXPECT_EQ(r.outcome, Outcome::Usage);
-    EXPECT_EQ(r.err, "");
-}
-
-TEST(Options, ListEndsReadingAtOnce) {
-    Parsed r = read({"-al", "-b100", "f"});
-    EXPECT_EQ(r.outcome, Outcome::List);
-    EXPECT_EQ(r.s.threaded, 1);
-    EXPECT_EQ(r.err, ""); // -b100 was never read
-}
-
-TEST(Options, WaitValue) {
+    const Settings d = read({"job.bin", "COM2"}).s; // nothing given: the port keeps its own settings
+    EXPECT_EQ(
+        std::vector<int>({d.baudRate, d.byteSize, d.parity, d.stopBits, d.flow, d.threaded, d.waitSeconds}),
+        std::vector<int>({-1, -1, -1, -1, -1, 0, 0}));
     EXPECT_EQ(read({"-w7x", "f", "t"}).s.waitSeconds, 7);
     EXPECT_EQ(read({"-wx", "f", "t"}).s.waitSeconds, 0);
+}
+
+TEST(Options, OutcomesAndTheirMessages) {
+    struct Case {
+        std::vector<const char *> words;
+        Outcome outcome;
+        std::string err;
+    } cases[] = {{{"-b100", "f", "t"}, Outcome::Invalid, "Invalid parameter b\n"},
+                 {{"-b"}, Outcome::Invalid, "Invalid parameter b\n"},
+                 {{"-pQ", "f", "t"}, Outcome::Invalid, "Invalid parameter p\n"},
+                 {{"-d9", "f", "t"}, Outcome::Invalid, "Invalid parameter d\n"},
+                 {{"-s3", "f", "t"}, Outcome::Invalid, "Invalid parameter s\n"},
+                 {{"-fz", "f", "t"}, Outcome::Invalid, "Invalid parameter f\n"},
+                 {{"-v", "-x", "-b2560", "f", "t"}, Outcome::Run, "unkown parameter v\nunkown parameter x\n"},
+                 {{"f"}, Outcome::Usage, ""},
+                 {{"f", "t", "x"}, Outcome::Usage, ""},
+                 {{}, Outcome::Usage, ""},
+                 {{"-d8", "-w"}, Outcome::Usage, ""},         // -w's value is null, not the earlier option's
+                 {{"-al", "-b100", "f"}, Outcome::List, ""}}; // -b100 is never read
+    for (const Case &c : cases) {
+        Parsed r = read(c.words);
+        EXPECT_EQ(r.outcome, c.outcome) << (c.words.empty() ? "" : c.words[0]);
+        EXPECT_EQ(r.err, c.err) << (c.words.empty() ? "" : c.words[0]);
+    }
+    EXPECT_EQ(read({"-v", "-b2560", "f", "t"}).s.baudRate, 256000);
 }

@@ -14,64 +14,44 @@ TEST(SerialParams, BaudRateFullAndShortForms) {
         EXPECT_EQ(parseBaudRate(std::to_string(p[1]).c_str()), p[1]);
         EXPECT_STREQ(baudRateName(p[1]), std::to_string(p[1]).c_str());
     }
-    EXPECT_EQ(parseBaudRate("100"), -1);
-    EXPECT_EQ(parseBaudRate(""), -1);
-    EXPECT_EQ(parseBaudRate(nullptr), -1);
-    EXPECT_EQ(parseBaudRate("96abc"), 9600); // the number at the start counts
-    EXPECT_EQ(parseBaudRate("-96"), -1);
-    EXPECT_EQ(parseBaudRate("99999999999999999999"), -1);
-    EXPECT_STREQ(baudRateName(96), "");
-    EXPECT_STREQ(baudRateName(-1), "");
 }
 
-TEST(SerialParams, ByteSizeStopBits) {
-    for (int i = 4; i <= 8; ++i) {
-        EXPECT_EQ(parseByteSize(std::to_string(i).c_str()), i);
-        EXPECT_STREQ(byteSizeName(i), std::to_string(i).c_str());
-    }
-    EXPECT_EQ(parseByteSize("3"), -1);
-    EXPECT_EQ(parseByteSize("9"), -1);
-    EXPECT_EQ(parseByteSize(nullptr), -1);
-    EXPECT_STREQ(byteSizeName(9), "");
-
-    EXPECT_EQ(parseStopBits("1"), 0);
-    EXPECT_EQ(parseStopBits("2"), 2);
-    EXPECT_EQ(parseStopBits("5"), 1);
-    EXPECT_EQ(parseStopBits("15"), 1);
-    EXPECT_EQ(parseStopBits("1.5"), 0); // the number read is 1
-    EXPECT_EQ(parseStopBits("3"), -1);
-    EXPECT_EQ(parseStopBits(nullptr), -1);
-    EXPECT_STREQ(stopBitsName(0), "1");
-    EXPECT_STREQ(stopBitsName(1), "1.5");
-    EXPECT_STREQ(stopBitsName(2), "2");
-    EXPECT_STREQ(stopBitsName(3), "");
-}
-
-TEST(SerialParams, ParityAndFlowByFirstLetter) {
-    EXPECT_EQ(parseParity("e"), 2);
-    EXPECT_EQ(parseParity("E"), 2);
-    EXPECT_EQ(parseParity("Even"), 2);
-    EXPECT_EQ(parseParity("none"), 0);
-    EXPECT_EQ(parseParity("o"), 1);
-    EXPECT_EQ(parseParity("M"), 3);
-    EXPECT_EQ(parseParity("space"), 4);
-    EXPECT_EQ(parseParity("x"), -1);
-    EXPECT_EQ(parseParity(""), -1);
-    EXPECT_EQ(parseParity(nullptr), -1);
-    EXPECT_STREQ(parityName(0), "NONE");
-    EXPECT_STREQ(parityName(4), "SPACE");
-    EXPECT_STREQ(parityName(5), "");
-
-    EXPECT_EQ(parseFlow("rts"), 2);
-    EXPECT_EQ(parseFlow("N"), 0);
-    EXPECT_EQ(parseFlow("d"), 1);
-    EXPECT_EQ(parseFlow("X"), 3);
-    EXPECT_EQ(parseFlow("w"), 4);
-    EXPECT_EQ(parseFlow("Q"), -1);
-    EXPECT_EQ(parseFlow(nullptr), -1);
-    EXPECT_STREQ(flowName(4), "DTR/DSR+RTS/CTS");
-    EXPECT_STREQ(flowName(3), "XON/XOFF");
-    EXPECT_STREQ(flowName(-1), "");
+// Every parser with the text it reads and its value (-1: refused), and every name with its value's text.
+TEST(SerialParams, ParsersAndNames) {
+    struct Parse {
+        int (*parse)(const char *);
+        const char *text;
+        int value;
+    } parses[] = {{parseBaudRate, "100", -1},   {parseBaudRate, "", -1},
+                  {parseBaudRate, nullptr, -1}, {parseBaudRate, "96abc", 9600},
+                  {parseBaudRate, "-96", -1},   {parseBaudRate, "99999999999999999999", -1},
+                  {parseByteSize, "4", 4},      {parseByteSize, "8", 8},
+                  {parseByteSize, "3", -1},     {parseByteSize, "9", -1},
+                  {parseByteSize, nullptr, -1}, {parseStopBits, "1", 0},
+                  {parseStopBits, "2", 2},      {parseStopBits, "5", 1},
+                  {parseStopBits, "15", 1},     {parseStopBits, "1.5", 0},
+                  {parseStopBits, "3", -1},     {parseStopBits, nullptr, -1},
+                  {parseParity, "e", 2},        {parseParity, "Even", 2},
+                  {parseParity, "none", 0},     {parseParity, "o", 1},
+                  {parseParity, "M", 3},        {parseParity, "space", 4},
+                  {parseParity, "x", -1},       {parseParity, "", -1},
+                  {parseParity, nullptr, -1},   {parseFlow, "rts", 2},
+                  {parseFlow, "N", 0},          {parseFlow, "d", 1},
+                  {parseFlow, "X", 3},          {parseFlow, "w", 4},
+                  {parseFlow, "Q", -1},         {parseFlow, nullptr, -1}};
+    for (const Parse &p : parses)
+        EXPECT_EQ(p.parse(p.text), p.value) << (p.text ? p.text : "null");
+    struct Name {
+        const char *(*name)(int);
+        int value;
+        const char *text;
+    } names[] = {{baudRateName, 96, ""},    {baudRateName, -1, ""}, {byteSizeName, 5, "5"},
+                 {byteSizeName, 9, ""},     {stopBitsName, 0, "1"}, {stopBitsName, 1, "1.5"},
+                 {stopBitsName, 2, "2"},    {stopBitsName, 3, ""},  {parityName, 0, "NONE"},
+                 {parityName, 4, "SPACE"},  {parityName, 5, ""},    {flowName, 4, "DTR/DSR+RTS/CTS"},
+                 {flowName, 3, "XON/XOFF"}, {flowName, -1, ""}};
+    for (const Name &n : names)
+        EXPECT_STREQ(n.name(n.value), n.text) << n.value;
 }
 
 TEST(SerialParams, LeadingInt) {

@@ -1,5 +1,5 @@
 // The engine's byte queues against a byte-at-a-time reference model: capacity, partial puts, wrap,
-// packet boundaries and user values.
+// clearing, packet boundaries and user values.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,54 +12,9 @@
 namespace ptl {
 namespace {
 
-constexpr uint32_t kDefaultRing = 0x40000;
-
-std::vector<uint8_t> pattern(size_t n, uint32_t seed) {
-    std::vector<uint8_t> v(n);
-    std::mt19937 gen(seed);
-    for (auto &b : v)
-        b = static_cast<uint8_t>(gen());
-    return v;
-}
-
-TEST(RingQueue, DefaultCapacityTakesAPartialPutAndReturnsTheBytesInOrder) {
-    RingQueue q;
-    ASSERT_EQ(q.setCapacity(kDefaultRing), 1);
-    EXPECT_EQ(q.capacity(), 262144);
-    auto data = pattern(300 * 1024, 1);
-    uint32_t stored = 0;
-    q.put(data.data(), static_cast<uint32_t>(data.size()), &stored, 7, 8, 9);
-    EXPECT_EQ(stored, 262144u);
-    EXPECT_EQ(q.count(), 262144);
-    EXPECT_EQ(q.freeSpace(), 0);
-
-    // Full: nothing more fits.
-    q.put(data.data(), 10, &stored, 0, 0, 0);
-    EXPECT_EQ(stored, 0u);
-
-    // Draining 4096 lets exactly 4096 more in, at the wrap point.
-    std::vector<uint8_t> block(4096);
-    uint32_t got = 0;
-    int32_t u1 = -5, u2 = -5, u3 = -5;
-    q.get(block.data(), 4096, &got, &u1, &u2, &u3);
-    EXPECT_EQ(got, 4096u);
-    EXPECT_EQ(u1, 0);
-    EXPECT_EQ(u2, 0);
-    EXPECT_EQ(u3, 0);
-    EXPECT_TRUE(std::equal(block.begin(), block.end(), data.begin()));
-    q.put(data.data() + 262144, 10000, &stored, 0, 0, 0);
-    EXPECT_EQ(stored, 4096u);
-
-    std::vector<uint8_t> all(262144);
-    q.get(all.data(), 1000000, &got, nullptr, nullptr, nullptr);
-    ASSERT_EQ(got, 262144u);
-    EXPECT_TRUE(std::equal(all.begin(), all.end(), data.begin() + 4096));
-    EXPECT_EQ(q.count(), 0);
-}
-
-// Random puts, gets, peeks and consumes against a deque: wrap-around copies must give exactly what a
-// byte-by-byte ring gives.
-TEST(RingQueue, MatchesAByteByByteModelAcrossWraps) {
+// Random puts, gets, peeks, consumes and clears against a deque: wrap-around copies must give exactly
+// what a byte-by-byte ring gives, and a clear must leave a ring that starts afresh.
+TEST(RingQueue, MatchesAByteByByteModelAcrossWrapsAndClears) {
     RingQueue q;
     ASSERT_EQ(q.setCapacity(64), 1);
     std::deque<uint8_t> model;
@@ -67,8 +22,13 @@ TEST(RingQueue, MatchesAByteByByteModelAcrossWraps) {
     uint8_t next = 0;
     for (int step = 0; step < 20000; ++step) {
         const uint32_t n = gen() % 80;
-        switch (gen() % 4) {
-        case 0: {
+        switch (gen() % 9) {
+        case 0: // clear, now and then
+            q.clear();
+            model.clear();
+            break;
+        case 1:
+        case 2: {
             std::vector<uint8_t> in(n);
             for (auto &b : in)
                 b = next++;
@@ -80,28 +40,32 @@ TEST(RingQueue, MatchesAByteByByteModelAcrossWraps) {
             next = static_cast<uint8_t>(next - (n - expect)); // unstored bytes come again
             break;
         }
-        case 1: {
+        case 3:
+        case 4: {
             std::vector<uint8_t> out(n + 1, 0xEE);
             uint32_t got = 99;
-            q.get(out.data(), n, &got, nullptr, nullptr, nullptr);
+            int32_t u1 = -5;
+            q.get(out.data(), n, &got, &u1, nullptr, nullptr);
             ASSERT_EQ(got, std::min<uint32_t>(n, static_cast<uint32_t>(model.size())));
+            ASSERT_EQ(u1, 0); // a ring keeps no user values
             for (uint32_t i = 0; i < got; ++i) {
-                ASSERT_EQ(out[i], model.front());
+                ASSERT_EQ(out[i], model.front()) << "step " << step;
                 model.pop_front();
             }
             ASSERT_EQ(out[got], 0xEE); // nothing written past the count
             break;
         }
-        case 2: {
+        case 5:
+        case 6: {
             const uint8_t *base = nullptr;
             uint32_t off = 0, len = 0;
             q.peek(&base, &off, &len, nullptr, nullptr, nullptr);
             ASSERT_EQ(len, model.size());
             for (uint32_t i = 0; i < len; ++i)
-                ASSERT_EQ(base[(off + i) & 63], model[i]);
+                ASSERT_EQ(base[(off + i) & 63], model[i]) << "step " << step;
             break;
         }
-        case 3: {
+        default: {
             q.consume(n);
             const size_t drop = std::min<size_t>(n, model.size());
             model.erase(model.begin(), model.begin() + static_cast<long>(drop));
@@ -113,130 +77,87 @@ TEST(RingQueue, MatchesAByteByByteModelAcrossWraps) {
     }
 }
 
-TEST(RingQueue, ClearAndSetCapacityEmptyTheRing) {
-    RingQueue q;
-    ASSERT_EQ(q.setCapacity(16), 1);
-    const uint8_t in[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    uint32_t stored = 0;
-    q.put(in, 10, &stored, 0, 0, 0);
-    q.clear();
-    EXPECT_EQ(q.count(), 0);
-    q.put(in, 10, &stored, 0, 0, 0);
-    ASSERT_EQ(q.setCapacity(32), 1);
-    EXPECT_EQ(q.count(), 0);
-    EXPECT_EQ(q.capacity(), 32);
-}
-
-TEST(RingQueue, CapacityThatIsNotAPowerOfTwoIsRefused) {
-    RingQueue q;
-    EXPECT_EQ(q.setCapacity(1000), 0);
-    EXPECT_EQ(q.capacity(), 0);
-    EXPECT_EQ(q.setCapacity(0), 0);
-    EXPECT_EQ(q.setCapacity(0x80000000u), 0); // would not fit the signed counts
-    // A refused ring stores nothing rather than writing through a mask of the wrong size.
-    const uint8_t b = 1;
-    uint32_t stored = 5;
-    q.put(&b, 1, &stored, 0, 0, 0);
-    EXPECT_EQ(stored, 0u);
+TEST(RingQueue, CapacityMustBeAPowerOfTwoThatFitsTheCounts) {
+    for (uint32_t bad : {1000u, 0u, 0x80000000u}) {
+        RingQueue q;
+        EXPECT_EQ(q.setCapacity(bad), 0) << bad;
+        EXPECT_EQ(q.capacity(), 0);
+        // A refused ring stores nothing rather than writing through a mask of the wrong size.
+        const uint8_t b = 1;
+        uint32_t stored = 5;
+        q.put(&b, 1, &stored, 0, 0, 0);
+        EXPECT_EQ(stored, 0u);
+    }
+    EXPECT_EQ(makeQueue(kRingQueue, 1000), nullptr);
+    EXPECT_EQ(makeQueue(kRingQueue, 0x40000)->capacity(), 262144);
+    EXPECT_EQ(makeQueue(kPacketQueue, 0)->capacity(), -1);
+    EXPECT_EQ(makeQueue(2, 0x40000), nullptr);
+    EXPECT_EQ(makeQueue(-1, 0x40000), nullptr);
 }
 
 TEST(PacketQueue, KeepsPacketBoundariesAndUserValues) {
     PacketQueue q;
-    auto a = pattern(5000, 2);
-    auto b = pattern(3, 3);
+    std::vector<uint8_t> a(5000), b = {7, 8, 9};
+    for (size_t i = 0; i < a.size(); ++i)
+        a[i] = static_cast<uint8_t>(i * 31);
     uint32_t stored = 0;
+    q.put(nullptr, 0, &stored, 1, 2, 3); // an empty put makes no packet
+    EXPECT_EQ(q.packets(), 0u);
     q.put(a.data(), 5000, &stored, 11, 12, 13);
     EXPECT_EQ(stored, 5000u);
     q.put(b.data(), 3, &stored, 21, 22, 23);
-    EXPECT_EQ(stored, 3u);
     EXPECT_EQ(q.count(), 5003);
     EXPECT_EQ(q.freeSpace(), -1);
-    EXPECT_EQ(q.capacity(), -1);
-    EXPECT_EQ(q.setCapacity(4096), 0);
-    EXPECT_EQ(q.count(), 5003); // setCapacity does nothing
 
     std::vector<uint8_t> out(4096);
     uint32_t got = 0;
-    int32_t u1 = 0, u2 = 0, u3 = 0;
-    q.get(out.data(), 4096, &got, &u1, &u2, &u3);
+    int32_t u[3] = {};
+    q.get(out.data(), 4096, &got, &u[0], &u[1], &u[2]);
     EXPECT_EQ(got, 4096u);
-    EXPECT_EQ(u1, 11);
-    EXPECT_EQ(u2, 12);
-    EXPECT_EQ(u3, 13);
+    EXPECT_EQ(std::vector<int32_t>(u, u + 3), (std::vector<int32_t>{11, 12, 13}));
     // The rest of the first packet only, never mixed with the second.
-    q.get(out.data(), 4096, &got, &u1, &u2, &u3);
+    q.get(out.data(), 4096, &got, &u[0], &u[1], &u[2]);
     EXPECT_EQ(got, 904u);
     EXPECT_TRUE(std::equal(out.begin(), out.begin() + 904, a.begin() + 4096));
-    EXPECT_EQ(u3, 13);
     EXPECT_EQ(q.packets(), 1u);
 
     const uint8_t *base = nullptr;
     uint32_t off = 9, len = 0;
-    q.peek(&base, &off, &len, &u1, &u2, &u3);
+    q.peek(&base, &off, &len, &u[0], nullptr, nullptr);
     EXPECT_EQ(len, 3u);
     EXPECT_EQ(off, 0u);
-    EXPECT_EQ(base[0], b[0]);
-    EXPECT_EQ(u1, 21);
+    EXPECT_EQ(base[0], 7);
+    EXPECT_EQ(u[0], 21);
     q.consume(2);
-    EXPECT_EQ(q.count(), 1);
     q.get(out.data(), 10, &got, nullptr, nullptr, nullptr);
     EXPECT_EQ(got, 1u);
-    EXPECT_EQ(out[0], b[2]);
-    EXPECT_EQ(q.packets(), 0u);
+    EXPECT_EQ(out[0], 9);
 
     // Empty: peek clears base, offset and length and leaves the user values alone.
-    u1 = 77;
-    q.peek(&base, &off, &len, &u1, nullptr, nullptr);
+    u[0] = 77;
+    q.peek(&base, &off, &len, &u[0], nullptr, nullptr);
     EXPECT_EQ(base, nullptr);
     EXPECT_EQ(len, 0u);
-    EXPECT_EQ(u1, 77);
-    q.get(out.data(), 10, &got, nullptr, nullptr, nullptr);
-    EXPECT_EQ(got, 0u);
-}
-
-TEST(PacketQueue, EmptyPutMakesNoPacket) {
-    PacketQueue q;
-    uint32_t stored = 9;
-    q.put(nullptr, 0, &stored, 1, 2, 3);
-    EXPECT_EQ(stored, 0u);
-    EXPECT_EQ(q.packets(), 0u);
+    EXPECT_EQ(u[0], 77);
 }
 
 // Run under the leak checker: queues destroyed or cleared while holding data free everything.
 TEST(Queues, DestroyingOrClearingFullQueuesReleasesTheirStorage) {
-    auto data = pattern(100000, 4);
+    std::vector<uint8_t> data(100000, 0x5A);
     uint32_t stored = 0;
-    {
+    for (bool clear : {false, true}) {
         PacketQueue q;
         for (int i = 0; i < 10; ++i)
             q.put(data.data(), 100000, &stored, i, 0, 0);
         EXPECT_EQ(q.count(), 1000000);
+        if (clear) {
+            q.clear();
+            EXPECT_EQ(q.count(), 0);
+            EXPECT_EQ(q.packets(), 0u);
+        }
     }
-    {
-        PacketQueue q;
-        for (int i = 0; i < 3; ++i)
-            q.put(data.data(), 100000, &stored, i, 0, 0);
-        q.clear();
-        EXPECT_EQ(q.count(), 0);
-        EXPECT_EQ(q.packets(), 0u);
-    }
-    {
-        auto ring = makeQueue(kRingQueue, kDefaultRing);
-        ASSERT_NE(ring, nullptr);
-        ring->put(data.data(), 100000, &stored, 0, 0, 0);
-    }
-}
-
-TEST(Queues, MakeQueueByType) {
-    auto ring = makeQueue(kRingQueue, kDefaultRing);
-    ASSERT_NE(ring, nullptr);
-    EXPECT_EQ(ring->capacity(), 262144);
-    auto packets = makeQueue(kPacketQueue, 0);
-    ASSERT_NE(packets, nullptr);
-    EXPECT_EQ(packets->capacity(), -1);
-    EXPECT_EQ(makeQueue(2, kDefaultRing), nullptr);
-    EXPECT_EQ(makeQueue(-1, kDefaultRing), nullptr);
-    EXPECT_EQ(makeQueue(kRingQueue, 1000), nullptr);
+    auto ring = makeQueue(kRingQueue, 0x40000);
+    ring->put(data.data(), 100000, &stored, 0, 0, 0);
 }
 
 } // namespace

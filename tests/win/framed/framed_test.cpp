@@ -170,7 +170,7 @@ TEST_F(Aea, HeadersFollowTheClaimAndBlocksOfASend) {
         EXPECT_EQ(ibm->getIFName() + std::to_string(ibm->getIOMode() + ibm->getIFType()), "IBMFP1073741877");
         EXPECT_EQ(aea->getIFName() + std::to_string(aea->getIOMode() + aea->getIFType()), "AEA1073741883");
     }
-    const DCB d = line.dcb();
+    const DCB d = line.statesSet().back();
     EXPECT_EQ(d.fRtsControl * 0x1000 + d.fDtrControl * 0x10 + d.fParity * 2 + d.fBinary, 0x2013u);
     EXPECT_EQ(line.timeouts().ReadTotalTimeoutConstant + line.timeouts().WriteTotalTimeoutConstant, 1000u);
 }

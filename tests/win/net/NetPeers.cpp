@@ -61,19 +61,8 @@ uint32_t addressOf(const std::string &dotted) {
     return inet_addr(dotted.c_str());
 }
 
-bool waitFor(const std::function<bool()> &cond, DWORD deadlineMs) {
-    const DWORD start = GetTickCount();
-    while (!cond()) {
-        if (since(start) > deadlineMs)
-            return cond();
-        Sleep(5);
-    }
-    return true;
-}
-
 TcpPeer::TcpPeer(const std::string &ip, uint16_t port, Mode mode) : mode_(mode) {
     ensureWinsock();
-    holding_ = mode == Mode::Hold;
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
     const int small = 4096; // the accepted connection inherits it
     if (mode == Mode::Slow)
@@ -108,13 +97,7 @@ void TcpPeer::run() {
     client_ = c;
     accepted_ = true;
     char buf[65536];
-    while (!stop_) {
-        if (holding_) {
-            Sleep(2);
-            continue;
-        }
-        if (!readable(c, stop_))
-            break;
+    while (mode_ != Mode::Hold && readable(c, stop_)) {
         int n = recv(c, buf, mode_ == Mode::Slow ? 2048 : sizeof buf, 0);
         if (mode_ == Mode::Slow)
             Sleep(50); // the reader's pace, not a wait for anything
@@ -130,11 +113,11 @@ void TcpPeer::run() {
 }
 
 bool TcpPeer::waitAccepted(DWORD ms) {
-    return waitFor([this] { return accepted_.load(); }, ms);
+    return waitUntil([this] { return accepted_.load(); }, static_cast<int>(ms));
 }
 
 bool TcpPeer::waitEnd(DWORD ms) {
-    return waitFor([this] { return sawEnd_.load(); }, ms);
+    return waitUntil([this] { return sawEnd_.load(); }, static_cast<int>(ms));
 }
 
 Bytes TcpPeer::received() {
@@ -163,16 +146,15 @@ void TcpPeer::closeClient() {
         closesocket(c);
 }
 
-UdpPrinter::UdpPrinter(const std::string &ip, Responder responder, uint16_t port)
-    : responder_(std::move(responder)) {
+UdpPrinter::UdpPrinter(const std::string &ip, Responder responder) : responder_(std::move(responder)) {
     ensureWinsock();
     sock_ = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a = endpoint(ip, port);
+    sockaddr_in a = endpoint(ip, 3289);
     // Wine binds a UDP socket given a 127.x address to all addresses, so port 3289 is one per host: another
     // test program may still hold it for a moment.
     const DWORD start = GetTickCount();
     while (bind(sock_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
-        if (since(start) > 10000) {
+        if (GetTickCount() - start > 10000) {
             closesocket(sock_);
             sock_ = INVALID_SOCKET;
             return;
@@ -203,33 +185,16 @@ void UdpPrinter::run() {
         {
             std::lock_guard<std::mutex> g(lock_);
             requests_.push_back(req);
-            times_.push_back(GetTickCount());
         }
-        for (const Answer &a : responder_ ? responder_(req) : std::vector<Answer>{}) {
-            SOCKET out = sock_;
-            SOCKET other = INVALID_SOCKET;
-            if (!a.fromIp.empty()) {
-                other = socket(AF_INET, SOCK_DGRAM, 0);
-                sockaddr_in local = endpoint(a.fromIp, 0);
-                bind(other, reinterpret_cast<sockaddr *>(&local), sizeof local);
-                out = other;
-            }
-            sendto(out, reinterpret_cast<const char *>(a.bytes.data()), static_cast<int>(a.bytes.size()), 0,
+        for (const Bytes &a : responder_ ? responder_(req) : std::vector<Bytes>{})
+            sendto(sock_, reinterpret_cast<const char *>(a.data()), static_cast<int>(a.size()), 0,
                    reinterpret_cast<sockaddr *>(&from), fromLen);
-            if (other != INVALID_SOCKET)
-                closesocket(other);
-        }
     }
 }
 
 std::vector<Bytes> UdpPrinter::requests() {
     std::lock_guard<std::mutex> g(lock_);
     return requests_;
-}
-
-std::vector<DWORD> UdpPrinter::requestTimes() {
-    std::lock_guard<std::mutex> g(lock_);
-    return times_;
 }
 
 int UdpPrinter::requestCount() {

@@ -28,14 +28,6 @@ uint32_t addressOf(const std::string &dotted); // network byte order
 // Starts Windows Sockets for the test program (once).
 void ensureWinsock();
 
-// Milliseconds elapsed since start, by the tick counter.
-inline DWORD since(DWORD start) {
-    return GetTickCount() - start;
-}
-
-// Polls cond every few milliseconds until it holds or deadlineMs passes; the result of the last look.
-bool waitFor(const std::function<bool()> &cond, DWORD deadlineMs);
-
 class TcpPeer {
 public:
     enum class Mode {
@@ -49,7 +41,6 @@ public:
     TcpPeer(const TcpPeer &) = delete;
     TcpPeer &operator=(const TcpPeer &) = delete;
 
-    bool listening() const { return listener_ != INVALID_SOCKET; }
     uint16_t port() const { return port_; }
     bool waitAccepted(DWORD ms);
     // Bytes received so far (copied under the lock).
@@ -63,8 +54,6 @@ public:
     void closeClient();
     // Resets the accepted connection (closes it with a zero linger time).
     void resetClient();
-    // Reads in Hold mode from now on.
-    void startReading() { holding_ = false; }
 
 private:
     void run();
@@ -73,7 +62,6 @@ private:
     std::atomic<SOCKET> client_{INVALID_SOCKET};
     uint16_t port_ = 0;
     Mode mode_;
-    std::atomic<bool> holding_{false};
     std::atomic<bool> stop_{false};
     std::atomic<bool> accepted_{false};
     std::atomic<bool> sawEnd_{false};
@@ -82,24 +70,19 @@ private:
     std::thread thread_;
 };
 
-// A UDP "printer" on ip:3289 (or another port). For each request it calls the responder, which returns the
-// datagrams to send back; each may come from another local address.
+// A UDP "printer" on ip:3289. For each request it calls the responder, which returns the datagrams to send
+// back.
 class UdpPrinter {
 public:
-    struct Answer {
-        Bytes bytes;
-        std::string fromIp; // empty: from the printer's own socket
-    };
-    using Responder = std::function<std::vector<Answer>(const Bytes &request)>;
+    using Responder = std::function<std::vector<Bytes>(const Bytes &request)>;
 
-    UdpPrinter(const std::string &ip, Responder responder, uint16_t port = 3289);
+    UdpPrinter(const std::string &ip, Responder responder);
     ~UdpPrinter();
     UdpPrinter(const UdpPrinter &) = delete;
     UdpPrinter &operator=(const UdpPrinter &) = delete;
 
     bool bound() const { return sock_ != INVALID_SOCKET; }
     std::vector<Bytes> requests();
-    std::vector<DWORD> requestTimes(); // tick of each request
     int requestCount();
 
 private:
@@ -110,7 +93,6 @@ private:
     std::atomic<bool> stop_{false};
     std::mutex lock_;
     std::vector<Bytes> requests_;
-    std::vector<DWORD> times_;
     std::thread thread_;
 };
 
@@ -118,8 +100,8 @@ private:
 Bytes replyTo(const Bytes &request, int result, const Bytes &data);
 
 // One datagram back, from the printer's socket or from another local address.
-inline std::vector<UdpPrinter::Answer> one(Bytes b, std::string fromIp = {}) {
-    return {UdpPrinter::Answer{std::move(b), std::move(fromIp)}};
+inline std::vector<Bytes> one(Bytes b) {
+    return {std::move(b)};
 }
 // A responder that answers every request with the given result and data.
 inline UdpPrinter::Responder answering(int result, Bytes data) {

@@ -9,7 +9,7 @@
 #include "serial/WCom.h"
 #include "serial/WComA.h"
 #include "sim/PtyLine.h"
-#include "sim/SimComm.h"
+#include "support/Ledger.h"
 #include "support/TestUtil.h"
 
 namespace ptl {
@@ -22,21 +22,6 @@ using namespace std::chrono_literals;
 
 constexpr char kXon = 0x11;
 constexpr char kXoff = 0x13;
-
-std::string allByteValues(int rounds) {
-    std::string s;
-    for (int r = 0; r < rounds; ++r)
-        for (int i = 0; i < 256; ++i)
-            s += static_cast<char>(i);
-    return s;
-}
-
-uint64_t cpuTime100ns() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto v = [](FILETIME f) { return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
-    return v(kernel) + v(user);
-}
 
 class Pty : public ::testing::Test {
 protected:
@@ -51,31 +36,6 @@ protected:
     PtyLine line;
     int baseline = 0;
 };
-
-TEST_F(Pty, BytesOfEveryValueCrossTheLineBothWays) {
-    WCom com;
-    ASSERT_EQ(com.setPortNo(line.com()), 0);
-    ASSERT_EQ(com.setBaudRate(115200), 0);
-    ASSERT_EQ(com.claim(0), 0);
-    const std::string out = allByteValues(16);
-    int n = 0;
-    ASSERT_EQ(com.send(out.data(), static_cast<int>(out.size()), &n, 0, 0, 0), 0);
-    EXPECT_EQ(n, static_cast<int>(out.size()));
-    EXPECT_EQ(line.peerRead(out.size()), out);
-
-    const std::string in = allByteValues(4);
-    ASSERT_TRUE(line.peerWrite(in));
-    std::string got;
-    char buf[4096];
-    while (got.size() < in.size()) {
-        ASSERT_EQ(com.recv(buf, sizeof buf, &n, 0), 0);
-        if (n == 0)
-            break; // read time-out: nothing more is coming
-        got.append(buf, n);
-    }
-    EXPECT_EQ(got, in);
-    EXPECT_EQ(com.release(5000), 0);
-}
 
 TEST_F(Pty, SettingsReachTheLinuxTerminal) {
     WCom com;
@@ -101,64 +61,6 @@ TEST_F(Pty, SettingsReachTheLinuxTerminal) {
     EXPECT_TRUE(hasToken(s, "-crtscts")) << s;
     EXPECT_TRUE(hasToken(s, "-cstopb")) << s;
     EXPECT_EQ(com.release(0), 0);
-}
-
-TEST_F(Pty, ReadTimeOutsEndAnEmptyRead) {
-    WCom com;
-    ASSERT_EQ(com.setPortNo(line.com()), 0);
-    ASSERT_EQ(com.claim(0), 0);
-    char buf[16];
-    int n = -1;
-    const DWORD start = GetTickCount();
-    EXPECT_EQ(com.recv(buf, sizeof buf, &n, 0), 0); // a time-out is not a failure
-    const DWORD took = GetTickCount() - start;
-    EXPECT_EQ(n, 0);
-    // The stored total read time-out is 2000 ms: neither at once nor endless.
-    EXPECT_GE(took, 1500u);
-    EXPECT_LT(took, 10000u);
-
-    // Data that arrives ends the read after the interval time-out, without waiting for the buffer to fill.
-    ASSERT_TRUE(line.peerWrite("abc"));
-    EXPECT_EQ(com.recv(buf, sizeof buf, &n, 0), 0);
-    EXPECT_EQ(std::string(buf, n), "abc");
-    EXPECT_EQ(com.release(0), 0);
-}
-
-TEST_F(Pty, ClearRecvEmptiesTheDriverAndTheQueue) {
-    {
-        WCom com;
-        ASSERT_EQ(com.setPortNo(line.com()), 0);
-        ASSERT_EQ(com.claim(0), 0);
-        ASSERT_TRUE(line.peerWrite("stale bytes"));
-        const HANDLE h = reinterpret_cast<HANDLE>(com.getHandle());
-        ASSERT_TRUE(waitUntil([&] {
-            DWORD errors = 0;
-            COMSTAT st{};
-            return os::ClearCommError(h, &errors, &st) && st.cbInQue == 11;
-        }));
-        EXPECT_EQ(com.clearRecv(), 0);
-        COMMTIMEOUTS now{MAXDWORD, 0, 0, 0, 2000}; // return at once with what is there
-        ASSERT_EQ(com.setCommTimeouts(&now), 0);
-        char buf[16];
-        int n = -1;
-        EXPECT_EQ(com.recv(buf, sizeof buf, &n, 0), 0);
-        EXPECT_EQ(n, 0);
-        EXPECT_EQ(com.release(0), 0);
-    }
-    WComA a;
-    ASSERT_EQ(a.setPortNo(line.com()), 0);
-    ASSERT_EQ(a.claim(0), 0);
-    ASSERT_TRUE(line.peerWrite("queued bytes"));
-    ASSERT_TRUE(waitUntil([&] {
-        int n = 0;
-        a.getRecvCount(&n);
-        return n == 12;
-    }));
-    EXPECT_EQ(a.clearRecv(), 0);
-    int n = -1;
-    EXPECT_EQ(a.getRecvCount(&n), 0);
-    EXPECT_EQ(n, 0);
-    EXPECT_EQ(a.release(0), 0);
 }
 
 // XON/XOFF for real: the other end holds the line, a threaded send still returns at once, nothing
@@ -187,45 +89,6 @@ TEST_F(Pty, ThreadedSendUnderXoffStallsResumesAndDrainsAtRelease) {
     EXPECT_EQ(released.get(), 0);
     EXPECT_EQ(got.size(), data.size());
     EXPECT_TRUE(got == data) << "data changed on the line";
-}
-
-// While the printer holds the line the engine and the caller must sleep, not spin: CPU time of this
-// whole process over a 5 s stall stays under 2 % of it.
-TEST_F(Pty, AStalledLineCostsNoCpu) {
-    WComA a;
-    ASSERT_EQ(a.setPortNo(line.com()), 0);
-    ASSERT_EQ(a.setFlow(3), 0);
-    ASSERT_EQ(a.claim(0), 0);
-    ASSERT_TRUE(line.peerWrite(std::string(1, kXoff)));
-    const std::string data = test::testBytes(1 << 20);
-    int written = 0;
-    ASSERT_EQ(a.send(data.data(), static_cast<int>(data.size()), &written, 0, 0, 0), 0);
-    // Let the line's buffers fill so that the send thread is really held.
-    int count = 0;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            int before = 0;
-            a.getSendCount(&before);
-            Sleep(300);
-            a.getSendCount(&count);
-            return count == before;
-        },
-        20000));
-    ASSERT_GT(count, 0);
-
-    const uint64_t cpu0 = cpuTime100ns();
-    const HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    WaitForSingleObject(never, 5000); // the measured stall
-    CloseHandle(never);
-    const uint64_t cpu = cpuTime100ns() - cpu0;
-    EXPECT_LT(cpu, 5000ull * 10000 * 2 / 100) << "CPU " << cpu / 10000 << " ms over a 5000 ms stall";
-    int still = 0;
-    a.getSendCount(&still);
-    EXPECT_EQ(still, count) << "the line was not held";
-
-    ASSERT_TRUE(line.peerWrite(std::string(1, kXon)));
-    line.peerRead(written); // drain so that release finds an empty queue
-    EXPECT_EQ(a.release(0), 0);
 }
 
 } // namespace

@@ -148,22 +148,42 @@ protected:
 
 } // namespace
 
-TEST_F(Listing, NoPrinters) {
-    EXPECT_EQ(list(), "DefaultPrinter=[]\n\n");
-    EXPECT_EQ(spool.loads, 1);
-    EXPECT_EQ(spool.frees, 1);
-}
-
-TEST_F(Listing, PrintersAndDriversSkippingUnnamed) {
-    spool.defaultName = "Receipt";
-    spool.printers = {"Kitchen", "Receipt"};
-    spool.drivers = {{"Drv A", "C:\\drv\\a.dll"}, {nullptr, "C:\\drv\\b.dll"}, {"Drv C", "C:\\drv\\c.dll"}};
-    EXPECT_EQ(list(), "DefaultPrinter=[Receipt]\n"
-                      " spooler1 'Kitchen'\n"
-                      " spooler2 'Receipt'\n"
-                      "\n"
-                      "  1 'C:\\drv\\a.dll'\n"
-                      "  3 'C:\\drv\\c.dll'\n");
+// The listing: the default printer, the spooler's printers (none when they do not fit the buffer), and
+// the drivers by position, skipping those without a name; no default without GetDefaultPrinterA.
+TEST_F(Listing, WhatTheSpoolerAnswersIsListed) {
+    struct Case {
+        std::string defaultName;
+        std::vector<std::string> printers;
+        std::vector<std::pair<const char *, const char *>> drivers;
+        bool noFunction;
+        std::string listing;
+    } cases[] = {
+        {"", {}, {}, false, "DefaultPrinter=[]\n\n"},
+        {"X", {}, {}, true, "DefaultPrinter=[]\n\n"},
+        {"Receipt",
+         {"Kitchen", "Receipt"},
+         {{"Drv A", "C:\\drv\\a.dll"}, {nullptr, "C:\\drv\\b.dll"}, {"Drv C", "C:\\drv\\c.dll"}},
+         false,
+         "DefaultPrinter=[Receipt]\n spooler1 'Kitchen'\n spooler2 'Receipt'\n\n  1 'C:\\drv\\a.dll'\n  3 "
+         "'C:\\drv\\c.dll'\n"},
+        {"",
+         std::vector<std::string>(60, "A printer with a long enough name"),
+         {{"D", "d.dll"}},
+         false,
+         "DefaultPrinter=[]\n\n  1 'd.dll'\n"},
+    };
+    for (const Case &c : cases) {
+        spool.defaultName = c.defaultName;
+        spool.printers = c.printers;
+        spool.drivers = c.drivers;
+        spool.loads = spool.frees = 0;
+        test::Seam none;
+        if (c.noFunction)
+            none.on<&os::Api::GetProcAddress>([](HMODULE, LPCSTR) -> FARPROC { return nullptr; });
+        EXPECT_EQ(list(), c.listing);
+        EXPECT_EQ(spool.loads, 1);
+        EXPECT_EQ(spool.frees, 1);
+    }
 }
 
 TEST_F(Listing, DefaultNameOf260CharactersDoesNotFit) {
@@ -224,11 +244,4 @@ TEST_F(Listing, Nt4ReadsTheProfile) {
     profile = "";
     size = sizeof buf;
     EXPECT_FALSE(rawpush::getDefaultPrinter(buf, &size));
-}
-
-TEST_F(Listing, MissingFunctionMeansNoDefault) {
-    spool.defaultName = "X";
-    seam.on<&os::Api::GetProcAddress>([](HMODULE, LPCSTR) -> FARPROC { return nullptr; });
-    EXPECT_EQ(list(), "DefaultPrinter=[]\n\n");
-    EXPECT_EQ(spool.frees, 1);
 }

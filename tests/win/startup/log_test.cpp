@@ -64,50 +64,6 @@ TEST(Log, NoFlagsNoFile) {
     EXPECT_FALSE(test::fileExists(path));
 }
 
-TEST(Log, CallLinesOnly) {
-    int h = 0;
-    auto l = runLogged(0x10, "calls.log", &h);
-    const std::string H = hex8(h);
-    // The start's entry line comes before the file is open; the clean-up's result line still reaches it.
-    std::vector<std::string> want = {"",
-                                     "<PtlStartup 0",
-                                     ">PtlOpenByName name='DUMP'",
-                                     "<PtlOpenByName " + H,
-                                     ">PtlClaim dwTimeout=0",
-                                     "<PtlClaim 0",
-                                     ">PtlClose",
-                                     "<PtlClose 0",
-                                     ">PtlCleanup",
-                                     "<PtlCleanup 0"};
-    EXPECT_EQ(l, want);
-}
-
-TEST(Log, TimeAndHandlePrefix) {
-    int h = 0;
-    auto l = runLogged(0x13, "prefix.log", &h);
-    ASSERT_GE(l.size(), 5u);
-    std::regex line(R"(\d{4} \d{6}\.\d{3} [0-9A-F]{8} [<>].*)");
-    for (size_t i = 1; i < l.size(); ++i)
-        EXPECT_TRUE(std::regex_match(l[i], line)) << l[i];
-    EXPECT_EQ(l[4].substr(16), hex8(h) + " >PtlClaim dwTimeout=0");
-    EXPECT_EQ(l[3].substr(16), "00000000 <PtlOpenByName " + hex8(h));
-}
-
-TEST(Log, HandleOnlyAndTimeOnly) {
-    int h = 0;
-    auto l = runLogged(0x12, "handle.log", &h);
-    EXPECT_EQ(l.at(4), hex8(h) + " >PtlClaim dwTimeout=0");
-    l = runLogged(0x11, "time.log", &h);
-    EXPECT_TRUE(std::regex_match(l.at(4), std::regex(R"(\d{4} \d{6}\.\d{3} >PtlClaim dwTimeout=0)")))
-        << l.at(4);
-}
-
-TEST(Log, TraceOnly) {
-    auto l = runLogged(0x20, "trace.log");
-    std::vector<std::string> want = {"", "> 30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46", "> 47"};
-    EXPECT_EQ(l, want);
-}
-
 TEST(Log, CallsAndTrace) {
     int h = 0;
     auto l = runLogged(0x32, "both.log", &h);
@@ -119,6 +75,7 @@ TEST(Log, CallsAndTrace) {
     EXPECT_EQ(l[8], H + " >PtlClose");
 }
 
+// Trace only: sixteen bytes to a line, each send on its own; nothing for a send that took no bytes.
 TEST(Log, TraceLineCounts) {
     const std::string path = test::tempPath("counts.log");
     DeleteFileA(path.c_str());

@@ -1,6 +1,7 @@
 // Start-up and clean-up, their failure paths through the seam, and the notification window.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "core/Log.h"
@@ -60,46 +61,43 @@ TEST_F(Startup, SecondStartWithoutCleanupFailsAt1020AndCleansUp) {
     PtlCleanup();
 }
 
-TEST_F(Startup, SocketLayerFailures) {
-    int open = os::openTotal();
-    {
-        test::Seam seam;
-        seam.on<&os::Api::WSAStartup>([](WORD, LPWSADATA) -> int { return WSAVERNOTSUPPORTED; });
-        EXPECT_EQ(PtlStartup(nullptr), kSocketLayerFailed);
-        EXPECT_EQ(notificationWindow(), nullptr);
-    }
-    {
-        test::Seam seam;
-        // Granted, but not at 2.2.
-        seam.on<&os::Api::WSAStartup>([](WORD, LPWSADATA d) -> int {
-            d->wVersion = MAKEWORD(1, 1);
-            return 0;
-        });
-        EXPECT_EQ(PtlStartup(nullptr), kSocketLayerFailed);
-    }
-    EXPECT_EQ(os::openTotal(), open);
-}
-
-TEST_F(Startup, WindowFailures) {
-    int open = os::openTotal();
-    {
-        test::Seam seam;
-        seam.failNth<&os::Api::RegisterClassA>(1, 0, ERROR_CLASS_ALREADY_EXISTS);
-        EXPECT_EQ(PtlStartup(nullptr), kWindowFailed);
-    }
-    {
+// Each failing step of the start answers its code, undoes the socket layer and leaves nothing open, not
+// even a window class that would block the next start.
+TEST_F(Startup, FailuresUndoWhatWasDone) {
+    const int open = os::openTotal();
+    struct Case {
+        std::function<void(test::Seam &)> fault;
+        int code, cleanups;
+    } cases[] = {
+        {[](test::Seam &s) {
+             s.on<&os::Api::WSAStartup>([](WORD, LPWSADATA) { return WSAVERNOTSUPPORTED; });
+         },
+         kSocketLayerFailed, 1},
+        {[](test::Seam &s) {
+             s.on<&os::Api::WSAStartup>([](WORD, LPWSADATA d) {
+                 d->wVersion = MAKEWORD(1, 1); // granted, but not at 2.2
+                 return 0;
+             });
+         },
+         kSocketLayerFailed, 1},
+        {[](test::Seam &s) { s.failNth<&os::Api::RegisterClassA>(1, 0, ERROR_CLASS_ALREADY_EXISTS); },
+         kWindowFailed, 1},
+        {[](test::Seam &s) { s.failNth<&os::Api::CreateWindowExA>(1, nullptr, ERROR_NOT_ENOUGH_MEMORY); },
+         kWindowFailed, 1},
+    };
+    for (const Case &c : cases) {
         test::Seam seam;
         int cleanups = 0;
         seam.on<&os::Api::WSACleanup>([&]() -> int {
             ++cleanups;
             return 0;
         });
-        seam.failNth<&os::Api::CreateWindowExA>(1, nullptr, ERROR_NOT_ENOUGH_MEMORY);
-        EXPECT_EQ(PtlStartup(nullptr), kWindowFailed);
-        EXPECT_EQ(cleanups, 1);
+        c.fault(seam);
+        EXPECT_EQ(PtlStartup(nullptr), c.code);
+        EXPECT_EQ(notificationWindow(), nullptr);
+        EXPECT_EQ(cleanups, c.cleanups);
+        EXPECT_EQ(os::openTotal(), open);
     }
-    EXPECT_EQ(os::openTotal(), open);
-    // A window that could not be made does not leave its class behind to block the next start.
     ASSERT_EQ(PtlStartup(nullptr), 0);
     PtlCleanup();
 }
