@@ -89,7 +89,12 @@ namespace ptl::os {
     X(EndDocPrinter)                                                                                         \
     X(StartPagePrinter)                                                                                      \
     X(EndPagePrinter)                                                                                        \
-    X(WritePrinter)
+    X(WritePrinter)                                                                                          \
+    X(ReadPrinter)                                                                                           \
+    X(GetJobA)                                                                                               \
+    X(SetJobA)                                                                                               \
+    X(GetPrinterA)                                                                                           \
+    X(SetPrinterA)
 
 // Tracked entries: their wrappers (in Syscalls.cpp) record what they open and forget what they close.
 #define PTL_SYSCALLS_TRACKED(X)                                                                              \
