@@ -4,6 +4,7 @@
 
 #include "core/HandleTable.h"
 #include "core/Target.h"
+#include "extlib/WSpooler.h"
 #include "net/WNet.h"
 #include "net/WNetA.h"
 #include "net/WNetE.h"
@@ -49,6 +50,7 @@ const Row kRows[] = {
     {kIfLpt, {make<WLpt>, make<WLptA>, nullptr, nullptr}, nullptr},
     {kIfNet, {make<WNet>, make<WNetA>, make<WNetE>, make<WNetW>}, nullptr},
     {kIfVqnet, {make<WVqnet>, make<WVqnetA>, make<WVqnetE>, nullptr}, nullptr},
+    anyMode<WSpooler>(kIfSpooler),
 };
 
 } // namespace
