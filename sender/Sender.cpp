@@ -161,7 +161,12 @@ int sendRun(HANDLE file, int h, FILE *out, FILE *err) {
     PtlPageStart(h, 0, 0);
     int result = readAndSend(file, h, out, err);
     PtlPageEnd(h);
-    PtlDocEnd(h);
+    // A spooler takes the job at the document's end: a job refused there did not reach the printer.
+    const int docEnd = PtlDocEnd(h);
+    if (result == kExitOk && docEnd > 0) {
+        fprintf(out, "err=%d dwErr=%d\n", docEnd, static_cast<int>(os::GetLastError()));
+        result = kExitSendFailed;
+    }
     PtlRelease(h, kReleaseDrainMs);
     // Unsigned difference: right across a wrap of the tick counter.
     const DWORD elapsed = os::GetTickCount() - start;
