@@ -13,6 +13,8 @@ cmd=$1 dir=$2
 shift 2
 sock=$dir/cups.sock
 export CUPS_SERVER=$sock
+# cupsd, lpadmin and cupsreject live in sbin, which a runner's PATH may leave out.
+export PATH=$PATH:/usr/sbin:/sbin
 
 stop() {
     if [ -f "$dir/cupsd.pid" ]; then
