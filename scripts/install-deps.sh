@@ -9,6 +9,8 @@ packages=(
     wine wine32:i386 wine64
     # tests: GoogleTest sources (cross) and prebuilt libraries (native), libFuzzer, peers
     googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev socat python3
+    # a real print spooler for the spooler port: CUPS, and the 32-bit client library Wine's winspool loads
+    cups-daemon cups-client libcups2:i386
     # native benchmarks
     libbenchmark-dev
 )

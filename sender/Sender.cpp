@@ -175,7 +175,12 @@ int sendRun(HANDLE file, int h, FILE *out, FILE *err) {
     PtlPageStart(h, 0, 0);
     int result = readAndSend(file, h, out, err);
     PtlPageEnd(h);
-    PtlDocEnd(h);
+    // A spooler takes the job at the document's end: a job refused there did not reach the printer.
+    const int docEnd = PtlDocEnd(h);
+    if (result == kExitOk && docEnd > 0) {
+        fprintf(out, "err=%d dwErr=%d\n", docEnd, static_cast<int>(sys::GetLastError()));
+        result = kExitSendFailed;
+    }
     // Data the release could not deliver is a failed job, whatever the sends said.
     r = PtlRelease(h, kReleaseDrainMs);
     if (r > 0 && result == kExitOk) {

@@ -20,8 +20,4 @@ int run(int argc, const char *const *argv, FILE *out, FILE *err);
 // -l: the default printer, the spooler's printers and the printer drivers. Returns the exit code (0).
 int listPrinters(FILE *out);
 
-// The default printer's name, looked up the way the running system supports. On success *size is the
-// length plus 1; when the name does not fit, false with *size set to the length needed.
-bool getDefaultPrinter(char *buffer, unsigned *size);
-
 } // namespace rawpush

@@ -89,7 +89,9 @@ int PTLAPI PtlClaim(int handle, int timeoutMs);
  * (0: no wait, queued data is dropped). 0 when not claimed. */
 int PTLAPI PtlRelease(int handle, int timeoutMs);
 
-/* Document and page brackets; -1 on kinds without documents (serial, parallel, network, files). */
+/* Document and page brackets; -1 on kinds without documents (serial, parallel, network, files).
+ * SPOOLER: a document is a spooler job; p1 is the level of the document information p2 points to
+ * (p2 0: a DOC_INFO_1 named "LIBPTL" with the printer's default data type); 10000 when refused. */
 int PTLAPI PtlDocStart(int handle, int p1, int p2);
 int PTLAPI PtlDocEnd(int handle);
 int PTLAPI PtlPageStart(int handle, int p1, int p2);

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "extlib/WSpooler.h"
 #include "monitor/WOlmprt.h"
 #include "monitor/WTulip.h"
 #include "monitor/WTulipA.h"
@@ -79,6 +80,7 @@ const Row kRows[] = {
     anyMode<WHidIbmTI4>(kIfIbmTI4),
     anyMode<WHidIbmM4>(kIfIbmM4),
     anyMode<WHidAld>(kIfAld),
+    anyMode<WSpooler>(kIfSpooler),
 };
 
 } // namespace

@@ -111,7 +111,12 @@ namespace ptl::os {
     X(EndDocPrinter)                                                                                         \
     X(StartPagePrinter)                                                                                      \
     X(EndPagePrinter)                                                                                        \
-    X(WritePrinter)
+    X(WritePrinter)                                                                                          \
+    X(ReadPrinter)                                                                                           \
+    X(GetJobA)                                                                                               \
+    X(SetJobA)                                                                                               \
+    X(GetPrinterA)                                                                                           \
+    X(SetPrinterA)
 #define PTL_SYSCALLS_KERNEL_LATE(X)                                                                          \
     X(QueryDosDeviceA)                                                                                       \
     X(DefineDosDeviceA)

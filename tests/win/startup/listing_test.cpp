@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "extlib/Printers.h"
 #include "sender/Sender.h"
 #include "support/Seam.h"
 #include "support/TestUtil.h"
@@ -191,11 +192,11 @@ TEST_F(Listing, DefaultNameOf260CharactersDoesNotFit) {
     EXPECT_EQ(list(), "DefaultPrinter=[]\n\n");
     char buf[260];
     unsigned size = sizeof buf;
-    EXPECT_FALSE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_FALSE(ptl::getDefaultPrinter(buf, &size));
     EXPECT_EQ(size, 261u);
     spool.defaultName = std::string(259, 'P');
     size = sizeof buf;
-    EXPECT_TRUE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_TRUE(ptl::getDefaultPrinter(buf, &size));
     EXPECT_EQ(size, 260u);
 }
 
@@ -211,16 +212,16 @@ TEST_F(Listing, Windows9xAsksTheSpoolerAtLevel2) {
     spool.defaultName = "Old Printer";
     char buf[260];
     unsigned size = sizeof buf;
-    EXPECT_TRUE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_TRUE(ptl::getDefaultPrinter(buf, &size));
     EXPECT_STREQ(buf, "Old Printer");
     EXPECT_EQ(size, 12u);
     EXPECT_EQ(spool.loads, 0);
     size = 5;
-    EXPECT_FALSE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_FALSE(ptl::getDefaultPrinter(buf, &size));
     EXPECT_EQ(size, 12u);
     spool.defaultName = "";
     size = sizeof buf;
-    EXPECT_FALSE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_FALSE(ptl::getDefaultPrinter(buf, &size));
 }
 
 TEST_F(Listing, Nt4ReadsTheProfile) {
@@ -237,11 +238,11 @@ TEST_F(Listing, Nt4ReadsTheProfile) {
         });
     char buf[260];
     unsigned size = sizeof buf;
-    EXPECT_TRUE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_TRUE(ptl::getDefaultPrinter(buf, &size));
     EXPECT_STREQ(buf, "Label Printer");
     EXPECT_EQ(size, 14u);
     EXPECT_EQ(spool.loads, 0);
     profile = "";
     size = sizeof buf;
-    EXPECT_FALSE(rawpush::getDefaultPrinter(buf, &size));
+    EXPECT_FALSE(ptl::getDefaultPrinter(buf, &size));
 }
