@@ -181,7 +181,8 @@ bool WOlmprt::writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) {
     library("SendReceive", data, len, &written, 0, kSendReceiveTimeoutMs, scratch, 0, &reserved);
     // A library that claims more than it was given has not written bytes that do not exist.
     *done = written <= 0 ? 0 : static_cast<uint32_t>(written) > len ? len : static_cast<uint32_t>(written);
-    return *done > 0;
+    // The call's answer means nothing: a call that wrote nothing is a printer holding off and is repeated.
+    return true;
 }
 
 uint32_t WINAPI WOlmprt::callbackEntry(void *context, int, const uint8_t *data, int count) {

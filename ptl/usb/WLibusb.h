@@ -17,6 +17,8 @@ constexpr int kLibusbEndpointOut = 0x01;
 constexpr int kLibusbEndpointIn = 0x82;
 constexpr int kLibusbWriteMs = 5000;
 constexpr int kLibusbReadMs = 500;
+// What a transfer answers when its time-out passed (libusb-win32: -ETIMEDOUT).
+constexpr int kLibusbTimedOut = -116;
 
 class WLibusb : public WPort {
 public:

@@ -174,7 +174,7 @@ TEST_F(Engine, ReleaseZeroReturnsPromptlyWhileAWriteNeverCompletes) {
     ASSERT_EQ(port.claim(0), 0);
     int written = 0;
     ASSERT_EQ(port.send("abcdef", 6, &written, 0, 0, 0), 0);
-    ASSERT_TRUE(waitUntil([&] { return dev.pendingWrites() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return dev.pendingWrites() == 1 && dev.readCalls() >= 1; }));
     auto released = std::async(std::launch::async, [&] { return port.release(0); });
     ASSERT_EQ(released.wait_for(10s), std::future_status::ready) << "release(0) hung on a pending write";
     EXPECT_EQ(released.get(), 0);

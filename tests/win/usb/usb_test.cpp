@@ -289,7 +289,8 @@ TEST(Usb, FailedThreadedWriteAdvancesByTheDriverCount) {
     }
 }
 
-TEST(Usb, ThreadedReleaseZeroDiscardsAndAStalledDeviceGives1019) {
+// A device whose writes fail: release(0) discards, a release that waits reports the failure at once.
+TEST(Usb, ThreadedReleaseZeroDiscardsAndAFailingDeviceGives1101) {
     UsbWorld w;
     auto port = claimed(0x15, 1);
     w.prn.failWrites = 1 << 30;
@@ -299,7 +300,7 @@ TEST(Usb, ThreadedReleaseZeroDiscardsAndAStalledDeviceGives1019) {
         port->send("stuck", 5, &n, 0, 0, 0);
         EXPECT_EQ(port->getSendCount(&n), 0);
         EXPECT_EQ(n, 5);
-        EXPECT_EQ(port->release(timeout), timeout == 0 ? 0 : 1019);
+        EXPECT_EQ(port->release(timeout), timeout == 0 ? 0 : kWriteFailed);
     }
     EXPECT_EQ(w.prn.received(), "");
     EXPECT_EQ(os::openTotal(), w.baseline) << os::openReport();
