@@ -31,5 +31,6 @@ int main(int argc, char **argv) {
     }
     CloseHandle(in);
     CloseHandle(out);
+    unloadPtlSystemLibraries();
     return 0;
 }

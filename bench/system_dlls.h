@@ -8,6 +8,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+inline HWND ptlBenchWindow = nullptr;
+
 inline void loadPtlSystemLibraries() {
     RegCloseKey(nullptr); // advapi32
     WSADATA data;
@@ -17,9 +19,17 @@ inline void loadPtlSystemLibraries() {
     cls.hInstance = GetModuleHandleA(nullptr);
     cls.lpszClassName = "PtlBenchClass";
     RegisterClassA(&cls);
-    CreateWindowExA(0, cls.lpszClassName, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                    HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+    ptlBenchWindow = CreateWindowExA(0, cls.lpszClassName, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+}
+
+// What the library's clean-up undoes.
+inline void unloadPtlSystemLibraries() {
+    DestroyWindow(ptlBenchWindow);
+    UnregisterClassA("PtlBenchClass", GetModuleHandleA(nullptr));
+    WSACleanup();
 }
 #else
 inline void loadPtlSystemLibraries() {}
+inline void unloadPtlSystemLibraries() {}
 #endif
