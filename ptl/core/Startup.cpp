@@ -50,11 +50,11 @@ int startup(HINSTANCE instance) {
     }
     // The window only receives the notifications that the socket layer posts for window-notified ports,
     // and only while the starting thread pumps. A message-only window receives posted messages like any
-    // other, but is never enumerated and gets no broadcasts, which a thread that pumps only when its
-    // caller chooses would otherwise hold up. It costs no less to make: under Wine the start-up time is
-    // the window library's own initialisation (10-14 ms, mostly its graphics and font set-up) and the
-    // class registration, which fetches the desktop window and so starts a desktop process when none
-    // runs (about 90 ms); neither depends on the kind of window, and the result codes need both calls.
+    // other, but is never enumerated, gets no broadcasts (which a thread that pumps only when its caller
+    // chooses would hold up) and needs no surface or input-method window. It does not make the start
+    // cheaper under Wine: there the cost is the window library's initialisation (10-14 ms, its graphics
+    // and font set-up) and the class registration, which fetches the desktop window and so starts a
+    // desktop process when none runs (40-90 ms); the result codes need both calls.
     gWindow = os::CreateWindowExA(0, kWindowClass, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, HWND_MESSAGE, nullptr, instance, nullptr);
     if (gWindow == nullptr) {
