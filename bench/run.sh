@@ -43,12 +43,10 @@ if [ "$cpus" -ge 2 ] && command -v taskset >/dev/null; then
     wine_cpu=0 recv_cpu=1
     placement="Wine processes (wineserver, rawpush, loops, desktop) pinned to CPU $wine_cpu with taskset;"
     placement+=" the native receiver and the simulator on CPU $recv_cpu"
-    on_wine_cpu() { taskset -c $wine_cpu "$@"; }
-    on_recv_cpu() { taskset -c $recv_cpu "$@"; }
+    wine_pin=(taskset -c $wine_cpu) recv_pin=(taskset -c $recv_cpu)
 else
     placement="not pinned (fewer than 2 CPUs or no taskset)"
-    on_wine_cpu() { "$@"; }
-    on_recv_cpu() { "$@"; }
+    wine_pin=() recv_pin=()
 fi
 
 export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -60,7 +58,7 @@ cleanup() {
 }
 trap cleanup EXIT
 "$root/scripts/wine-stop.sh" "$build"
-on_wine_cpu "$root/scripts/wine-prefix.sh" "$build" >/dev/null
+"${wine_pin[@]}" "$root/scripts/wine-prefix.sh" "$build" >/dev/null
 # Windows always has a desktop; without a display Wine starts a desktop process for the first window
 # class of a process and ends it a second after. The warm rows keep one running; the cold rows run on a
 # new desktop each time (bench_launch -desktop), which has none yet.
@@ -70,7 +68,7 @@ desktops() { # the desktop processes of this prefix
         tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
     done
 }
-on_wine_cpu setsid wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+"${wine_pin[@]}" setsid wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
 helpers+=($!)
 warm_desktop=
 for _ in $(seq 100); do
@@ -91,7 +89,7 @@ wait_cold_desktops_gone() {
 # One run through bench_launch: sets run_ms and run_peak (KiB); a failed run ends the script.
 launch() {
     local out
-    out=$(on_wine_cpu wine "$bin/bench_launch.exe" "$@" </dev/null 2>/dev/null | tr -d '\r')
+    out=$("${wine_pin[@]}" wine "$bin/bench_launch.exe" "$@" </dev/null 2>/dev/null | tr -d '\r')
     [ "${out##*exit=}" = 0 ] || { echo "run failed: $*: $out" >&2; exit 1; }
     run_ms=${out#wall_ms=} run_peak=${out#*peak_kib=}
     run_ms=${run_ms%% *} run_peak=${run_peak%% *}
@@ -128,7 +126,7 @@ stop() { # ends a helper and waits for it, so that its ports are free again
     wait "$1" 2>/dev/null || true
 }
 start_sink() { # <ip> [sink options]: sets sink_pid; output in $work/sink-<ip>.out
-    on_recv_cpu "$work/sink" "$@" >"$work/sink-$1.out" 2>&1 &
+    "${recv_pin[@]}" "$work/sink" "$@" >"$work/sink-$1.out" 2>&1 &
     sink_pid=$!
     helpers+=("$sink_pid")
     for _ in $(seq 100); do
@@ -176,7 +174,7 @@ net_rows $sink_ip "native receiver" "$work/sink-$sink_ip.out"
 # send and the release; the synchronous run of the same 4 KiB is the baseline.
 total_ms() { # sets run_ms from rawpush's own "Total Time = s.mmm sec"
     local t
-    t=$(on_wine_cpu wine "$bin/rawpush.exe" "$@" </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^Total Time = //p')
+    t=$("${wine_pin[@]}" wine "$bin/rawpush.exe" "$@" </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^Total Time = //p')
     [ -n "$t" ] || { echo "run failed: rawpush $*" >&2; exit 1; }
     run_ms=$(awk -v t="${t% sec}" 'BEGIN { printf "%.0f", t * 1000 }')
 }
@@ -214,7 +212,7 @@ server_pid() { # this prefix's wineserver: its working folder is named after the
 note "stalled receiver"
 start_sink $stall_ip --stall-after $((1 << 20)) --stall-ms 4000
 head -c $((64 << 20)) /dev/urandom >"$work/stall.bin"
-on_wine_cpu wine "$bin/rawpush.exe" -a "$work/stall.bin" "VQNET@$stall_ip" </dev/null >/dev/null 2>&1 &
+"${wine_pin[@]}" wine "$bin/rawpush.exe" -a "$work/stall.bin" "VQNET@$stall_ip" </dev/null >/dev/null 2>&1 &
 stall_push=$!
 for _ in $(seq 200); do
     grep -q "stall begin" "$work/sink-$stall_ip.out" && break
@@ -232,7 +230,7 @@ stop "$sink_pid"
 
 note "network, simulator"
 # The simulator as the receiver (it and the native receiver cannot both hold UDP 3289 under Wine).
-on_recv_cpu wine "$bin/netprinter-sim.exe" --address $sim_ip --discard --quiet --lifetime 3600 \
+"${recv_pin[@]}" wine "$bin/netprinter-sim.exe" --address $sim_ip --discard --quiet --lifetime 3600 \
     </dev/null >"$work/sim.out" 2>&1 &
 sim_pid=$!
 helpers+=("$sim_pid")
@@ -307,8 +305,8 @@ ring_rows() { # <text> <command...>
         "one memcpy of the same bytes $(median "${mem_mbs[@]}") MB/s" "$(spread %.2f "${ring[@]}")" \
         "≥ 0.45 (two copies: 0.5 at most)" "$(met ">=" 0.45 "${ring[@]}")"
 }
-ring_rows "win32 build under Wine" on_wine_cpu wine "$bin/bench_ring.exe" $((mib * 4))
-ring_rows "native build" on_wine_cpu "$work/ring" $((mib * 4))
+ring_rows "win32 build under Wine" "${wine_pin[@]}" wine "$bin/bench_ring.exe" $((mib * 4))
+ring_rows "native build" "${wine_pin[@]}" "$work/ring" $((mib * 4))
 
 # ---- memory and CPU ------------------------------------------------------------------------------------
 kib_mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
