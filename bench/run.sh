@@ -69,10 +69,12 @@ desktops() { # the desktop processes of this prefix
     done
 }
 "${wine_pin[@]}" setsid wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
-helpers+=($!)
+starter=$!
+helpers+=("$starter")
+# The desktop process leaves its starter's process tree but stays in the session that setsid made.
 warm_desktop=
 for _ in $(seq 100); do
-    warm_desktop=$(desktops)
+    warm_desktop=$(pgrep -s "$starter" -f 'explorer.exe /desktop' | head -n 1 || true)
     [ -z "$warm_desktop" ] || break
     sleep 0.1
 done
