@@ -64,7 +64,7 @@ trap cleanup EXIT
 # new desktop each time (bench_launch -desktop), which has none yet.
 desktops() { # the desktop processes of this prefix
     local p
-    for p in $(pgrep -f 'explorer.exe /desktop' || true); do
+    for p in $(pgrep -x explorer.exe || true); do
         tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
     done
 }
@@ -74,7 +74,7 @@ helpers+=("$starter")
 # The desktop process leaves its starter's process tree but stays in the session that setsid made.
 warm_desktop=
 for _ in $(seq 100); do
-    warm_desktop=$(pgrep -s "$starter" -f 'explorer.exe /desktop' | head -n 1 || true)
+    warm_desktop=$(pgrep -s "$starter" -x explorer.exe | head -n 1 || true)
     [ -z "$warm_desktop" ] || break
     sleep 0.1
 done
