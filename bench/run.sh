@@ -65,7 +65,7 @@ trap cleanup EXIT
 desktops() { # the desktop processes of this prefix
     local p
     for p in $(pgrep -x explorer.exe || true); do
-        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
+        { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
     done
 }
 "${wine_pin[@]}" setsid wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
