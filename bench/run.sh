@@ -68,6 +68,15 @@ desktops() { # the desktop processes of this prefix
         { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
     done
 }
+wait_desktops_gone() { # <pid to keep>: waits up to 10 s for the others to end
+    for _ in $(seq 100); do
+        [ -z "$(desktops | grep -vx "${1:-}")" ] && return
+        sleep 0.1
+    done
+}
+# A desktop process started while another still runs for the same desktop ends at once: let the one that
+# the prefix's start-up may have caused end first, then start ours and see that it stays.
+wait_desktops_gone
 "${wine_pin[@]}" setsid wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
 starter=$!
 helpers+=("$starter")
@@ -78,15 +87,9 @@ for _ in $(seq 100); do
     [ -z "$warm_desktop" ] || break
     sleep 0.1
 done
-[ -n "$warm_desktop" ] || { echo "the desktop process did not start" >&2; exit 1; }
+sleep 2
+[ -n "$warm_desktop" ] && [ -d "/proc/$warm_desktop" ] || { echo "the desktop process did not start" >&2; exit 1; }
 helpers+=("$warm_desktop")
-cold_desktops() { desktops | grep -vx "$warm_desktop" || true; }
-wait_cold_desktops_gone() {
-    for _ in $(seq 100); do
-        [ -z "$(cold_desktops)" ] && return
-        sleep 0.1
-    done
-}
 
 # One run through bench_launch: sets run_ms and run_peak (KiB); a failed run ends the script.
 launch() {
@@ -273,9 +276,9 @@ for _ in $(seq "$rounds"); do
     launch "$bin/bench_copyloop.exe" "$work/one.bin" "$work/one.out" && c_loop+=("$run_ms")
     launch -desktop=bench$((n += 1)) "$bin/bench_copyloop_dlls.exe" "$work/one.bin" "$work/one.out" &&
         c_win+=("$run_ms")
-    wait_cold_desktops_gone
+    wait_desktops_gone "$warm_desktop"
     launch -desktop=bench$((n += 1)) "$bin/rawpush.exe" "$work/one.bin" "$work/one.out" && c_push+=("$run_ms")
-    wait_cold_desktops_gone
+    wait_desktops_gone "$warm_desktop"
     cr+=("$(ratio "${c_push[-1]}" "${c_loop[-1]}")") cf+=("$(ratio "${c_push[-1]}" "${c_win[-1]}")")
 done
 [ -d "/proc/$warm_desktop" ] || { echo "the desktop process ended during the warm runs" >&2; exit 1; }
