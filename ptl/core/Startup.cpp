@@ -54,7 +54,7 @@ int startup(HINSTANCE instance) {
     // chooses would hold up) and needs no surface or input-method window. It does not make the start
     // cheaper under Wine: there the cost is the window library's initialisation (10-14 ms, its graphics
     // and font set-up) and the class registration, which fetches the desktop window and so starts a
-    // desktop process when none runs (40-90 ms); the result codes need both calls.
+    // desktop process when none runs (30-90 ms); the result codes need both calls.
     gWindow = os::CreateWindowExA(0, kWindowClass, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, HWND_MESSAGE, nullptr, instance, nullptr);
     if (gWindow == nullptr) {
