@@ -1,19 +1,21 @@
-// Minimal Win32 network send: the file in rawpush's 4096-byte blocks over one TCP connection with blocking
-// send, then a half-close and a wait for the printer's close. The baseline of the network benchmark.
+// Minimal Win32 network send: a file in fixed blocks (4096 bytes, rawpush's block, unless told otherwise)
+// over one TCP connection with blocking send, then a half-close and a wait for the printer's close. The
+// baseline of the network figures.
 #include <winsock2.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-
-#include "system_dlls.h"
+#include <vector>
 
 int main(int argc, char **argv) {
     if (argc < 3) {
-        fprintf(stderr, "usage: bench_netsend <file> <ipv4> [port]\n");
+        fprintf(stderr, "usage: bench_netsend <file> <ipv4> [block bytes] [port]\n");
         return 1;
     }
-    loadPtlSystemLibraries();
+    const int blockSize = argc > 3 ? atoi(argv[3]) : 4096;
+    if (blockSize <= 0)
+        return 1;
     WSADATA d;
     if (WSAStartup(MAKEWORD(2, 2), &d) != 0)
         return 1;
@@ -24,21 +26,21 @@ int main(int argc, char **argv) {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<u_short>(argc > 3 ? atoi(argv[3]) : 9100));
+    a.sin_port = htons(static_cast<u_short>(argc > 4 ? atoi(argv[4]) : 9100));
     a.sin_addr.s_addr = inet_addr(argv[2]);
     if (connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
         return 2;
-    static char block[4096];
-    for (DWORD got = 0; ReadFile(in, block, sizeof block, &got, nullptr) && got > 0;) {
+    std::vector<char> block(static_cast<size_t>(blockSize));
+    for (DWORD got = 0; ReadFile(in, block.data(), blockSize, &got, nullptr) && got > 0;) {
         for (DWORD off = 0; off < got;) {
-            int n = send(s, block + off, static_cast<int>(got - off), 0);
+            int n = send(s, block.data() + off, static_cast<int>(got - off), 0);
             if (n <= 0)
                 return 3;
             off += static_cast<DWORD>(n);
         }
     }
     shutdown(s, SD_SEND);
-    while (recv(s, block, sizeof block, 0) > 0) {
+    while (recv(s, block.data(), blockSize, 0) > 0) {
     }
     closesocket(s);
     CloseHandle(in);

@@ -1,6 +1,7 @@
-// The send queue's ring against plain memcpy: the same bytes moved in 4 KiB blocks, once through
-// RingQueue put+get (a caller's send and the send thread's get), once with two memcpy calls. Prints the
-// throughput of each and their ratio; the goal is a ratio of at least 0.5.
+// The send queue's ring against one memcpy of the same bytes: 4 KiB blocks moved once through RingQueue
+// put+get (a caller's send and the send thread's get, two copies) and once with a single memcpy from the
+// caller's buffer to the block buffer. Two copies make 0.5 the ratio's limit; the goal is 0.45.
+// Prints "memcpy_mbs=<n> ring_mbs=<n> ratio=<n>".
 //   bench_ring [MiB]   (default 1024)
 #include <chrono>
 #include <cstdio>
@@ -24,17 +25,15 @@ int main(int argc, char **argv) {
     const long mib = argc > 1 ? std::atol(argv[1]) : 1024;
     const size_t block = 4096;
     const size_t blocks = static_cast<size_t>(mib) * 1024 * 1024 / block;
-    std::vector<uint8_t> src(block * 61), mid(block * 64), dst(block);
+    std::vector<uint8_t> src(block * 61), dst(block);
     for (size_t i = 0; i < src.size(); ++i)
         src[i] = static_cast<uint8_t>(i * 7);
     unsigned sum = 0;
 
-    // memcpy: caller buffer -> intermediate store (wrapping like the ring) -> block buffer.
+    // memcpy: caller buffer -> block buffer, nothing in between.
     auto t0 = Clock::now();
     for (size_t i = 0; i < blocks; ++i) {
-        uint8_t *slot = mid.data() + (i % 64) * block;
-        std::memcpy(slot, src.data() + (i % 61) * block, block);
-        std::memcpy(dst.data(), slot, block);
+        std::memcpy(dst.data(), src.data() + (i % 61) * block, block);
         sum += dst[i % block];
     }
     auto t1 = Clock::now();
@@ -55,8 +54,8 @@ int main(int argc, char **argv) {
     const double bytes = static_cast<double>(blocks) * block;
     const double mem = bytes / seconds(t0, t1) / 1e6;
     const double rq = bytes / seconds(t2, t3) / 1e6;
-    std::printf("memcpy     %8.0f MB/s\n", mem);
-    std::printf("RingQueue  %8.0f MB/s\n", rq);
-    std::printf("ratio      %8.2f (goal >= 0.50)%s\n", rq / mem, sum == 0xFFFFFFFFu ? " " : "");
-    return rq / mem >= 0.5 ? 0 : 1;
+    // The sum keeps the copies from being optimised away.
+    std::printf("memcpy_mbs=%.0f ring_mbs=%.0f ratio=%.3f%s\n", mem, rq, rq / mem,
+                sum == 0xFFFFFFFFu ? " " : "");
+    return 0;
 }

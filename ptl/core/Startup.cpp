@@ -48,8 +48,15 @@ int startup(HINSTANCE instance) {
         cleanup();
         return kWindowFailed;
     }
+    // The window only receives the notifications that the socket layer posts for window-notified ports,
+    // and only while the starting thread pumps. A message-only window receives posted messages like any
+    // other, but is never enumerated, gets no broadcasts (which a thread that pumps only when its caller
+    // chooses would hold up) and needs no surface or input-method window. It does not make the start
+    // cheaper under Wine: there the cost is the window library's initialisation (10-14 ms, its graphics
+    // and font set-up) and the class registration, which fetches the desktop window and so starts a
+    // desktop process when none runs (30-90 ms); the result codes need both calls.
     gWindow = os::CreateWindowExA(0, kWindowClass, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+                                  CW_USEDEFAULT, HWND_MESSAGE, nullptr, instance, nullptr);
     if (gWindow == nullptr) {
         // The class was registered by this start; take it back so that the next start can succeed.
         os::UnregisterClassA(kWindowClass, instance);

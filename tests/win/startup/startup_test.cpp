@@ -44,6 +44,7 @@ TEST_F(Startup, StartCreatesWindowAndCleanupRemovesIt) {
     GetClassNameA(w, cls, sizeof cls);
     EXPECT_STREQ(cls, "PtlWinClass");
     EXPECT_FALSE(IsWindowVisible(w));
+    EXPECT_EQ(FindWindowExA(HWND_MESSAGE, nullptr, "PtlWinClass", nullptr), w); // message-only
     EXPECT_EQ(PtlCleanup(), 0);
     EXPECT_EQ(notificationWindow(), nullptr);
     EXPECT_FALSE(IsWindow(w));
