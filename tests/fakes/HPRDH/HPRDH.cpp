@@ -1,0 +1,24 @@
+// HPRDH.dll: caller-cleaned calls.
+#define VENDOR_FAKE
+#include "fakes/VendorFakes.h"
+
+#define API extern "C" __declspec(dllexport) int __cdecl
+
+API PrtOpenA(int *h, const char *name) {
+    *h = fake.handle;
+    return call("PrtOpenA", "%s", name);
+}
+API PrtClose(int *h) {
+    return call("PrtClose", "%d", *h);
+}
+API PrtClaim(int h, int timeout) {
+    return call("PrtClaim", "%d,%d", h, timeout);
+}
+API PrtRelease(int h) {
+    return call("PrtRelease", "%d", h);
+}
+API PrtWrite(int h, const void *data, int len, int *written) {
+    const int r = call("PrtWrite", "%d,%d,%d", h, len, *written);
+    *written = take(data, len);
+    return r;
+}
