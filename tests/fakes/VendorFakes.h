@@ -12,13 +12,13 @@ struct VendorFake {
     struct {
         char fn[16];
         int result;
-    } script[4];    // the answer of the named functions
+    } script[4];    // the answers of the named functions
     int moved;      // what a write or read reports moved (-1: all it was given)
     int handle;     // handed out at open
     HANDLE event;   // the event given to the last open
     char reply[8];  // copied into every status or query buffer
     char log[4096]; // "fn(args)\n" per call
-    int sentLen;    // bytes written so far
+    int sentLen;
     char sent[1 << 20];
 };
 
@@ -27,34 +27,34 @@ inline VendorFake fake;
 extern "C" __declspec(dllexport) void *WINAPI FakeState() {
     return &fake;
 }
-inline int answer(const char *fn) {
+// Logs the call and gives its scripted answer.
+inline int call(const char *fn, const char *format, ...) {
+    char args[256];
+    va_list a;
+    va_start(a, format);
+    vsnprintf(args, sizeof args, format, a);
+    va_end(a);
+    snprintf(fake.log + strlen(fake.log), sizeof fake.log - strlen(fake.log), "%s(%s)\n", fn, args);
     for (const auto &s : fake.script)
         if (strcmp(s.fn, fn) == 0)
             return s.result;
     return 0;
 }
-// Logs the call and gives its scripted answer.
-inline int call(const char *fn, const char *format, ...) {
-    const size_t at = strlen(fake.log);
-    int n = snprintf(fake.log + at, sizeof fake.log - at, "%s(", fn);
-    va_list a;
-    va_start(a, format);
-    n += vsnprintf(fake.log + at + n, sizeof fake.log - at - n, format, a);
-    va_end(a);
-    snprintf(fake.log + at + n, sizeof fake.log - at - n, ")\n");
-    return answer(fn);
-}
-// Takes what a write moves; the count it reports.
+// Functions that only log their integer arguments; R is the fake's result conversion.
+// clang-format off
+#define LOG1(fn) API fn(int a) { return R(call(#fn, "%d", a)); }
+#define LOG2(fn) API fn(int a, int b) { return R(call(#fn, "%d,%d", a, b)); }
+#define LOG3(fn) API fn(int a, int b, int c) { return R(call(#fn, "%d,%d,%d", a, b, c)); }
+// clang-format on
+// What a write or read of len bytes moves: a write's bytes are kept, a read gets 'r's.
 inline int take(const void *data, int len) {
     const int n = fake.moved < 0 || fake.moved > len ? len : fake.moved;
-    if (n > 0 && fake.sentLen + n <= static_cast<int>(sizeof fake.sent))
+    if (fake.sentLen + n <= static_cast<int>(sizeof fake.sent))
         memcpy(fake.sent + fake.sentLen, data, n), fake.sentLen += n;
     return n;
 }
-// Fills a read buffer with what was sent; the count it reports.
 inline int give(void *buf, int size) {
     const int n = fake.moved < 0 || fake.moved > size ? size : fake.moved;
-    memset(buf, 'r', n);
-    return n;
+    return memset(buf, 'r', n), n;
 }
 #endif

@@ -3,6 +3,7 @@
 #include "fakes/VendorFakes.h"
 
 #define API extern "C" __declspec(dllexport) int __cdecl
+#define R(x) x
 
 API PrtOpenA(int *h, const char *name) {
     *h = fake.handle;
@@ -11,12 +12,8 @@ API PrtOpenA(int *h, const char *name) {
 API PrtClose(int *h) {
     return call("PrtClose", "%d", *h);
 }
-API PrtClaim(int h, int timeout) {
-    return call("PrtClaim", "%d,%d", h, timeout);
-}
-API PrtRelease(int h) {
-    return call("PrtRelease", "%d", h);
-}
+LOG2(PrtClaim)
+LOG1(PrtRelease)
 API PrtWrite(int h, const void *data, int len, int *written) {
     const int r = call("PrtWrite", "%d,%d,%d", h, len, *written);
     *written = take(data, len);

@@ -11,15 +11,9 @@ API PrtOpenDevice(uint32_t *h, uint16_t port, int timeout) {
     *h = fake.handle;
     return R(call("PrtOpenDevice", "%d,%d", port, timeout));
 }
-API PrtCloseDevice(uint32_t h) {
-    return R(call("PrtCloseDevice", "%u", h));
-}
-API PrtBeginTrans(uint32_t h, int m) {
-    return R(call("PrtBeginTrans", "%u,%d", h, m));
-}
-API PrtEndTrans(uint32_t h) {
-    return R(call("PrtEndTrans", "%u", h));
-}
+LOG1(PrtCloseDevice)
+LOG2(PrtBeginTrans)
+LOG1(PrtEndTrans)
 API PrtWriteDevice(uint32_t h, uint16_t st, const void *data, uint32_t *count) {
     const int r = call("PrtWriteDevice", "%u,%d,%u", h, st, *count);
     *count = 0x10000u | take(data, *count);
@@ -38,9 +32,5 @@ API PrtGetEnvVars(uint32_t h, uint16_t st, void *buf, int index) {
     memcpy(buf, fake.reply, 8);
     return R(call("PrtGetEnvVars", "%u,%d,%d", h, st, index));
 }
-API PrtGetCP(uint32_t h, int a) {
-    return R(call("PrtGetCP", "%u,%d", h, a));
-}
-API PrtSetCP(uint32_t h, int a, int b) {
-    return R(call("PrtSetCP", "%u,%d,%d", h, a, b));
-}
+LOG2(PrtGetCP)
+LOG3(PrtSetCP)

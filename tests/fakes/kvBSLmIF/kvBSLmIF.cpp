@@ -3,6 +3,7 @@
 #include "fakes/VendorFakes.h"
 
 #define API extern "C" __declspec(dllexport) int __cdecl
+#define R(x) x
 
 API LIOpen(int zero, const char *name, HANDLE event, int *h) {
     fake.event = event;
@@ -10,15 +11,9 @@ API LIOpen(int zero, const char *name, HANDLE event, int *h) {
     // The event must be a live one, not yet signalled.
     return call("LIOpen", "%d,%s,%d", zero, name, WaitForSingleObject(event, 0) == WAIT_TIMEOUT);
 }
-API LIClose(int h) {
-    return call("LIClose", "%d", h);
-}
-API LILock(int h) {
-    return call("LILock", "%d", h);
-}
-API LIUnlock(int h) {
-    return call("LIUnlock", "%d", h);
-}
+LOG1(LIClose)
+LOG1(LILock)
+LOG1(LIUnlock)
 API LIWrite(int h, int zero, const void *data, int len, int *written) {
     const int r = call("LIWrite", "%d,%d,%d,%d", h, zero, len, *written);
     *written = take(data, len);

@@ -3,14 +3,13 @@
 #include "fakes/VendorFakes.h"
 
 #define API extern "C" __declspec(dllexport) int WINAPI
+#define R(x) x
 
 API devOpenA(int *h, const char *name, int flags, const char *lib) {
     *h = fake.handle;
     return call("devOpenA", "%s,%d,%s", name, flags, lib);
 }
-API devClose(int h) {
-    return call("devClose", "%d", h);
-}
+LOG1(devClose)
 API devWrite(int h, int timeout, const void *data, int len, int *written) {
     *written = take(data, len);
     return call("devWrite", "%d,%d,%d", h, timeout, len);
@@ -20,9 +19,5 @@ API devRead(int h, int timeout, int *scratch, void *buf, int size, int *got) {
     *got = give(buf, size);
     return call("devRead", "%d,%d,%d", h, timeout, size);
 }
-API devLock(int h, int value) {
-    return call("devLock", "%d,%d", h, value);
-}
-API devUnlock(int h) {
-    return call("devUnlock", "%d", h);
-}
+LOG2(devLock)
+LOG1(devUnlock)
