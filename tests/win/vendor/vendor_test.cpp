@@ -18,11 +18,6 @@ using Results = std::vector<int>;
 
 namespace {
 
-VendorFake *state(const char *dll) {
-    auto f = reinterpret_cast<void *(WINAPI *)()>(GetProcAddress(LoadLibraryA(dll), "FakeState"));
-    return static_cast<VendorFake *>(f());
-}
-
 struct Lib {
     const char *dll, *target;
     os::RuntimeLibrary &(*library)();
@@ -38,15 +33,14 @@ protected:
     void SetUp() override { seam.captureDebug(); }
     VendorFake *fresh(const Lib &lib) {
         lib.library().forget();
-        VendorFake *f = static_cast<VendorFake *>(memset(state(lib.dll), 0, sizeof(VendorFake)));
+        auto state = reinterpret_cast<void *(WINAPI *)()>(GetProcAddress(LoadLibraryA(lib.dll), "FakeState"));
+        VendorFake *f = static_cast<VendorFake *>(memset(state(), 0, sizeof(VendorFake)));
         return f->moved = -1, f->handle = 7, f;
     }
     std::unique_ptr<WPort> open(const char *target, int mode = 0) {
         Target t = parseTarget(target);
         auto p = newPort(t.type, mode);
-        if (t.portNo != -1)
-            p->setPortNo(t.portNo);
-        p->setName("P1");
+        p->setPortNo(t.portNo), p->setName("P1"); // the name wins
         return p;
     }
     test::Seam seam;
@@ -110,15 +104,14 @@ TEST_F(Vendor, IbmThreadedCapsTakesAndRetriesFailedWrites) {
         << f->log;
     // The report of the failed writes, and every error-bit text.
     printIbmException(reinterpret_cast<const uint8_t *>("\0\0\xFF\0\xFF\xFF"));
-    const std::string text = console.text(), first =
-                                                 "Exception 8081\n Bit15 Multi-user operator panel function\n"
-                                                 " Bit07 POR complete exception\n Bit00 Stop key pressed or "
-                                                 "cover open exception\nError 0100\nCount = 3\n\n";
-    const std::string last =
-        "Exception 0000\nError 00FF\n Bit07 Multi-user operator panel error\n Bit06 Message "
-        "overflow error\n Bit05 Patch data error\n Bit04 Hardware error\n Bit03 Journal "
-        "feature not available\n Bit02 \n Bit01 \n Bit00 REMS feature not installed\nCount = "
-        "65535\n\n";
+    const std::string text = console.text();
+    const std::string first =
+        "Exception 8081\n Bit15 Multi-user operator panel function\n Bit07 POR complete "
+        "exception\n Bit00 Stop key pressed or cover open exception\nError 0100\nCount = 3\n\n";
+    const std::string last = "Exception 0000\nError 00FF\n Bit07 Multi-user operator panel error\n Bit06 "
+                             "Message overflow error\n Bit05 Patch data error\n Bit04 Hardware error\n Bit03 "
+                             "Journal feature not available\n Bit02 \n Bit01 \n Bit00 REMS feature not "
+                             "installed\nCount = 65535\n\n";
     EXPECT_EQ(text.substr(0, first.size()), first);
     EXPECT_EQ(text.substr(text.size() - std::min(text.size(), last.size())), last);
 }
@@ -128,8 +121,8 @@ TEST_F(Vendor, LibraryCallsAsTheyArePassed) {
         "PrtOpenA(P1)\nPrtClaim(7,300)\nPrtWrite(7,5,0)\nPrtRelease(7)\nPrtClose(7)\n",
         "devOpenA(P1,0,kvBSEscM.dll)\ndevWrite(7,5000,5)\ndevRead(7,5000,4)\ndevLock(7,9)\ndevUnlock(7)\n"
         "devUnlock(7)\ndevClose(7)\n",
-        "LIOpen(0,P1,1)\nLIWrite(7,0,5,0)\nLIRead(7,4,4,0)\nLILock(7)\nLIUnlock(7)\nLIUnlock(7)\nLIClose(7)"
-        "\n",
+        "LIOpen(0,P1,1)\nLIWrite(7,0,5,0)\nLIRead(7,4,4,0)\nLILock(7)\nLIUnlock(7)\nLIUnlock(7)\n"
+        "LIClose(7)\n",
         "EBInitialize()\nEBOpenChannel(1,'',1)\nEBSend(7,5)\nEBReceive(7,4,-1)\nEBRelease()\n"};
     const Results results[] = {{0, 0, 5, 0, -9, -1, -1, 0, 0},
                                {0, 0, 5, 0, 4, 0, 0, 0, 0},
@@ -140,15 +133,8 @@ TEST_F(Vendor, LibraryCallsAsTheyArePassed) {
         auto p = open(kLibs[i].target);
         int n = -9, got = -9;
         char buf[4];
-        const Results r{p->claim(300),
-                        p->send("hello", 5, &n, 0, 0, 0),
-                        n,
-                        p->recv(buf, 4, &got, 0),
-                        got,
-                        p->docStart(9, 0),
-                        p->docEnd(),
-                        p->release(0),
-                        p->release(0)};
+        Results r{p->claim(300), p->send("hello", 5, &n, 0, 0, 0), n, p->recv(buf, 4, &got, 0), got};
+        r.insert(r.end(), {p->docStart(9, 0), p->docEnd(), p->release(0), p->release(0)});
         EXPECT_EQ(r, results[i]) << kLibs[i].target;
         EXPECT_STREQ(f->log, logs[i]);
         EXPECT_EQ(std::string(f->sent, f->sentLen), "hello");
