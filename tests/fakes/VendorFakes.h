@@ -13,7 +13,7 @@ struct VendorFake {
         char fn[16];
         int result;
     } script[4];    // the answers of the named functions
-    int moved;      // what a write or read reports moved (-1: all it was given)
+    int moved;      // the most bytes a write or read moves (0: all, -1: none)
     int handle;     // handed out at open
     HANDLE event;   // the event given to the last open
     char reply[8];  // copied into every status or query buffer
@@ -48,13 +48,13 @@ inline int call(const char *fn, const char *format, ...) {
 // clang-format on
 // What a write or read of len bytes moves: a write's bytes are kept, a read gets 'r's.
 inline int take(const void *data, int len) {
-    const int n = fake.moved < 0 || fake.moved > len ? len : fake.moved;
+    const int n = fake.moved == 0 || fake.moved > len ? len : fake.moved < 0 ? 0 : fake.moved;
     if (fake.sentLen + n <= static_cast<int>(sizeof fake.sent))
         memcpy(fake.sent + fake.sentLen, data, n), fake.sentLen += n;
     return n;
 }
 inline int give(void *buf, int size) {
-    const int n = fake.moved < 0 || fake.moved > size ? size : fake.moved;
+    const int n = fake.moved == 0 || fake.moved > size ? size : fake.moved < 0 ? 0 : fake.moved;
     return memset(buf, 'r', n), n;
 }
 #endif

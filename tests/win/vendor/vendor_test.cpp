@@ -35,7 +35,7 @@ protected:
         lib.library().forget();
         auto state = reinterpret_cast<void *(WINAPI *)()>(GetProcAddress(LoadLibraryA(lib.dll), "FakeState"));
         VendorFake *f = static_cast<VendorFake *>(memset(state(), 0, sizeof(VendorFake)));
-        return f->moved = -1, f->handle = 7, f;
+        return f->handle = 7, f;
     }
     std::unique_ptr<WPort> open(const char *target, int mode = 0) {
         Target t = parseTarget(target);
@@ -85,7 +85,7 @@ TEST_F(Vendor, IbmThreadedCapsTakesAndRetriesFailedWrites) {
     auto p = test::newPortAs<WIBMDLLA>(kIfIbmDll, 1);
     p->setPortNo(1);
     p->WAsync::setSendBlockSize(100000);
-    f->script[0] = {"PrtWriteDevice", 0x0101}, f->moved = 0;
+    f->script[0] = {"PrtWriteDevice", 0x0101}, f->moved = -1;
     memcpy(f->reply, "\x81\x80\x00\x01\x03\x00", 6);
     const std::string job = test::testBytes(150000);
     int n = 0;
@@ -93,7 +93,7 @@ TEST_F(Vendor, IbmThreadedCapsTakesAndRetriesFailedWrites) {
               (Results{1, 0, 0, 150000}));
     EXPECT_TRUE(test::waitUntil(
         [&] { return strstr(f->log, "PrtDeviceStatus(7,1,0,6)\nPrtWriteDevice") != nullptr; }));
-    f->script[0] = {}, f->moved = -1;
+    f->script[0] = {}, f->moved = 0;
     int got = -1;
     EXPECT_EQ((Results{p->recv(&n, 4, &got, 0), got, p->release(5000)}), (Results{0, 0, 0}));
     EXPECT_EQ(std::string(f->sent, f->sentLen), job);
@@ -154,16 +154,16 @@ TEST_F(Vendor, FailuresAndMissingLibraries) {
         Op op;
         int result, count;
     } cases[] = {
-        {0, "PrtOpenA", 5, -1, Claim, kCantClaim, 0},  {0, "PrtClaim", 5, -1, Claim, kCantClaim, 0},
-        {0, "PrtWrite", 3, 2, Send, kWriteFailed, 2},  {0, "PrtWrite", 0, 2, Send, 0, 2},
-        {1, "devOpenA", 1, -1, Claim, kCantClaim, 0},  {1, "devWrite", 1, -1, Send, kWriteFailed, 100},
-        {1, "devRead", 1, -1, Recv, kReadFailed, 100}, {1, "devLock", 1, -1, DocStart, 1999, 0},
-        {1, "devUnlock", 1, -1, DocEnd, 1999, 0},      {2, "LIOpen", 1, -1, Claim, kCantClaim, 0},
-        {2, "LIWrite", 1, 7, Send, kWriteFailed, 7},   {2, "LIRead", 1, 7, Recv, kReadFailed, 7},
-        {2, "LILock", 1, -1, DocStart, 1106, 0},       {2, "LIUnlock", 1, -1, DocEnd, 1107, 0},
-        {3, "EBInitialize", 1, -1, Claim, 10000, 0},   {3, "EBOpenChannel", -2, -1, Claim, kCantClaim, 0},
-        {3, "EBSend", -1, -1, Send, kWriteFailed, 0},  {3, "EBSend", 0, 40, Send, kWriteFailed, 40},
-        {3, "EBReceive", -5, -1, Recv, kReadFailed, 0}};
+        {0, "PrtOpenA", 5, 0, Claim, kCantClaim, 0},  {0, "PrtClaim", 5, 0, Claim, kCantClaim, 0},
+        {0, "PrtWrite", 3, 2, Send, kWriteFailed, 2}, {0, "PrtWrite", 0, 2, Send, 0, 2},
+        {1, "devOpenA", 1, 0, Claim, kCantClaim, 0},  {1, "devWrite", 1, 0, Send, kWriteFailed, 100},
+        {1, "devRead", 1, 0, Recv, kReadFailed, 100}, {1, "devLock", 1, 0, DocStart, 1999, 0},
+        {1, "devUnlock", 1, 0, DocEnd, 1999, 0},      {2, "LIOpen", 1, 0, Claim, kCantClaim, 0},
+        {2, "LIWrite", 1, 7, Send, kWriteFailed, 7},  {2, "LIRead", 1, 7, Recv, kReadFailed, 7},
+        {2, "LILock", 1, 0, DocStart, 1106, 0},       {2, "LIUnlock", 1, 0, DocEnd, 1107, 0},
+        {3, "EBInitialize", 1, 0, Claim, 10000, 0},   {3, "EBOpenChannel", -2, 0, Claim, kCantClaim, 0},
+        {3, "EBSend", -1, 0, Send, kWriteFailed, 0},  {3, "EBSend", 0, 40, Send, kWriteFailed, 40},
+        {3, "EBReceive", -5, 0, Recv, kReadFailed, 0}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fn);
         VendorFake *f = fresh(kLibs[c.lib]);
