@@ -2,7 +2,9 @@
 
 #include <new>
 
+#include "extlib/WIBMDLL.h"
 #include "extlib/WSpooler.h"
+#include "extlib/WVendorPorts.h"
 #include "monitor/WOlmprt.h"
 #include "monitor/WTulip.h"
 #include "monitor/WTulipA.h"
@@ -81,6 +83,11 @@ const Row kRows[] = {
     anyMode<WHidIbmM4>(kIfIbmM4),
     anyMode<WHidAld>(kIfAld),
     anyMode<WSpooler>(kIfSpooler),
+    {kIfIbmDll, {make<WIBMDLL>, make<WIBMDLLA>, nullptr, nullptr}, nullptr},
+    anyMode<WHPRDH>(kIfHprdh),
+    anyMode<WKvbsdh>(kIfKvbsdh),
+    anyMode<WKvbslm>(kIfKvbslm),
+    anyMode<WEbapi>(kIfEbapi),
 };
 
 } // namespace

@@ -30,6 +30,15 @@ public:
         return f != nullptr ? f(a...) : missing;
     }
 
+    // The same for a function whose caller cleans the stack (__cdecl).
+    template <class R, class... A> R callC(const char *name, R missing, A... a) {
+        const auto f = reinterpret_cast<R(__cdecl *)(A...)>(proc(name));
+        return f != nullptr ? f(a...) : missing;
+    }
+
+    // Loads the library if needed; false when it cannot be found.
+    bool present() { return module() != nullptr; }
+
     // For tests: the next call loads again (a module already loaded stays loaded).
     void forget() {
         std::lock_guard<std::mutex> g(lock_);

@@ -14,21 +14,11 @@ TEST_F(FailuresE2e, FileThatCannotBeOpened) {
     const std::string dir = ptl::test::tempPath("job_folder");
     CreateDirectoryA(dir.c_str(), nullptr);
     for (const std::string &job : {ptl::test::tempPath("missing_job.bin"), dir}) {
-        ProcessResult r = runRawpush({job, "IBMDLL"});
+        ProcessResult r = runRawpush({job, "CON"});
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(afterBanner(r.err), "Can't open binary file. <" + job + ">\r\n");
     }
-}
-
-// IBMDLL names a port kind whose classes do not exist yet, so PtlOpenByName answers -1. The change that
-// adds the IBM printer-library ports (WIBMDLL, WIBMDLLA) must move this test to a kind still absent, or
-// drop it when every kind exists.
-TEST_F(FailuresE2e, TargetWithoutPortKind) {
-    ProcessResult r = runRawpush({jobFile("open_fails.bin", "abc"), "ibmdll2"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(afterBanner(r.err), "\aPtlOpenByName <ibmdll2>\r\n");
 }
 
 // A file target in a folder that does not exist cannot be claimed: the message goes to the output

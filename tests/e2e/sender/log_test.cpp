@@ -79,11 +79,11 @@ TEST_F(LogE2e, CallLinesOfFailedRuns) {
     ptl::test::LogSettings settings(0x10, log);
     const std::string job = jobFile("failed.bin", "x");
 
-    ProcessResult r = runRawpush({job, "IBMDLL"});
+    ProcessResult r = runRawpush({job, "VQNET@999.1.1.1"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(ptl::test::readFile(log), crlf("\n"
                                              "<PtlStartup 0\n"
-                                             ">PtlOpenByName name='IBMDLL'\n"
+                                             ">PtlOpenByName name='VQNET@999.1.1.1'\n"
                                              "<PtlOpenByName FFFFFFFF\n"
                                              ">PtlCleanup\n"
                                              "<PtlCleanup 0\n"));
