@@ -66,12 +66,20 @@ void WNet::recordError() {
     lastError_ = os::WSAGetLastError();
 }
 
-int WNet::claim(int) {
-    debugLine("PTL: WNet::claim()\n");
-    release(0);
+void WNet::logClaimAs(const char *className) {
+    debugLine("PTL: %s::claim()\n", className);
+}
+
+int WNet::connectChecked() {
     if (port() == 0)
         return kInvalidPortNo;
     return connectSequence();
+}
+
+int WNet::claim(int) {
+    logClaimAs("WNet");
+    release(0);
+    return connectChecked();
 }
 
 int WNet::connectSequence() {

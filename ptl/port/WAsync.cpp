@@ -61,6 +61,9 @@ bool WAsync::createEvents() {
     sendWake_ = os::CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (sendWake_ == nullptr)
         return false;
+    sendEmpty_ = os::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (sendEmpty_ == nullptr)
+        return false;
     for (OVERLAPPED *ov : {&writeOv_, &readOv_, &waitOv_}) {
         *ov = OVERLAPPED{};
         ov->hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -80,7 +83,7 @@ void WAsync::closeEvents() {
             os::CloseHandle(ov->hEvent);
         *ov = OVERLAPPED{};
     }
-    for (HANDLE *h : {&stopEvent_, &sendWake_}) {
+    for (HANDLE *h : {&stopEvent_, &sendWake_, &sendEmpty_}) {
         if (*h != nullptr)
             os::CloseHandle(*h);
         *h = nullptr;
@@ -119,6 +122,7 @@ bool WAsync::createQueues() {
     recvBlockBytes_ = static_cast<uint32_t>(recvBlockSize_);
     sendCursor_ = sendBlock_.get();
     sendPending_ = 0;
+    sendIdle_ = false;
     recvPending_ = 0;
     sendFailure_.store(0, std::memory_order_release);
     return true;
@@ -369,6 +373,7 @@ int WAsync::queueSend(const void *data, int len, int *written, int p4, int p5, i
     if (reportSendFailure())
         return kWriteFailed;
     uint32_t stored = 0;
+    bool wake = false;
     {
         std::lock_guard<std::mutex> g(sendLock_);
         if (!sendQueue_)
@@ -379,8 +384,12 @@ int WAsync::queueSend(const void *data, int len, int *written, int p4, int p5, i
             sendQueue_->put(static_cast<const uint8_t *>(data), static_cast<uint32_t>(len), &stored, p4, p5,
                             p6);
         *written = static_cast<int>(stored);
+        // The thread is woken only when it waits: a thread at work finds the bytes at its next look.
+        wake = stored > 0 && sendIdle_;
+        if (wake)
+            sendIdle_ = false;
     }
-    if (stored > 0)
+    if (wake)
         os::SetEvent(sendWake_);
     return kOk;
 }
@@ -459,8 +468,11 @@ void WAsync::procSend() {
                 sendCursor_ = sendBlock_.get();
             }
             pending = sendPending_;
+            // Set under the lock that a send holds while it queues, so no send can miss it.
+            sendIdle_ = pending == 0;
         }
         if (pending == 0) {
+            os::SetEvent(sendEmpty_);
             if (os::WaitForMultipleObjects(2, sendWaitPair_, FALSE, INFINITE) == WAIT_FAILED)
                 debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
             continue;
