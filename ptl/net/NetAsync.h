@@ -139,7 +139,7 @@ protected:
             const DWORD rc = os::WaitForMultipleObjects(2, pair, FALSE, INFINITE);
             debugLine("PTL: WaitForMulti()=%d\n", static_cast<int>(rc));
             if (rc == WAIT_FAILED) {
-                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+                waitFailedLine();
                 // Rest instead of spinning on a wait that keeps failing; the stop event still ends it.
                 this->pauseUnlessStopped(kIdleRetryMs);
                 continue;

@@ -90,7 +90,7 @@ int WKnpc::transact(const unsigned char *request, int len, int timeoutMs, int tr
                               reinterpret_cast<const sockaddr *>(&target_), sizeof target_);
         debugLine("PTL: sendto(len=%d)=%d\n", len, sent);
         if (sent == SOCKET_ERROR)
-            return kCtlFailed1025;
+            return kCtlSendFailed;
 
         DWORD w = os::WaitForMultipleObjects(2, pair, FALSE, static_cast<DWORD>(timeoutMs));
         debugLine("PTL: WaitForMulti()=%d\n", static_cast<int>(w));
@@ -113,7 +113,7 @@ int WKnpc::transact(const unsigned char *request, int len, int timeoutMs, int tr
                 return kCtlCancelled;
             }
         } else if (w == WAIT_FAILED) {
-            debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+            waitFailedLine();
         }
 
         fromLen_ = sizeof from_;
@@ -121,7 +121,7 @@ int WKnpc::transact(const unsigned char *request, int len, int timeoutMs, int tr
                                  reinterpret_cast<sockaddr *>(&from_), &fromLen_);
         debugLine("PTL: recvfrom(fromlen=%d)=%d\n", fromLen_, replyLen_);
         if (replyLen_ == SOCKET_ERROR)
-            return kCtlFailed1026;
+            return kCtlReceiveFailed;
         if (knpc::replyMatches(request, requestLen, reply_, static_cast<size_t>(replyLen_)))
             return kOk;
         ++attempts;

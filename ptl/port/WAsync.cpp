@@ -186,7 +186,7 @@ void WAsync::stopThreads() {
         if (*h == nullptr)
             continue;
         if (os::WaitForSingleObject(*h, INFINITE) == WAIT_FAILED)
-            debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+            waitFailedLine();
         os::CloseHandle(*h);
         *h = nullptr;
     }
@@ -224,7 +224,7 @@ WAsync::Pending WAsync::waitPending(HANDLE h, OVERLAPPED *ov, HANDLE *pair) {
         os::GetOverlappedResult(h, ov, &ignored, TRUE);
         return Pending::Stopped;
     }
-    debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+    waitFailedLine();
     return Pending::WaitFailed;
 }
 
@@ -474,7 +474,7 @@ void WAsync::procSend() {
         if (pending == 0) {
             os::SetEvent(sendEmpty_);
             if (os::WaitForMultipleObjects(2, sendWaitPair_, FALSE, INFINITE) == WAIT_FAILED)
-                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+                waitFailedLine();
             continue;
         }
         while (!stopping()) {

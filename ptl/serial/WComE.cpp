@@ -56,7 +56,7 @@ void WComE::procWait() {
                 const BOOL got = os::GetOverlappedResult(handle_, &waitOv_, &n, FALSE);
                 debugLine("PTL:  GetOverlappedResult(%04X)=%d\n", static_cast<unsigned>(n), got);
             } else if (rc == WAIT_FAILED) {
-                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+                waitFailedLine();
             } else if (rc == WAIT_OBJECT_0) {
                 os::CancelIo(handle_);
                 DWORD n = 0;
