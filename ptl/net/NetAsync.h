@@ -96,19 +96,17 @@ protected:
     virtual void logEventSelect(WSAEVENT event, int result) = 0;
 
     int beforeConnect() override {
-        netEvent_ = os::WSACreateEvent();
-        if (netEvent_ == WSA_INVALID_EVENT) {
-            netEvent_ = nullptr;
+        netEvent_.reset(os::WSACreateEvent());
+        if (!netEvent_)
             return kEventsFailed;
-        }
         return NetAsync<Base>::beforeConnect();
     }
 
     int setUpEngine() override {
-        const int r = os::WSAEventSelect(this->sock_, netEvent_, kNetEventMask);
+        const int r = os::WSAEventSelect(this->sock_, netEvent_.get(), kNetEventMask);
         if (r == SOCKET_ERROR)
             this->recordError(); // before the log line can change the thread's error
-        logEventSelect(netEvent_, r);
+        logEventSelect(netEvent_.get(), r);
         return r == SOCKET_ERROR ? kEventSelectFailed : kOk;
     }
 
@@ -118,14 +116,12 @@ protected:
 
     // The socket event is no longer signalled from here on.
     void closeDownEngine() override {
-        if (netEvent_ != nullptr && this->sock_ != INVALID_SOCKET)
-            os::WSAEventSelect(this->sock_, netEvent_, 0);
+        if (netEvent_ && this->sock_ != INVALID_SOCKET)
+            os::WSAEventSelect(this->sock_, netEvent_.get(), 0);
     }
 
     void closeEngineDevice() override {
-        if (netEvent_ != nullptr)
-            os::WSACloseEvent(netEvent_);
-        netEvent_ = nullptr;
+        netEvent_.reset();
         NetAsync<Base>::closeEngineDevice();
     }
 
@@ -134,7 +130,7 @@ protected:
     // The wait thread: logs each network event and reads what FD_READ announces.
     void waitForNetworkEvents() {
         debugLine("PTL: %s::procWait() Start\n", this->name_);
-        HANDLE pair[2] = {this->stopEvent_, netEvent_};
+        HANDLE pair[2] = {this->stopEvent_.get(), netEvent_.get()};
         while (!this->stopping()) {
             const DWORD rc = os::WaitForMultipleObjects(2, pair, FALSE, INFINITE);
             debugLine("PTL: WaitForMulti()=%d\n", static_cast<int>(rc));
@@ -147,7 +143,7 @@ protected:
             if (rc != WAIT_OBJECT_0 + 1)
                 continue;
             WSANETWORKEVENTS ev{};
-            if (os::WSAEnumNetworkEvents(this->sock_, netEvent_, &ev) == SOCKET_ERROR)
+            if (os::WSAEnumNetworkEvents(this->sock_, netEvent_.get(), &ev) == SOCKET_ERROR)
                 continue;
             if (ev.lNetworkEvents & FD_CONNECT)
                 debugLine("PTL:  FD_CONNECT %d\n", ev.iErrorCode[FD_CONNECT_BIT]);
@@ -167,7 +163,7 @@ protected:
     }
 
 private:
-    WSAEVENT netEvent_ = nullptr;
+    os::WsaEvent netEvent_;
 };
 
 } // namespace ptl

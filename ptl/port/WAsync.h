@@ -36,6 +36,7 @@
 
 #include "core/Log.h"
 #include "core/Results.h"
+#include "os/Owned.h"
 #include "os/Syscalls.h"
 #include "port/PortQueue.h"
 #include "port/WPort.h"
@@ -159,20 +160,21 @@ protected:
     std::atomic<DWORD> sendFailure_{0};
 
     std::atomic<int32_t> stop_{0};
-    HANDLE stopEvent_ = nullptr;
-    HANDLE sendWake_ = nullptr;  // set by a send only while the send thread waits (sendIdle_)
-    HANDLE sendEmpty_ = nullptr; // set by the send thread each time the queue and its block are empty
-    bool sendIdle_ = false;      // the send thread found nothing to send and waits for sendWake_
+    os::Handle stopEvent_;
+    os::Handle sendWake_;   // set by a send only while the send thread waits (sendIdle_)
+    os::Handle sendEmpty_;  // set by the send thread each time the queue and its block are empty
+    bool sendIdle_ = false; // the send thread found nothing to send and waits for sendWake_
     HANDLE sendWaitPair_[2] = {nullptr, nullptr};
-    HANDLE sendThread_ = nullptr;
-    HANDLE recvThread_ = nullptr;
-    HANDLE thirdThread_ = nullptr;
+    os::Handle sendThread_;
+    os::Handle recvThread_;
+    os::Handle thirdThread_;
     DWORD sendThreadId_ = 0;
     DWORD recvThreadId_ = 0;
     DWORD thirdThreadId_ = 0;
     OVERLAPPED writeOv_{};
     OVERLAPPED readOv_{};
     OVERLAPPED waitOv_{};
+    os::Handle ioEvents_[3]; // the events of writeOv_, readOv_, waitOv_
     HANDLE writeWaitPair_[2] = {nullptr, nullptr};
     HANDLE readWaitPair_[2] = {nullptr, nullptr};
 
@@ -252,7 +254,7 @@ protected:
     explicit AsyncPort(const char *name) : WAsync(this, name) {}
 
     int sendFailure() override { return reportSendFailure() ? kWriteFailed : kOk; }
-    HANDLE sendEmptySignal() override { return sendEmpty_; }
+    HANDLE sendEmptySignal() override { return sendEmpty_.get(); }
 
     // --- The claim's and release's hooks ------------------------------------------------------------
     virtual void logClaim() { debugLine("PTL: %s::claim()\n", name_); }

@@ -40,7 +40,7 @@ void WComE::readArrived() {
 
 void WComE::procWait() {
     debugLine("PTL: WComE::procWait() Start\n");
-    HANDLE pair[2] = {stopEvent_, waitOv_.hEvent};
+    HANDLE pair[2] = {stopEvent_.get(), waitOv_.hEvent};
     while (!stopping()) {
         // The driver writes the event word when the wait completes: it must outlive any pending wait,
         // which this loop guarantees by cancelling and collecting a wait that the stop cut short.

@@ -237,7 +237,7 @@ TEST_F(Engine, ASendRacingTheSendThreadGoingToSleepIsNeverLost) {
     auto wait = seam.original<&os::Api::WaitForMultipleObjects>();
     seam.on<&os::Api::WaitForMultipleObjects>(
         [&, wait](DWORD n, const HANDLE *h, BOOL all, DWORD ms) -> DWORD {
-            if (h[n - 1] == port.sendWake_ && armed.exchange(false)) {
+            if (h[n - 1] == port.sendWake_.get() && armed.exchange(false)) {
                 held = true;
                 spinUntil([&] { return queued.exchange(false); });
             }
@@ -435,7 +435,7 @@ struct Probe : WComA {
     using WAsync::closeEvents;
     using WAsync::createEvents;
     using WAsync::stopThreads;
-    HANDLE stopEvent() const { return stopEvent_; }
+    HANDLE stopEvent() const { return stopEvent_.get(); }
     bool stopFlag() const { return stopping(); }
 };
 
