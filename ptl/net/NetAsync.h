@@ -54,7 +54,7 @@ protected:
     bool writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) override {
         const uint32_t size = len < writeSize_ ? len : writeSize_;
         const DWORD start = os::GetTickCount();
-        const bool ok = this->sendOverlapped(this->sock_, data, size, done);
+        const bool ok = this->sendOverlapped(this->sock_.get(), data, size, done);
         const DWORD took = os::GetTickCount() - start;
         if (draining_.load(std::memory_order_acquire) || took > kSlowWriteMs)
             writeSize_ = kNetMinWrite;
@@ -73,7 +73,7 @@ protected:
     }
 
     bool readBlock(uint8_t *buf, uint32_t len, uint32_t *done) override {
-        return this->recvOverlapped(this->sock_, buf, len, done);
+        return this->recvOverlapped(this->sock_.get(), buf, len, done);
     }
 
 private:
@@ -103,7 +103,7 @@ protected:
     }
 
     int setUpEngine() override {
-        const int r = os::WSAEventSelect(this->sock_, netEvent_.get(), kNetEventMask);
+        const int r = os::WSAEventSelect(this->sock_.get(), netEvent_.get(), kNetEventMask);
         if (r == SOCKET_ERROR)
             this->recordError(); // before the log line can change the thread's error
         logEventSelect(netEvent_.get(), r);
@@ -116,8 +116,8 @@ protected:
 
     // The socket event is no longer signalled from here on.
     void closeDownEngine() override {
-        if (netEvent_ && this->sock_ != INVALID_SOCKET)
-            os::WSAEventSelect(this->sock_, netEvent_.get(), 0);
+        if (netEvent_ && this->sock_)
+            os::WSAEventSelect(this->sock_.get(), netEvent_.get(), 0);
     }
 
     void closeEngineDevice() override {
@@ -143,14 +143,14 @@ protected:
             if (rc != WAIT_OBJECT_0 + 1)
                 continue;
             WSANETWORKEVENTS ev{};
-            if (os::WSAEnumNetworkEvents(this->sock_, netEvent_.get(), &ev) == SOCKET_ERROR)
+            if (os::WSAEnumNetworkEvents(this->sock_.get(), netEvent_.get(), &ev) == SOCKET_ERROR)
                 continue;
             if (ev.lNetworkEvents & FD_CONNECT)
                 debugLine("PTL:  FD_CONNECT %d\n", ev.iErrorCode[FD_CONNECT_BIT]);
             if (ev.lNetworkEvents & FD_READ) {
                 debugLine("PTL:  FD_READ %d\n", ev.iErrorCode[FD_READ_BIT]);
                 uint32_t n = 0;
-                this->recvOverlapped(this->sock_, this->recvBlock_.get(), this->recvBlockBytes_, &n);
+                this->recvOverlapped(this->sock_.get(), this->recvBlock_.get(), this->recvBlockBytes_, &n);
                 if (n > 0)
                     this->storeReceived(this->recvBlock_.get(), n);
             }

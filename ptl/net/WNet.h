@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "os/Owned.h"
 #include "port/WPort.h"
 
 namespace ptl {
@@ -40,7 +41,7 @@ public:
 
     // The socket error of the latest failing call, for diagnosis.
     int lastError() const { return lastError_; }
-    SOCKET socketHandle() const { return sock_; }
+    SOCKET socketHandle() const { return sock_.get(); }
 
 protected:
     uint16_t port() const;
@@ -68,7 +69,7 @@ protected:
     void gracefulClose();
     void closeSocket();
 
-    SOCKET sock_ = INVALID_SOCKET;
+    os::Socket sock_;
     int lastError_ = 0;
     sockaddr_in peer_{};
 };

@@ -25,9 +25,9 @@ int WNetW::claim(int) {
 }
 
 int WNetW::afterConnect() {
-    RegistSocket(sock_, this);
+    RegistSocket(sock_.get(), this);
     HWND window = notificationWindow();
-    const int r = os::WSAAsyncSelect(sock_, window, kMsgSocket, kNetEventMask);
+    const int r = os::WSAAsyncSelect(sock_.get(), window, kMsgSocket, kNetEventMask);
     if (r == SOCKET_ERROR)
         recordError(); // before the log line can change the thread's error
     debugLine("PTL:  WSAAsyncSelect(%08X)=%d\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)),
@@ -36,14 +36,14 @@ int WNetW::afterConnect() {
 }
 
 int WNetW::release(int timeoutMs) {
-    if (sock_ == INVALID_SOCKET)
+    if (!sock_)
         return kOk;
     debugLine("PTL: WNetW::release(%d)\n", timeoutMs);
     HWND window = notificationWindow();
-    const int r = os::WSAAsyncSelect(sock_, window, 0, 0);
+    const int r = os::WSAAsyncSelect(sock_.get(), window, 0, 0);
     debugLine("PTL:  WSAAsyncSelect(%08X)=%d\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)),
               r);
-    UnRegistSocket(sock_);
+    UnRegistSocket(sock_.get());
     closeSocket();
     return kOk;
 }

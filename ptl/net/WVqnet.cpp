@@ -53,7 +53,7 @@ int WVqnet::beforeConnect() {
 }
 
 int WVqnet::release(int timeoutMs) {
-    if (sock_ == INVALID_SOCKET)
+    if (!sock_)
         return kOk;
     debugLine("PTL: WVqnet::release(%d)\n", timeoutMs);
     if (timeoutMs != 0)
