@@ -9,8 +9,8 @@ namespace ptl {
 namespace {
 
 // Never destroyed: ports still open at process exit are not torn down behind the caller's back.
-std::map<int32_t, WPort *> &table() {
-    static auto *t = new std::map<int32_t, WPort *>;
+std::map<int32_t, std::unique_ptr<WPort>> &table() {
+    static auto *t = new std::map<int32_t, std::unique_ptr<WPort>>;
     return *t;
 }
 
@@ -19,22 +19,21 @@ std::map<int32_t, WPort *> &table() {
 int addPort(std::unique_ptr<WPort> port) {
     static_assert(sizeof(void *) == 4, "handles are object addresses on this 32-bit platform");
     int32_t h = static_cast<int32_t>(reinterpret_cast<uintptr_t>(port.get()));
-    table()[h] = port.release();
+    table()[h] = std::move(port);
     return h;
 }
 
 WPort *findPort(int handle) {
     auto it = table().find(handle);
-    return it == table().end() ? nullptr : it->second;
+    return it == table().end() ? nullptr : it->second.get();
 }
 
 bool closePort(int handle) {
     auto it = table().find(handle);
     if (it == table().end())
         return false;
-    WPort *port = it->second;
     // The destructor stops the port's threads and releases the device before the entry goes.
-    delete port;
+    it->second.reset();
     table().erase(it);
     return true;
 }

@@ -116,6 +116,10 @@ void debugLine(const char *format, ...) {
     os::OutputDebugStringA(line);
 }
 
+void waitFailedLine() {
+    debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+}
+
 bool openLog() {
     char path[MAX_PATH];
     readSettings(path, sizeof path);

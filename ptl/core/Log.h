@@ -23,6 +23,9 @@ bool debugOutputWanted();
 // Formats one line and sends it whole to the debugger output. Safe from any thread.
 void debugLine(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+// The line of a wait that failed, with the thread's system error: "PTL: WAIT_FAILED <error>".
+void waitFailedLine();
+
 // Reads the settings and opens the log file when they ask for one; false when it cannot be opened.
 bool openLog();
 void closeLog();

@@ -217,30 +217,14 @@ int WIBMDLLA::getIOMode() {
     return 1;
 }
 
-int WIBMDLLA::claim(int timeoutMs) {
+void WIBMDLLA::logClaim() {
     debugLine("PTL: WIBMDLLA::claim(%d)\n", portNo_);
-    release(0);
-    int r = openDevice(timeoutMs);
-    if (r != kOk)
-        return r;
-    r = prepareEngine();
-    // Each take from the queue fits one library write.
-    sendBlockBytes_ = std::min<uint32_t>(sendBlockBytes_, kIbmMaxWrite);
-    if (r == kOk)
-        r = startThreads({WAsync::Thread::Send});
-    if (r != kOk)
-        release(0);
-    return r;
 }
 
-int WIBMDLLA::release(int timeoutMs) {
-    if (!isClaimed())
-        return kOk;
-    debugLine("PTL: WIBMDLLA::release(%d)\n", timeoutMs);
-    const int r = waitSendEmpty(timeoutMs);
-    stopEngine();
-    closeDevice();
-    return r;
+int WIBMDLLA::setUpEngine() {
+    // Each take from the queue fits one library write.
+    sendBlockBytes_ = std::min<uint32_t>(sendBlockBytes_, kIbmMaxWrite);
+    return kOk;
 }
 
 bool WIBMDLLA::writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) {

@@ -62,10 +62,13 @@ public:
     WIBMDLLA();
     ~WIBMDLLA() override;
     int getIOMode() override;
-    int claim(int timeoutMs) override;
-    int release(int timeoutMs) override;
 
 protected:
+    void logClaim() override;
+    int openEngineDevice(int timeoutMs) override { return openDevice(timeoutMs); }
+    int setUpEngine() override;
+    int startEngineThreads() override { return startThreads({Thread::Send}); }
+    void closeEngineDevice() override { closeDevice(); }
     // A failed write prints the exception report; whatever the count says was written moves on.
     bool writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) override;
     // Failed writes are tried again on the next pass and never reach the caller.

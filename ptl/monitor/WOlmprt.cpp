@@ -40,7 +40,7 @@ int statusResult(uint32_t status) {
 WOlmprt::WOlmprt() : AsyncPort<WPort>("WOlmprt") {}
 
 WOlmprt::~WOlmprt() {
-    WOlmprt::release(0);
+    release(0);
 }
 
 template <class... A> uint32_t WOlmprt::library(const char *function, A... a) {
@@ -133,9 +133,7 @@ bool WOlmprt::buildPath() {
     return true;
 }
 
-int WOlmprt::claim(int timeoutMs) {
-    debugLine("PTL: WOlmprt::claim()\n");
-    release(0);
+int WOlmprt::openEngineDevice(int timeoutMs) {
     if (path_[0] == '\0' && !buildPath())
         return kInvalidPortNo;
     wchar_t wide[MAX_PATH];
@@ -148,30 +146,26 @@ int WOlmprt::claim(int timeoutMs) {
     if (status != 0)
         return kCantClaim;
     libHandle_ = handle;
-    int r = library("Lock", timeoutMs) == 0 ? kOk : kLockFailed;
-    if (r == kOk)
-        r = prepareEngine();
-    if (r == kOk && library("RegisterCallback", kReceiveCallbackKind, &callbackEntry, this) != 0)
-        r = kCantOpen;
-    if (r == kOk)
-        r = startThreads({Thread::Send});
-    if (r != kOk)
-        release(0);
-    return r;
+    return library("Lock", timeoutMs) == 0 ? kOk : kLockFailed;
 }
 
-int WOlmprt::release(int timeoutMs) {
-    if (libHandle_ == -1)
-        return kOk;
-    debugLine("PTL: WOlmprt::release(%d)\n", timeoutMs);
-    const int r = waitSendEmpty(timeoutMs);
-    // No callback may reach the queues once they are freed.
+int WOlmprt::setUpEngine() {
+    return library("RegisterCallback", kReceiveCallbackKind, &callbackEntry, this) == 0 ? kOk : kCantOpen;
+}
+
+int WOlmprt::startEngineThreads() {
+    return startThreads({Thread::Send});
+}
+
+// No callback may reach the queues once they are freed.
+void WOlmprt::closeDownEngine() {
     library("UnRegisterCallback", kReceiveCallbackKind, &callbackEntry, this);
-    stopEngine();
+}
+
+void WOlmprt::closeEngineDevice() {
     library("Unlock");
     library("Close");
     libHandle_ = -1;
-    return r;
 }
 
 bool WOlmprt::writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) {

@@ -24,8 +24,6 @@ public:
     int setPortNo(int no) override;
     int getSubType(int *v) override;
     int setSubType(int v) override;
-    int claim(int timeoutMs) override;
-    int release(int timeoutMs) override;
     DeviceHandle getHandle() override;
     bool isClaimed() override;
     bool isReady() override;
@@ -40,6 +38,11 @@ public:
     int unregisterCallback(int kind, void *callback, void *context) override;
 
 protected:
+    int openEngineDevice(int timeoutMs) override;
+    int setUpEngine() override;
+    int startEngineThreads() override;
+    void closeDownEngine() override;
+    void closeEngineDevice() override;
     // One SendReceive call of the library, bounded by the library's own time-out.
     bool writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) override;
 

@@ -8,35 +8,19 @@ namespace ptl {
 WTulipA::WTulipA() : AsyncPort<WTulip>("WTulipA") {}
 
 WTulipA::~WTulipA() {
-    WTulipA::release(0);
+    release(0);
 }
 
 int WTulipA::getIOMode() {
     return 1;
 }
 
-int WTulipA::claim(int) {
-    debugLine("PTL: WTulipA::claim()\n");
-    release(0);
-    int r = openPort(FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED);
-    if (r != kOk)
-        return r;
-    r = prepareEngine();
-    if (r == kOk)
-        r = startThreads({Thread::Send, Thread::Recv});
-    if (r != kOk)
-        release(0);
-    return r;
+int WTulipA::openEngineDevice(int) {
+    return openPort(FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED);
 }
 
-int WTulipA::release(int timeoutMs) {
-    if (!isClaimed())
-        return kOk;
-    debugLine("PTL: WTulipA::release(%d)\n", timeoutMs);
-    const int r = waitSendEmpty(timeoutMs);
-    stopEngine();
+void WTulipA::closeEngineDevice() {
     closePort();
-    return r;
 }
 
 // The forced-write flag is read at each write, so a change takes effect at the next one.

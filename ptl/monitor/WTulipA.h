@@ -13,10 +13,10 @@ public:
     ~WTulipA() override;
 
     int getIOMode() override;
-    int claim(int timeoutMs) override;
-    int release(int timeoutMs) override;
 
 protected:
+    int openEngineDevice(int timeoutMs) override;
+    void closeEngineDevice() override;
     bool writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) override;
     bool readBlock(uint8_t *buf, uint32_t len, uint32_t *done) override;
 };

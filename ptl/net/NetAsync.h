@@ -1,6 +1,6 @@
 // What the threaded (A) and event-driven (E) network ports share, on top of WNet or WVqnet: the engine's
-// loops writing and reading the socket with overlapped I/O, and for E ports the socket event and the wait
-// thread that reacts to network events. Each class keeps its own claim line, release and log names.
+// claim and release around the connection, its loops writing and reading the socket with overlapped I/O,
+// and for E ports (NetEventAsync) the socket event and the wait thread that reacts to network events.
 #pragma once
 
 #include <atomic>
@@ -13,8 +13,6 @@
 
 namespace ptl {
 
-enum class NetVariant { Threaded, Event };
-
 constexpr uint32_t kNetSendBlockSize = 65536;
 constexpr uint32_t kNetMinWrite = 4096;
 // A socket write that completes within kQuickWriteMs did not wait for the peer; one that took longer than
@@ -24,10 +22,8 @@ constexpr DWORD kSlowWriteMs = 200;
 
 template <class Base> class NetAsync : public AsyncPort<Base> {
 protected:
-    // name: the class name of the engine's thread lines; selectFormat: the E port's event-selection line.
-    NetAsync(const char *name, NetVariant variant, bool connThread = false,
-             const char *selectFormat = nullptr)
-        : AsyncPort<Base>(name), variant_(variant), connThread_(connThread), selectFormat_(selectFormat) {
+    // name: the class name of the claim, release and thread lines.
+    explicit NetAsync(const char *name) : AsyncPort<Base>(name) {
         // Each socket write of the send thread costs the same whatever its size, so a network port moves
         // up to 64 KiB a write instead of 4 KiB: a 4 KiB block makes a threaded send reach about half the
         // speed of a plain blocking loop. setSendBlockSize through the engine's interface still applies.
@@ -36,46 +32,14 @@ protected:
 
     bool toleratesWouldBlock() const override { return true; }
 
+    void logClaim() override { this->logClaimAs(this->name_); }
+    int openEngineDevice(int) override { return this->connectChecked(); }
+    void closeEngineDevice() override { this->closeSocket(); }
+
     int beforeConnect() override {
         draining_ = false;
         writeSize_ = kNetMinWrite;
-        if (variant_ == NetVariant::Event) {
-            netEvent_ = os::WSACreateEvent();
-            if (netEvent_ == WSA_INVALID_EVENT) {
-                netEvent_ = nullptr;
-                return kEventsFailed;
-            }
-        }
-        int r = Base::beforeConnect();
-        if (r != kOk)
-            return r;
-        return this->prepareEngine();
-    }
-
-    int afterConnect() override {
-        if (variant_ == NetVariant::Event) {
-            const int r = os::WSAEventSelect(this->sock_, netEvent_, kNetEventMask);
-            if (r == SOCKET_ERROR)
-                this->recordError(); // before the log line can change the thread's error
-            debugLine(selectFormat_, static_cast<unsigned>(reinterpret_cast<uintptr_t>(netEvent_)), r);
-            if (r == SOCKET_ERROR)
-                return kEventSelectFailed;
-            return this->startThreads({WAsync::Thread::Send, WAsync::Thread::Third});
-        }
-        if (connThread_)
-            return this->startThreads({WAsync::Thread::Send, WAsync::Thread::Recv, WAsync::Thread::Third});
-        return this->startThreads({WAsync::Thread::Send, WAsync::Thread::Recv});
-    }
-
-    // The E port's socket event: no longer signalled from here on (release, before stopping the threads).
-    void unselectEvents() {
-        if (netEvent_ != nullptr && this->sock_ != INVALID_SOCKET)
-            os::WSAEventSelect(this->sock_, netEvent_, 0);
-    }
-    void closeNetEvent() {
-        if (netEvent_ != nullptr)
-            os::WSACloseEvent(netEvent_);
-        netEvent_ = nullptr;
+        return Base::beforeConnect();
     }
 
     // Socket writes start at kNetMinWrite bytes and double up to the block size while they complete at once;
@@ -90,7 +54,7 @@ protected:
     bool writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) override {
         const uint32_t size = len < writeSize_ ? len : writeSize_;
         const DWORD start = os::GetTickCount();
-        const bool ok = this->sendOverlapped(this->sock_, data, size, done);
+        const bool ok = this->sendOverlapped(this->sock_.get(), data, size, done);
         const DWORD took = os::GetTickCount() - start;
         if (draining_.load(std::memory_order_acquire) || took > kSlowWriteMs)
             writeSize_ = kNetMinWrite;
@@ -109,18 +73,69 @@ protected:
     }
 
     bool readBlock(uint8_t *buf, uint32_t len, uint32_t *done) override {
-        return this->recvOverlapped(this->sock_, buf, len, done);
+        return this->recvOverlapped(this->sock_.get(), buf, len, done);
     }
 
-    // The E ports' wait thread: logs each network event and reads what FD_READ announces.
+private:
+    static bool isConnectionLost(int e) {
+        return e == WSAECONNRESET || e == WSAECONNABORTED || e == WSAENETRESET || e == WSAENOTCONN ||
+               e == WSAESHUTDOWN;
+    }
+
+    std::atomic<bool> draining_{false};
+    uint32_t writeSize_ = kNetMinWrite; // the send thread's
+};
+
+// The event-driven network ports: the socket's network events select an event that a wait thread (in
+// place of the receive thread) reacts to.
+template <class Base> class NetEventAsync : public NetAsync<Base> {
+protected:
+    using NetAsync<Base>::NetAsync;
+
+    // The class's line for the event selection of the claim.
+    virtual void logEventSelect(WSAEVENT event, int result) = 0;
+
+    int beforeConnect() override {
+        netEvent_.reset(os::WSACreateEvent());
+        if (!netEvent_)
+            return kEventsFailed;
+        return NetAsync<Base>::beforeConnect();
+    }
+
+    int setUpEngine() override {
+        const int r = os::WSAEventSelect(this->sock_.get(), netEvent_.get(), kNetEventMask);
+        if (r == SOCKET_ERROR)
+            this->recordError(); // before the log line can change the thread's error
+        logEventSelect(netEvent_.get(), r);
+        return r == SOCKET_ERROR ? kEventSelectFailed : kOk;
+    }
+
+    int startEngineThreads() override {
+        return this->startThreads({WAsync::Thread::Send, WAsync::Thread::Third});
+    }
+
+    // The socket event is no longer signalled from here on.
+    void closeDownEngine() override {
+        if (netEvent_ && this->sock_)
+            os::WSAEventSelect(this->sock_.get(), netEvent_.get(), 0);
+    }
+
+    void closeEngineDevice() override {
+        netEvent_.reset();
+        NetAsync<Base>::closeEngineDevice();
+    }
+
+    void procWait() override { waitForNetworkEvents(); }
+
+    // The wait thread: logs each network event and reads what FD_READ announces.
     void waitForNetworkEvents() {
         debugLine("PTL: %s::procWait() Start\n", this->name_);
-        HANDLE pair[2] = {this->stopEvent_, netEvent_};
+        HANDLE pair[2] = {this->stopEvent_.get(), netEvent_.get()};
         while (!this->stopping()) {
             const DWORD rc = os::WaitForMultipleObjects(2, pair, FALSE, INFINITE);
             debugLine("PTL: WaitForMulti()=%d\n", static_cast<int>(rc));
             if (rc == WAIT_FAILED) {
-                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+                waitFailedLine();
                 // Rest instead of spinning on a wait that keeps failing; the stop event still ends it.
                 this->pauseUnlessStopped(kIdleRetryMs);
                 continue;
@@ -128,14 +143,14 @@ protected:
             if (rc != WAIT_OBJECT_0 + 1)
                 continue;
             WSANETWORKEVENTS ev{};
-            if (os::WSAEnumNetworkEvents(this->sock_, netEvent_, &ev) == SOCKET_ERROR)
+            if (os::WSAEnumNetworkEvents(this->sock_.get(), netEvent_.get(), &ev) == SOCKET_ERROR)
                 continue;
             if (ev.lNetworkEvents & FD_CONNECT)
                 debugLine("PTL:  FD_CONNECT %d\n", ev.iErrorCode[FD_CONNECT_BIT]);
             if (ev.lNetworkEvents & FD_READ) {
                 debugLine("PTL:  FD_READ %d\n", ev.iErrorCode[FD_READ_BIT]);
                 uint32_t n = 0;
-                this->recvOverlapped(this->sock_, this->recvBlock_.get(), this->recvBlockBytes_, &n);
+                this->recvOverlapped(this->sock_.get(), this->recvBlock_.get(), this->recvBlockBytes_, &n);
                 if (n > 0)
                     this->storeReceived(this->recvBlock_.get(), n);
             }
@@ -147,19 +162,8 @@ protected:
         debugLine("PTL: %s::procWait() End\n", this->name_);
     }
 
-    WSAEVENT netEvent_ = nullptr;
-
 private:
-    static bool isConnectionLost(int e) {
-        return e == WSAECONNRESET || e == WSAECONNABORTED || e == WSAENETRESET || e == WSAENOTCONN ||
-               e == WSAESHUTDOWN;
-    }
-
-    std::atomic<bool> draining_{false};
-    uint32_t writeSize_ = kNetMinWrite; // the send thread's
-    const NetVariant variant_;
-    const bool connThread_;
-    const char *const selectFormat_;
+    os::WsaEvent netEvent_;
 };
 
 } // namespace ptl

@@ -22,17 +22,16 @@ int WKnpc::claim(int) {
     release(0);
     std::lock_guard<std::mutex> b(busy_);
     std::lock_guard<std::mutex> s(state_);
-    sock_ = os::socket(AF_INET, SOCK_DGRAM, 0);
-    if (sock_ == INVALID_SOCKET)
+    sock_.reset(os::socket(AF_INET, SOCK_DGRAM, 0));
+    if (!sock_)
         return kSocketFailed;
-    netEvent_ = os::WSACreateEvent();
-    if (netEvent_ == WSA_INVALID_EVENT) {
-        netEvent_ = nullptr;
+    netEvent_.reset(os::WSACreateEvent());
+    if (!netEvent_) {
         closeAll();
         return kCantClaim;
     }
-    cancelEvent_ = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (cancelEvent_ == nullptr) {
+    cancelEvent_.reset(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!cancelEvent_) {
         closeAll();
         return kEventsFailed;
     }
@@ -43,14 +42,14 @@ int WKnpc::claim(int) {
 int WKnpc::release(int timeoutMs) {
     {
         std::lock_guard<std::mutex> s(state_);
-        if (sock_ == INVALID_SOCKET)
+        if (!sock_)
             return kOk;
         debugLine("PTL: WKnpc::release(%d)\n", timeoutMs);
-        if (netEvent_ != nullptr)
-            os::WSAEventSelect(sock_, netEvent_, 0);
+        if (netEvent_)
+            os::WSAEventSelect(sock_.get(), netEvent_.get(), 0);
         cancelled_ = 1;
-        if (cancelEvent_ != nullptr)
-            os::SetEvent(cancelEvent_); // wakes a transaction in another thread
+        if (cancelEvent_)
+            os::SetEvent(cancelEvent_.get()); // wakes a transaction in another thread
     }
     // A woken transaction returns within one wait; only then are its handles closed.
     std::lock_guard<std::mutex> b(busy_);
@@ -60,37 +59,30 @@ int WKnpc::release(int timeoutMs) {
 
 // Caller holds both locks.
 int WKnpc::closeAll() {
-    if (sock_ == INVALID_SOCKET)
+    if (!sock_)
         return kOk;
     cancelled_ = 1;
-    if (cancelEvent_ != nullptr) {
-        os::CloseHandle(cancelEvent_);
-        cancelEvent_ = nullptr;
-    }
-    if (netEvent_ != nullptr) {
-        os::WSACloseEvent(netEvent_);
-        netEvent_ = nullptr;
-    }
-    os::closesocket(sock_);
-    sock_ = INVALID_SOCKET;
+    cancelEvent_.reset();
+    netEvent_.reset();
+    sock_.reset();
     return kOk;
 }
 
 int WKnpc::transact(const unsigned char *request, int len, int timeoutMs, int tries) {
     std::lock_guard<std::mutex> b(busy_);
     // Released (or never claimed): nothing is sent.
-    if (cancelled_ || sock_ == INVALID_SOCKET)
+    if (cancelled_ || !sock_)
         return kTimeout;
-    os::WSAEventSelect(sock_, netEvent_, FD_READ);
-    HANDLE pair[2] = {cancelEvent_, netEvent_};
+    os::WSAEventSelect(sock_.get(), netEvent_.get(), FD_READ);
+    HANDLE pair[2] = {cancelEvent_.get(), netEvent_.get()};
     const size_t requestLen = len > 0 ? static_cast<size_t>(len) : 0;
     int attempts = 0;
     while (attempts < tries) {
-        int sent = os::sendto(sock_, reinterpret_cast<const char *>(request), len, 0,
+        int sent = os::sendto(sock_.get(), reinterpret_cast<const char *>(request), len, 0,
                               reinterpret_cast<const sockaddr *>(&target_), sizeof target_);
         debugLine("PTL: sendto(len=%d)=%d\n", len, sent);
         if (sent == SOCKET_ERROR)
-            return kCtlFailed1025;
+            return kCtlSendFailed;
 
         DWORD w = os::WaitForMultipleObjects(2, pair, FALSE, static_cast<DWORD>(timeoutMs));
         debugLine("PTL: WaitForMulti()=%d\n", static_cast<int>(w));
@@ -104,7 +96,7 @@ int WKnpc::transact(const unsigned char *request, int len, int timeoutMs, int tr
         }
         if (w == WAIT_OBJECT_0 + 1) {
             WSANETWORKEVENTS ev{};
-            if (os::WSAEnumNetworkEvents(sock_, netEvent_, &ev) == SOCKET_ERROR)
+            if (os::WSAEnumNetworkEvents(sock_.get(), netEvent_.get(), &ev) == SOCKET_ERROR)
                 return kCtlCancelled;
             if (ev.lNetworkEvents & FD_READ)
                 debugLine("PTL:  FD_READ %d\n", ev.iErrorCode[FD_READ_BIT]);
@@ -113,15 +105,15 @@ int WKnpc::transact(const unsigned char *request, int len, int timeoutMs, int tr
                 return kCtlCancelled;
             }
         } else if (w == WAIT_FAILED) {
-            debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+            waitFailedLine();
         }
 
         fromLen_ = sizeof from_;
-        replyLen_ = os::recvfrom(sock_, reinterpret_cast<char *>(reply_), sizeof reply_, 0,
+        replyLen_ = os::recvfrom(sock_.get(), reinterpret_cast<char *>(reply_), sizeof reply_, 0,
                                  reinterpret_cast<sockaddr *>(&from_), &fromLen_);
         debugLine("PTL: recvfrom(fromlen=%d)=%d\n", fromLen_, replyLen_);
         if (replyLen_ == SOCKET_ERROR)
-            return kCtlFailed1026;
+            return kCtlReceiveFailed;
         if (knpc::replyMatches(request, requestLen, reply_, static_cast<size_t>(replyLen_)))
             return kOk;
         ++attempts;

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "net/KnpcFrame.h"
+#include "os/Owned.h"
 
 namespace ptl {
 
@@ -33,7 +34,7 @@ public:
     // The printer's address, network byte order; written by the owner before claim.
     void setAddress(uint32_t netOrder) { target_.sin_addr.s_addr = netOrder; }
     uint32_t address() const { return target_.sin_addr.s_addr; }
-    bool isClaimed() const { return sock_ != INVALID_SOCKET; }
+    bool isClaimed() const { return static_cast<bool>(sock_); }
 
     const unsigned char *reply() const { return reply_; }
     int replyLength() const { return replyLen_; }
@@ -43,13 +44,13 @@ public:
 private:
     int closeAll();
 
-    SOCKET sock_ = INVALID_SOCKET;
+    os::Socket sock_;
     sockaddr_in target_{};
     sockaddr_in from_{};
     int fromLen_ = 0;
     std::atomic<LONG> cancelled_{1}; // a channel never claimed refuses transactions like a released one
-    HANDLE cancelEvent_ = nullptr;
-    WSAEVENT netEvent_ = nullptr;
+    os::Handle cancelEvent_;
+    os::WsaEvent netEvent_;
     unsigned char reply_[knpc::kMaxDatagram] = {};
     int replyLen_ = 0;
 

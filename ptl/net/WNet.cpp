@@ -49,10 +49,10 @@ int WNet::reserved75(int) {
     return kOk;
 }
 DeviceHandle WNet::getHandle() {
-    return static_cast<DeviceHandle>(sock_);
+    return static_cast<DeviceHandle>(sock_.get());
 }
 bool WNet::isClaimed() {
-    return sock_ != INVALID_SOCKET;
+    return static_cast<bool>(sock_);
 }
 bool WNet::isReady() {
     return true;
@@ -66,17 +66,25 @@ void WNet::recordError() {
     lastError_ = os::WSAGetLastError();
 }
 
-int WNet::claim(int) {
-    debugLine("PTL: WNet::claim()\n");
-    release(0);
+void WNet::logClaimAs(const char *className) {
+    debugLine("PTL: %s::claim()\n", className);
+}
+
+int WNet::connectChecked() {
     if (port() == 0)
         return kInvalidPortNo;
     return connectSequence();
 }
 
+int WNet::claim(int) {
+    logClaimAs("WNet");
+    release(0);
+    return connectChecked();
+}
+
 int WNet::connectSequence() {
-    sock_ = os::socket(AF_INET, SOCK_STREAM, 0);
-    if (sock_ == INVALID_SOCKET) {
+    sock_.reset(os::socket(AF_INET, SOCK_STREAM, 0));
+    if (!sock_) {
         recordError();
         release(0);
         return kSocketFailed;
@@ -85,8 +93,8 @@ int WNet::connectSequence() {
         // A send on the caller's thread to a printer that takes nothing returns within the bound
         // (failing with WSAETIMEDOUT) instead of blocking for ever.
         const DWORD ms = kNoProgressMs;
-        if (os::setsockopt(sock_, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char *>(&ms), sizeof ms) ==
-            SOCKET_ERROR)
+        if (os::setsockopt(sock_.get(), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char *>(&ms),
+                           sizeof ms) == SOCKET_ERROR)
             debugLine("PTL:  SO_SNDTIMEO iErr=%d\n", os::WSAGetLastError());
     }
     int r = beforeConnect();
@@ -94,7 +102,7 @@ int WNet::connectSequence() {
         release(0);
         return r;
     }
-    if (os::connect(sock_, reinterpret_cast<const sockaddr *>(&peer_), sizeof peer_) == SOCKET_ERROR) {
+    if (os::connect(sock_.get(), reinterpret_cast<const sockaddr *>(&peer_), sizeof peer_) == SOCKET_ERROR) {
         recordError();
         debugLine("PTL:  iErr=%d\n", lastError_);
         if (!(toleratesWouldBlock() && lastError_ == WSAEWOULDBLOCK)) {
@@ -109,7 +117,7 @@ int WNet::connectSequence() {
 }
 
 int WNet::release(int timeoutMs) {
-    if (sock_ == INVALID_SOCKET)
+    if (!sock_)
         return kOk;
     debugLine("PTL: WNet::release(%d)\n", timeoutMs);
     if (timeoutMs != 0)
@@ -119,21 +127,18 @@ int WNet::release(int timeoutMs) {
 }
 
 void WNet::closeSocket() {
-    if (sock_ == INVALID_SOCKET)
-        return;
-    os::closesocket(sock_);
-    sock_ = INVALID_SOCKET;
+    sock_.reset();
 }
 
 void WNet::gracefulClose() {
-    if (os::shutdown(sock_, SD_SEND) == SOCKET_ERROR) {
+    if (os::shutdown(sock_.get(), SD_SEND) == SOCKET_ERROR) {
         recordError();
         return;
     }
     // Non-blocking reads, so that the time limit holds even when a read finds nothing after all. A socket
     // with an event selection is non-blocking already and refuses the switch.
     u_long nonBlocking = 1;
-    os::ioctlsocket(sock_, FIONBIO, &nonBlocking);
+    os::ioctlsocket(sock_.get(), FIONBIO, &nonBlocking);
     const DWORD start = os::GetTickCount();
     char discard[256];
     for (;;) {
@@ -146,7 +151,7 @@ void WNet::gracefulClose() {
         const DWORD left = kGracefulCloseMs - elapsed;
         fd_set readable;
         FD_ZERO(&readable);
-        FD_SET(sock_, &readable);
+        FD_SET(sock_.get(), &readable);
         timeval tv{static_cast<long>(left / 1000), static_cast<long>((left % 1000) * 1000)};
         const int ready = os::select(0, &readable, nullptr, nullptr, &tv);
         if (ready == SOCKET_ERROR) {
@@ -155,7 +160,7 @@ void WNet::gracefulClose() {
         }
         if (ready == 0)
             continue; // the time check above ends the loop
-        const int n = os::recv(sock_, discard, sizeof discard, 0);
+        const int n = os::recv(sock_.get(), discard, sizeof discard, 0);
         if (n == 0)
             break; // the peer has closed its side
         if (n == SOCKET_ERROR) {
@@ -165,7 +170,7 @@ void WNet::gracefulClose() {
             return;
         }
     }
-    if (os::shutdown(sock_, SD_BOTH) == SOCKET_ERROR)
+    if (os::shutdown(sock_.get(), SD_BOTH) == SOCKET_ERROR)
         recordError();
 }
 
@@ -174,7 +179,7 @@ int WNet::send(const void *data, int len, int *written, int, int, int) {
     int dummy = 0;
     if (written == nullptr)
         written = &dummy;
-    const int n = os::send(sock_, static_cast<const char *>(data), len, 0);
+    const int n = os::send(sock_.get(), static_cast<const char *>(data), len, 0);
     if (n == SOCKET_ERROR) {
         recordError();
         *written = 0;
@@ -189,7 +194,7 @@ int WNet::recv(void *buffer, int size, int *got, int) {
     int dummy = 0;
     if (got == nullptr)
         got = &dummy;
-    const int n = os::recv(sock_, static_cast<char *>(buffer), size, 0);
+    const int n = os::recv(sock_.get(), static_cast<char *>(buffer), size, 0);
     if (n == SOCKET_ERROR) {
         recordError();
         *got = 0;

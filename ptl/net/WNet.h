@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "os/Owned.h"
 #include "port/WPort.h"
 
 namespace ptl {
@@ -40,19 +41,24 @@ public:
 
     // The socket error of the latest failing call, for diagnosis.
     int lastError() const { return lastError_; }
-    SOCKET socketHandle() const { return sock_; }
+    SOCKET socketHandle() const { return sock_.get(); }
 
 protected:
     uint16_t port() const;
     uint32_t address() const { return peer_.sin_addr.s_addr; }
     void recordError();
 
+    // The claim's line: "PTL: <className>::claim()".
+    virtual void logClaimAs(const char *className);
+    // The claim after its line and release(0): the checks of the address (1013 for port 0), then
+    // connectSequence.
+    virtual int connectChecked();
     // The claim steps after the checks: socket, beforeConnect, connect, afterConnect. Any failure releases
     // with release(0) and returns its code.
     int connectSequence();
-    // Between creating the socket and connecting (events, control channel, engine).
+    // Between creating the socket and connecting (events, control channel).
     virtual int beforeConnect() { return 0; }
-    // After connecting (event selection, threads).
+    // After connecting (event selection).
     virtual int afterConnect() { return 0; }
     // Variants that never send on the caller's thread: they go on when connect reports WSAEWOULDBLOCK, and
     // their sockets get no send time-out.
@@ -63,7 +69,7 @@ protected:
     void gracefulClose();
     void closeSocket();
 
-    SOCKET sock_ = INVALID_SOCKET;
+    os::Socket sock_;
     int lastError_ = 0;
     sockaddr_in peer_{};
 };

@@ -10,8 +10,6 @@ public:
     WNetA();
     ~WNetA() override;
     int getIOMode() override;
-    int claim(int timeoutMs) override;
-    int release(int timeoutMs) override;
 };
 
 } // namespace ptl

@@ -6,16 +6,14 @@
 
 namespace ptl {
 
-class WNetE : public NetAsync<WNet> {
+class WNetE : public NetEventAsync<WNet> {
 public:
     WNetE();
     ~WNetE() override;
     int getIOMode() override;
-    int claim(int timeoutMs) override;
-    int release(int timeoutMs) override;
 
 protected:
-    void procWait() override { waitForNetworkEvents(); }
+    void logEventSelect(WSAEVENT event, int result) override;
 };
 
 } // namespace ptl

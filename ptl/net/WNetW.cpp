@@ -6,7 +6,7 @@
 
 namespace ptl {
 
-WNetW::WNetW() : AsyncPort<WNet>("WNetW") {}
+WNetW::WNetW() = default;
 
 WNetW::~WNetW() {
     WNetW::release(0);
@@ -17,19 +17,17 @@ int WNetW::getIOMode() {
 }
 
 int WNetW::claim(int) {
-    debugLine("PTL: WNetW::claim()\n");
+    logClaimAs("WNetW");
     release(0);
     if (notificationWindow() == nullptr)
         return kSystemCallFailed;
-    if (port() == 0)
-        return kInvalidPortNo;
-    return connectSequence();
+    return connectChecked();
 }
 
 int WNetW::afterConnect() {
-    RegistSocket(sock_, this);
+    RegistSocket(sock_.get(), this);
     HWND window = notificationWindow();
-    const int r = os::WSAAsyncSelect(sock_, window, kMsgSocket, kNetEventMask);
+    const int r = os::WSAAsyncSelect(sock_.get(), window, kMsgSocket, kNetEventMask);
     if (r == SOCKET_ERROR)
         recordError(); // before the log line can change the thread's error
     debugLine("PTL:  WSAAsyncSelect(%08X)=%d\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)),
@@ -38,39 +36,37 @@ int WNetW::afterConnect() {
 }
 
 int WNetW::release(int timeoutMs) {
-    if (sock_ == INVALID_SOCKET)
+    if (!sock_)
         return kOk;
     debugLine("PTL: WNetW::release(%d)\n", timeoutMs);
     HWND window = notificationWindow();
-    const int r = os::WSAAsyncSelect(sock_, window, 0, 0);
+    const int r = os::WSAAsyncSelect(sock_.get(), window, 0, 0);
     debugLine("PTL:  WSAAsyncSelect(%08X)=%d\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)),
               r);
-    stopThreads();
-    deleteQueues();
-    UnRegistSocket(sock_);
+    UnRegistSocket(sock_.get());
     closeSocket();
     return kOk;
 }
 
-int WNetW::send(const void *data, int len, int *written, int p4, int p5, int p6) {
-    return WNet::send(data, len, written, p4, p5, p6);
+int WNetW::getSendQueueType(int *kind) {
+    if (kind == nullptr)
+        return kNullArgument;
+    *kind = sendQueueType_;
+    return kOk;
 }
-
-int WNetW::recv(void *buffer, int size, int *got, int p4) {
-    return WNet::recv(buffer, size, got, p4);
+int WNetW::setSendQueueType(int kind) {
+    sendQueueType_ = kind;
+    return kOk;
 }
-
-int WNetW::getSendCount(int *n) {
-    return WPort::getSendCount(n);
+int WNetW::getRecvQueueType(int *kind) {
+    if (kind == nullptr)
+        return kNullArgument;
+    *kind = recvQueueType_;
+    return kOk;
 }
-int WNetW::getRecvCount(int *n) {
-    return WPort::getRecvCount(n);
-}
-int WNetW::clearSend() {
-    return WPort::clearSend();
-}
-int WNetW::clearRecv() {
-    return WPort::clearRecv();
+int WNetW::setRecvQueueType(int kind) {
+    recvQueueType_ = kind;
+    return kOk;
 }
 
 LRESULT WNetW::WmWsaAsyncSelect(HWND, UINT, WPARAM, LPARAM lParam) {

@@ -28,14 +28,18 @@ const char *WVqnet::getIFName() {
 }
 
 int WVqnet::claim(int) {
-    return claimAs("WVqnet");
+    logClaimAs("WVqnet");
+    release(0);
+    return connectChecked();
 }
 
-int WVqnet::claimAs(const char *className) {
+void WVqnet::logClaimAs(const char *className) {
     char dotted[16];
     debugLine("PTL: %s::claim(%s:%d)\n", className, net::formatIpv4(address(), dotted, sizeof dotted),
               port());
-    release(0);
+}
+
+int WVqnet::connectChecked() {
     if (!isAcceptedAddress(address()))
         return kInvalidAddress;
     if (port() == 0)
@@ -49,7 +53,7 @@ int WVqnet::beforeConnect() {
 }
 
 int WVqnet::release(int timeoutMs) {
-    if (sock_ == INVALID_SOCKET)
+    if (!sock_)
         return kOk;
     debugLine("PTL: WVqnet::release(%d)\n", timeoutMs);
     if (timeoutMs != 0)

@@ -32,8 +32,9 @@ public:
     int netCheck(int a) override;
 
 protected:
-    // The checks and steps every variant shares; the log line names the class.
-    int claimAs(const char *className);
+    // The claim line with the address; the address and port checks every variant shares.
+    void logClaimAs(const char *className) override;
+    int connectChecked() override;
     int beforeConnect() override;
 
     WKnpc control_;

@@ -2,35 +2,25 @@
 
 namespace ptl {
 
-WVqnetA::WVqnetA() : NetAsync<WVqnet>("WVqnetA", NetVariant::Threaded, true) {}
+WVqnetA::WVqnetA() : NetAsync<WVqnet>("WVqnetA") {}
 
 WVqnetA::~WVqnetA() {
-    WVqnetA::release(0);
+    release(0);
 }
 
 int WVqnetA::getIOMode() {
     return 1;
 }
 
-int WVqnetA::claim(int) {
-    return claimAs("WVqnetA");
+int WVqnetA::startEngineThreads() {
+    return startThreads({Thread::Send, Thread::Recv, Thread::Third});
 }
 
-int WVqnetA::release(int timeoutMs) {
-    if (sock_ == INVALID_SOCKET)
-        return kOk;
-    debugLine("PTL: WVqentA::release(%d)\n", timeoutMs);
-    // The end of the job is still in the queue: let the send thread write it before anything stops.
-    const int r = waitSendEmpty(timeoutMs);
-    // The receive thread stops first, so that the graceful close is the only reader of the socket.
-    stopThreads();
+// The receive thread has stopped, so the graceful close is the only reader of the socket.
+void WVqnetA::afterThreadsStopped(int timeoutMs) {
     if (timeoutMs != 0)
         gracefulClose();
     control_.release(timeoutMs);
-    deleteQueues();
-    closeEvents();
-    closeSocket();
-    return withSendFailure(r);
 }
 
 void WVqnetA::procWait() {

@@ -11,10 +11,11 @@ public:
     WVqnetA();
     ~WVqnetA() override;
     int getIOMode() override;
-    int claim(int timeoutMs) override;
-    int release(int timeoutMs) override;
 
 protected:
+    int startEngineThreads() override;
+    const char *releaseName() const override { return "WVqentA"; }
+    void afterThreadsStopped(int timeoutMs) override;
     // procConn: started with the others, with no work of its own.
     void procWait() override;
 };

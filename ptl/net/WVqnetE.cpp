@@ -2,34 +2,19 @@
 
 namespace ptl {
 
-WVqnetE::WVqnetE()
-    : NetAsync<WVqnet>("WVqnetE", NetVariant::Event, false, "PTL: WSAEventSelect(%08X)=%d\n") {}
+WVqnetE::WVqnetE() : NetEventAsync<WVqnet>("WVqnetE") {}
 
 WVqnetE::~WVqnetE() {
-    WVqnetE::release(0);
+    release(0);
 }
 
 int WVqnetE::getIOMode() {
     return 2;
 }
 
-int WVqnetE::claim(int) {
-    return claimAs("WVqnetE");
-}
-
-int WVqnetE::release(int timeoutMs) {
-    if (sock_ == INVALID_SOCKET)
-        return kOk;
-    debugLine("PTL: WVqnetE::release(%d)\n", timeoutMs);
-    const int r = waitSendEmpty(timeoutMs);
-    unselectEvents();
-    stopThreads();
-    control_.release(timeoutMs);
-    deleteQueues();
-    closeEvents();
-    closeNetEvent();
-    closeSocket();
-    return withSendFailure(r);
+void WVqnetE::logEventSelect(WSAEVENT event, int result) {
+    debugLine("PTL: WSAEventSelect(%08X)=%d\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(event)),
+              result);
 }
 
 } // namespace ptl

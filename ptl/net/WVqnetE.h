@@ -7,16 +7,15 @@
 
 namespace ptl {
 
-class WVqnetE : public NetAsync<WVqnet> {
+class WVqnetE : public NetEventAsync<WVqnet> {
 public:
     WVqnetE();
     ~WVqnetE() override;
     int getIOMode() override;
-    int claim(int timeoutMs) override;
-    int release(int timeoutMs) override;
 
 protected:
-    void procWait() override { waitForNetworkEvents(); }
+    void logEventSelect(WSAEVENT event, int result) override;
+    void afterThreadsStopped(int timeoutMs) override { control_.release(timeoutMs); }
 };
 
 } // namespace ptl

@@ -55,36 +55,36 @@ bool WAsync::setRecvBlockSize(int bytes) {
 // Events, queues, threads
 
 bool WAsync::createEvents() {
-    stopEvent_ = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (stopEvent_ == nullptr)
+    // Made one after the other: the first that fails ends the claim.
+    stopEvent_.reset(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!stopEvent_)
         return false;
-    sendWake_ = os::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (sendWake_ == nullptr)
+    sendWake_.reset(os::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!sendWake_)
         return false;
-    for (OVERLAPPED *ov : {&writeOv_, &readOv_, &waitOv_}) {
-        *ov = OVERLAPPED{};
-        ov->hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        if (ov->hEvent == nullptr)
+    sendEmpty_.reset(os::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!sendEmpty_)
+        return false;
+    OVERLAPPED *ovs[] = {&writeOv_, &readOv_, &waitOv_};
+    for (int i = 0; i < 3; ++i) {
+        ioEvents_[i].reset(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!ioEvents_[i])
             return false;
+        *ovs[i] = OVERLAPPED{};
+        ovs[i]->hEvent = ioEvents_[i].get();
     }
-    sendWaitPair_[0] = writeWaitPair_[0] = readWaitPair_[0] = stopEvent_;
-    sendWaitPair_[1] = sendWake_;
+    sendWaitPair_[0] = writeWaitPair_[0] = readWaitPair_[0] = stopEvent_.get();
+    sendWaitPair_[1] = sendWake_.get();
     writeWaitPair_[1] = writeOv_.hEvent;
     readWaitPair_[1] = readOv_.hEvent;
     return true;
 }
 
 void WAsync::closeEvents() {
-    for (OVERLAPPED *ov : {&writeOv_, &readOv_, &waitOv_}) {
-        if (ov->hEvent != nullptr)
-            os::CloseHandle(ov->hEvent);
+    for (OVERLAPPED *ov : {&writeOv_, &readOv_, &waitOv_})
         *ov = OVERLAPPED{};
-    }
-    for (HANDLE *h : {&stopEvent_, &sendWake_}) {
-        if (*h != nullptr)
-            os::CloseHandle(*h);
-        *h = nullptr;
-    }
+    for (os::Handle *h : {&ioEvents_[0], &ioEvents_[1], &ioEvents_[2], &stopEvent_, &sendWake_, &sendEmpty_})
+        h->reset();
     sendWaitPair_[0] = sendWaitPair_[1] = nullptr;
     writeWaitPair_[0] = writeWaitPair_[1] = nullptr;
     readWaitPair_[0] = readWaitPair_[1] = nullptr;
@@ -119,6 +119,7 @@ bool WAsync::createQueues() {
     recvBlockBytes_ = static_cast<uint32_t>(recvBlockSize_);
     sendCursor_ = sendBlock_.get();
     sendPending_ = 0;
+    sendIdle_ = false;
     recvPending_ = 0;
     sendFailure_.store(0, std::memory_order_release);
     return true;
@@ -161,13 +162,15 @@ DWORD WINAPI WAsync::thirdEntry(LPVOID self) {
 int WAsync::startThreads(std::initializer_list<Thread> order) {
     stop_.store(0, std::memory_order_release);
     for (Thread t : order) {
-        HANDLE *slot = t == Thread::Send ? &sendThread_ : t == Thread::Recv ? &recvThread_ : &thirdThread_;
+        os::Handle *slot = t == Thread::Send   ? &sendThread_
+                           : t == Thread::Recv ? &recvThread_
+                                               : &thirdThread_;
         DWORD *id = t == Thread::Send ? &sendThreadId_ : t == Thread::Recv ? &recvThreadId_ : &thirdThreadId_;
         LPTHREAD_START_ROUTINE entry = t == Thread::Send   ? sendEntry
                                        : t == Thread::Recv ? recvEntry
                                                            : thirdEntry;
-        *slot = os::CreateThread(nullptr, 0, entry, this, 0, id);
-        if (*slot == nullptr)
+        slot->reset(os::CreateThread(nullptr, 0, entry, this, 0, id));
+        if (!*slot)
             return kThreadFailed;
     }
     return kOk;
@@ -176,15 +179,14 @@ int WAsync::startThreads(std::initializer_list<Thread> order) {
 void WAsync::stopThreads() {
     debugLine("PTL: WAsync::stopThreads()\n");
     stop_.store(1, std::memory_order_release);
-    if (stopEvent_ != nullptr)
-        os::SetEvent(stopEvent_);
-    for (HANDLE *h : {&sendThread_, &recvThread_, &thirdThread_}) {
-        if (*h == nullptr)
+    if (stopEvent_)
+        os::SetEvent(stopEvent_.get());
+    for (os::Handle *h : {&sendThread_, &recvThread_, &thirdThread_}) {
+        if (!*h)
             continue;
-        if (os::WaitForSingleObject(*h, INFINITE) == WAIT_FAILED)
-            debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
-        os::CloseHandle(*h);
-        *h = nullptr;
+        if (os::WaitForSingleObject(h->get(), INFINITE) == WAIT_FAILED)
+            waitFailedLine();
+        h->reset();
     }
     sendThreadId_ = recvThreadId_ = thirdThreadId_ = 0;
 }
@@ -198,11 +200,11 @@ void WAsync::stopEngine() {
 bool WAsync::pauseUnlessStopped(DWORD ms) {
     if (stopping())
         return true;
-    if (stopEvent_ == nullptr) {
+    if (!stopEvent_) {
         os::Sleep(ms);
         return stopping();
     }
-    return os::WaitForSingleObject(stopEvent_, ms) == WAIT_OBJECT_0 || stopping();
+    return os::WaitForSingleObject(stopEvent_.get(), ms) == WAIT_OBJECT_0 || stopping();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -220,7 +222,7 @@ WAsync::Pending WAsync::waitPending(HANDLE h, OVERLAPPED *ov, HANDLE *pair) {
         os::GetOverlappedResult(h, ov, &ignored, TRUE);
         return Pending::Stopped;
     }
-    debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+    waitFailedLine();
     return Pending::WaitFailed;
 }
 
@@ -369,6 +371,7 @@ int WAsync::queueSend(const void *data, int len, int *written, int p4, int p5, i
     if (reportSendFailure())
         return kWriteFailed;
     uint32_t stored = 0;
+    bool wake = false;
     {
         std::lock_guard<std::mutex> g(sendLock_);
         if (!sendQueue_)
@@ -379,9 +382,13 @@ int WAsync::queueSend(const void *data, int len, int *written, int p4, int p5, i
             sendQueue_->put(static_cast<const uint8_t *>(data), static_cast<uint32_t>(len), &stored, p4, p5,
                             p6);
         *written = static_cast<int>(stored);
+        // The thread is woken only when it waits: a thread at work finds the bytes at its next look.
+        wake = stored > 0 && sendIdle_;
+        if (wake)
+            sendIdle_ = false;
     }
-    if (stored > 0)
-        os::SetEvent(sendWake_);
+    if (wake)
+        os::SetEvent(sendWake_.get());
     return kOk;
 }
 
@@ -459,10 +466,13 @@ void WAsync::procSend() {
                 sendCursor_ = sendBlock_.get();
             }
             pending = sendPending_;
+            // Set under the lock that a send holds while it queues, so no send can miss it.
+            sendIdle_ = pending == 0;
         }
         if (pending == 0) {
+            os::SetEvent(sendEmpty_.get());
             if (os::WaitForMultipleObjects(2, sendWaitPair_, FALSE, INFINITE) == WAIT_FAILED)
-                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+                waitFailedLine();
             continue;
         }
         while (!stopping()) {

@@ -4,26 +4,25 @@
 //
 //     class WComA : public AsyncPort<WCom> { ... };
 //
-// AsyncPort<Base> adds WAsync as the second base and implements the queue-level port operations once
-// (send, recv, getSendCount, getRecvCount, clearSend, clearRecv, the four queue-type operations). The
-// class itself writes only its differences:
+// AsyncPort<Base> adds WAsync as the second base and implements the queue-level port operations and the
+// claim and release sequence once. The class writes only its differences, as hooks:
 //
-//   claim(t):   log its line; release(0); open the device for overlapped I/O (1013 / 1014);
-//               r = prepareEngine()                     -> 1016 events, 1011 queues and buffers
-//               class set-up (serial: startComm)        -> its own code
-//               r = startThreads({Thread::Recv, Thread::Send})  (the class's order) -> 1015
-//               on any failure after the open: release(0), return r.
-//   release(t): not claimed -> 0; log its line; r = waitSendEmpty(t) (lets the send thread drain);
-//               device close-down; stopEngine(); close the handle; return r.
+//   claim(t):   logClaim (default "PTL: <name>::claim()"); release(0); openEngineDevice (1013 / 1014 ...);
+//               prepareEngine (1016 events, 1011 queues and buffers); setUpEngine (serial: startComm);
+//               startEngineThreads (the class's order, default send then receive; 1015);
+//               any failure releases before it returns.
+//   release(t): not claimed -> 0; "PTL: <releaseName>::release(t)"; r = waitSendEmpty(t) (the send thread
+//               drains); closeDownEngine (before the threads stop); stopThreads; afterThreadsStopped(t);
+//               queues and events go; closeEngineDevice; r, with the send failure's system error.
 //   writers:    writeBlock/readBlock default to writeOverlapped/readOverlapped on getHandle(); socket
 //               classes override them with sendOverlapped/recvOverlapped.
 //   threads:    procSend and procRecv are the engine's loops; a class overrides afterFailedRead (serial:
 //               ClearCommError) or a whole body (procWait of the event-driven ports).
-//   destructor: the class's destructor calls its own release(0).
+//   destructor: the class's destructor calls release(0) while its hooks are still its own.
 //
-// Locks: the send lock guards the send queue, send pending and send cursor; the receive lock guards the
-// receive queue. They are never held together and no lock is held while a hook runs or a device is
-// written or read.
+// Locks: the send lock guards the send queue, send pending, send cursor and the send thread's idle flag;
+// the receive lock guards the receive queue. They are never held together and no lock is held while a
+// hook runs or a device is written or read.
 #pragma once
 
 #include <windows.h>
@@ -35,7 +34,10 @@
 #include <memory>
 #include <mutex>
 
+#include "core/Log.h"
 #include "core/Results.h"
+#include "os/Owned.h"
+#include "os/Syscalls.h"
 #include "port/PortQueue.h"
 #include "port/WPort.h"
 
@@ -158,18 +160,21 @@ protected:
     std::atomic<DWORD> sendFailure_{0};
 
     std::atomic<int32_t> stop_{0};
-    HANDLE stopEvent_ = nullptr;
-    HANDLE sendWake_ = nullptr;
+    os::Handle stopEvent_;
+    os::Handle sendWake_;   // set by a send only while the send thread waits (sendIdle_)
+    os::Handle sendEmpty_;  // set by the send thread each time the queue and its block are empty
+    bool sendIdle_ = false; // the send thread found nothing to send and waits for sendWake_
     HANDLE sendWaitPair_[2] = {nullptr, nullptr};
-    HANDLE sendThread_ = nullptr;
-    HANDLE recvThread_ = nullptr;
-    HANDLE thirdThread_ = nullptr;
+    os::Handle sendThread_;
+    os::Handle recvThread_;
+    os::Handle thirdThread_;
     DWORD sendThreadId_ = 0;
     DWORD recvThreadId_ = 0;
     DWORD thirdThreadId_ = 0;
     OVERLAPPED writeOv_{};
     OVERLAPPED readOv_{};
     OVERLAPPED waitOv_{};
+    os::Handle ioEvents_[3]; // the events of writeOv_, readOv_, waitOv_
     HANDLE writeWaitPair_[2] = {nullptr, nullptr};
     HANDLE readWaitPair_[2] = {nullptr, nullptr};
 
@@ -189,9 +194,37 @@ private:
 // once cannot make a thread spin. The stop event cuts it short.
 constexpr DWORD kIdleRetryMs = 20;
 
-// The queue-level port operations of every threaded class, on top of Base (a WPort class).
+// The queue-level port operations and the claim and release of every threaded class, on top of Base (a
+// WPort class).
 template <class Base> class AsyncPort : public Base, public WAsync {
 public:
+    int claim(int timeoutMs) override {
+        logClaim();
+        this->release(0);
+        int r = openEngineDevice(timeoutMs);
+        if (r == kOk)
+            r = prepareEngine();
+        if (r == kOk)
+            r = setUpEngine();
+        if (r == kOk)
+            r = startEngineThreads();
+        if (r != kOk)
+            this->release(0);
+        return r;
+    }
+    int release(int timeoutMs) override {
+        if (!this->isClaimed())
+            return kOk;
+        debugLine("PTL: %s::release(%d)\n", releaseName(), timeoutMs);
+        const int r = this->waitSendEmpty(timeoutMs);
+        closeDownEngine();
+        stopThreads();
+        afterThreadsStopped(timeoutMs);
+        deleteQueues();
+        closeEvents();
+        closeEngineDevice();
+        return withSendFailure(r);
+    }
     int send(const void *data, int len, int *written, int p4, int p5, int p6) override {
         return queueSend(data, len, written, p4, p5, p6);
     }
@@ -221,6 +254,23 @@ protected:
     explicit AsyncPort(const char *name) : WAsync(this, name) {}
 
     int sendFailure() override { return reportSendFailure() ? kWriteFailed : kOk; }
+    HANDLE sendEmptySignal() override { return sendEmpty_.get(); }
+
+    // --- The claim's and release's hooks ------------------------------------------------------------
+    virtual void logClaim() { debugLine("PTL: %s::claim()\n", name_); }
+    // Opens the device for overlapped I/O (timeoutMs: the claim's); a device it leaves open on failure is
+    // closed by the release.
+    virtual int openEngineDevice(int timeoutMs) = 0;
+    // Device set-up between the engine and the threads; its failure code fails the claim.
+    virtual int setUpEngine() { return kOk; }
+    virtual int startEngineThreads() { return startThreads({Thread::Send, Thread::Recv}); }
+    // The class name of the release line.
+    virtual const char *releaseName() const { return name_; }
+    // After the drain, before the threads stop (a device's own waits are ended here).
+    virtual void closeDownEngine() {}
+    // After the threads stopped, before the queues and events go.
+    virtual void afterThreadsStopped(int /*timeoutMs*/) {}
+    virtual void closeEngineDevice() = 0;
 
     // The device purge that clearSend / clearRecv do before emptying the queue (serial: PurgeComm);
     // its result does not change theirs.

@@ -429,8 +429,15 @@ int WPort::waitSendEmpty(int timeoutMs) {
             return 0;
         if (const int failure = sendFailure(); failure > 0)
             return failure;
-        os::Sleep(kSendPollMs);
+        // A wait the queue's signal cut short does not count as a period without progress.
+        bool fullPeriod = true;
+        if (HANDLE signal = sendEmptySignal(); signal == nullptr)
+            os::Sleep(kSendPollMs);
+        else
+            fullPeriod = os::WaitForSingleObject(signal, kSendPollMs) != WAIT_OBJECT_0;
         if (n == remembered) {
+            if (!fullPeriod)
+                continue;
             stalled += kSendPollMs;
             if (stalled > limit)
                 return kTimeout;

@@ -148,9 +148,12 @@ protected:
     // thread's last error to the system error. waitSendEmpty gives up on it at once: a queue that cannot
     // move is not waited for.
     virtual int sendFailure() { return kOk; }
+    // Not a slot. An auto-reset event the port sets when its send queue becomes empty, so that
+    // waitSendEmpty wakes at once instead of at the end of its poll period; null: the wait only polls.
+    virtual HANDLE sendEmptySignal() { return nullptr; }
 };
 
-// How long waitSendEmpty sleeps between two looks at the send count.
+// The longest waitSendEmpty waits between two looks at the send count.
 constexpr DWORD kSendPollMs = 50;
 
 // How long a printer may take no data at all (see the public header).

@@ -5,45 +5,30 @@
 
 namespace ptl {
 
-WComE::WComE() : AsyncPort<WCom>("WComE") {}
+WComE::WComE() : CommAsync<WCom>("WComE", "COM") {}
 
 WComE::~WComE() {
-    WComE::release(0);
+    release(0);
 }
 
 int WComE::getIOMode() {
     return 2;
 }
 
-int WComE::claim(int) {
-    debugLine("PTL: WComE::claim(%d)\n", portNo_);
-    release(0);
-    int r = openDevice("COM", FILE_FLAG_OVERLAPPED);
-    if (r != kOk)
-        return r;
-    r = prepareEngine();
-    if (r == kOk && !os::SetCommMask(handle_, kComEventMask))
-        r = kSystemCallFailed;
-    if (r == kOk && !startComm())
-        r = kSystemCallFailed;
-    if (r == kOk)
-        r = startThreads({Thread::Send, Thread::Third});
-    if (r != kOk)
-        release(0);
-    return r;
+int WComE::setUpEngine() {
+    if (!os::SetCommMask(handle_, kComEventMask) || !startComm())
+        return kSystemCallFailed;
+    return kOk;
 }
 
-int WComE::release(int timeoutMs) {
-    if (!isClaimed())
-        return kOk;
-    debugLine("PTL: WComE::release(%d)\n", timeoutMs);
-    const int r = waitSendEmpty(timeoutMs);
+int WComE::startEngineThreads() {
+    return startThreads({Thread::Send, Thread::Third});
+}
+
+void WComE::closeDownEngine() {
     // Ends a WaitCommEvent in progress.
     os::SetCommMask(handle_, 0);
     dropLines();
-    stopEngine();
-    closeDevice("COM");
-    return withSendFailure(r);
 }
 
 void WComE::readArrived() {
@@ -55,7 +40,7 @@ void WComE::readArrived() {
 
 void WComE::procWait() {
     debugLine("PTL: WComE::procWait() Start\n");
-    HANDLE pair[2] = {stopEvent_, waitOv_.hEvent};
+    HANDLE pair[2] = {stopEvent_.get(), waitOv_.hEvent};
     while (!stopping()) {
         // The driver writes the event word when the wait completes: it must outlive any pending wait,
         // which this loop guarantees by cancelling and collecting a wait that the stop cut short.
@@ -71,7 +56,7 @@ void WComE::procWait() {
                 const BOOL got = os::GetOverlappedResult(handle_, &waitOv_, &n, FALSE);
                 debugLine("PTL:  GetOverlappedResult(%04X)=%d\n", static_cast<unsigned>(n), got);
             } else if (rc == WAIT_FAILED) {
-                debugLine("PTL: WAIT_FAILED %d\n", static_cast<int>(os::GetLastError()));
+                waitFailedLine();
             } else if (rc == WAIT_OBJECT_0) {
                 os::CancelIo(handle_);
                 DWORD n = 0;
@@ -98,13 +83,6 @@ void WComE::procWait() {
         }
     }
     debugLine("PTL: WComE::procWait() End\n");
-}
-
-void WComE::purgeDeviceSend() {
-    os::PurgeComm(handle_, PURGE_TXCLEAR);
-}
-void WComE::purgeDeviceRecv() {
-    os::PurgeComm(handle_, PURGE_RXCLEAR);
 }
 
 } // namespace ptl

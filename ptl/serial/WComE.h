@@ -2,24 +2,23 @@
 // received characters (EV_RXCHAR).
 #pragma once
 
-#include "port/WAsync.h"
+#include "serial/CommAsync.h"
 #include "serial/WCom.h"
 
 namespace ptl {
 
-class WComE : public AsyncPort<WCom> {
+class WComE : public CommAsync<WCom> {
 public:
     WComE();
     ~WComE() override;
 
     int getIOMode() override;
-    int claim(int timeoutMs) override;
-    int release(int timeoutMs) override;
 
 protected:
+    int setUpEngine() override;
+    int startEngineThreads() override;
+    void closeDownEngine() override;
     void procWait() override;
-    void purgeDeviceSend() override;
-    void purgeDeviceRecv() override;
 
 private:
     void readArrived();

@@ -34,34 +34,29 @@ int WIBMFP::setPortNo(int no) {
     return kOk;
 }
 
-int WIBMFP::claim(int) {
-    debugLine("PTL: WIBMFP::claim()\n");
-    release(0);
-    // Blocking I/O: only the wait thread uses the line.
-    int r = openDevice("COM", 0);
-    if (r != kOk)
-        return r;
-    r = prepareEngine();
-    if (r == kOk && !startComm())
-        r = kSystemCallFailed;
-    if (r == kOk && !(escape(SETDTR) && escape(CLRRTS)))
-        r = kIbmProtocolFailed;
-    if (r == kOk) {
-        debugLine("PTL: WIBMFP::start Threads\n");
-        r = startThreads({Thread::Third});
-    }
-    if (r != kOk)
-        release(0);
-    return r;
+// Blocking I/O: only the wait thread uses the line.
+int WIBMFP::openEngineDevice(int) {
+    return openDevice("COM", 0);
 }
 
-int WIBMFP::release(int timeoutMs) {
-    if (!isClaimed())
-        return kOk;
-    debugLine("PTL: WIBMFP::release(%d)\n", timeoutMs);
-    waitSendEmpty(timeoutMs);
-    stopEngine();
+int WIBMFP::setUpEngine() {
+    if (!startComm())
+        return kSystemCallFailed;
+    return escape(SETDTR) && escape(CLRRTS) ? kOk : kIbmProtocolFailed;
+}
+
+int WIBMFP::startEngineThreads() {
+    debugLine("PTL: WIBMFP::start Threads\n");
+    return startThreads({Thread::Third});
+}
+
+void WIBMFP::closeEngineDevice() {
     closeDevice("COM");
+}
+
+// The link has no drain result to report.
+int WIBMFP::release(int timeoutMs) {
+    AsyncPort<WCom>::release(timeoutMs);
     return kOk;
 }
 

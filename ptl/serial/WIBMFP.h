@@ -24,7 +24,6 @@ public:
     int getIOMode() override;
     const char *getIFName() override;
     int setPortNo(int no) override;
-    int claim(int timeoutMs) override;
     int release(int timeoutMs) override;
     int send(const void *data, int len, int *written, int p4, int p5, int p6) override;
     bool isReady() override { return true; }
@@ -46,6 +45,10 @@ public:
     const uint8_t *statusValues() const { return status_; }
 
 protected:
+    int openEngineDevice(int timeoutMs) override;
+    int setUpEngine() override;
+    int startEngineThreads() override;
+    void closeEngineDevice() override;
     void procWait() override;
 
 private:

@@ -4,7 +4,7 @@ namespace ptl {
 
 WVqusbA::WVqusbA() : DriverAsync<WVqusb>("WVqusbA") {}
 
-int WVqusbA::startDevice() {
+int WVqusbA::setUpEngine() {
     return sendTiming();
 }
 

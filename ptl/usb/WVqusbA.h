@@ -12,7 +12,7 @@ public:
     WVqusbA();
 
 protected:
-    int startDevice() override;
+    int setUpEngine() override;
     bool writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) override;
 };
 

@@ -3,10 +3,12 @@
 // that drain or stop at once, purges, hooks, and claims that fail part-way.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <future>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -70,7 +72,9 @@ protected:
     SimComm dev{seam, "\\\\.\\COM3"};
     int baseline = 0;
     HookLog hooks;
-    WComA port;
+    struct : WComA {
+        using WAsync::sendWake_;
+    } port;
 };
 
 TEST_F(Engine, FullRingTakesPartOfASendAndCountsTheBlockInFlight) {
@@ -187,7 +191,18 @@ TEST_F(Engine, ReleaseZeroReturnsPromptlyWhileAWriteNeverCompletes) {
     EXPECT_TRUE(seam.sawDebug("PTL: WComA::procRecv() End\n"));
 }
 
-TEST_F(Engine, ReleaseWithADrainTimeLetsTheQueueDrain) {
+TEST_F(Engine, ReleaseWithADrainTimeLetsTheQueueDrainAndEndsWhenItIsEmpty) {
+    // The drain's poll period never runs out here: only the engine's signal ends a wait.
+    std::atomic<int> waits{0}, expired{0};
+    auto wait = seam.original<&os::Api::WaitForSingleObject>();
+    seam.on<&os::Api::WaitForSingleObject>([&, wait](HANDLE h, DWORD ms) -> DWORD {
+        if (ms != kSendPollMs)
+            return wait(h, ms);
+        ++waits;
+        const DWORD rc = wait(h, 30000);
+        expired += rc == WAIT_TIMEOUT;
+        return rc;
+    });
     dev.holdWrites(true);
     ASSERT_EQ(port.claim(0), 0);
     const std::string data = test::testBytes(50000);
@@ -199,6 +214,46 @@ TEST_F(Engine, ReleaseWithADrainTimeLetsTheQueueDrain) {
     ASSERT_EQ(released.wait_for(30s), std::future_status::ready);
     EXPECT_EQ(released.get(), 0);
     EXPECT_EQ(dev.written(), data);
+    EXPECT_GE(waits.load(), 1);
+    EXPECT_EQ(expired.load(), 0);
+}
+
+// waitUntil in a tight loop, to keep each round of a race short.
+template <class Pred> bool spinUntil(Pred pred) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!pred())
+        if (std::this_thread::yield(), std::chrono::steady_clock::now() > deadline)
+            return false;
+    return true;
+}
+
+TEST_F(Engine, ASendRacingTheSendThreadGoingToSleepIsNeverLost) {
+    // Each round holds the send thread at the door of its idle wait until the round's bytes are queued.
+    std::atomic<bool> armed{true}, held{false}, queued{false};
+    auto wait = seam.original<&os::Api::WaitForMultipleObjects>();
+    seam.on<&os::Api::WaitForMultipleObjects>(
+        [&, wait](DWORD n, const HANDLE *h, BOOL all, DWORD ms) -> DWORD {
+            if (h[n - 1] == port.sendWake_.get() && armed.exchange(false)) {
+                held = true;
+                spinUntil([&] { return queued.exchange(false); });
+            }
+            return wait(n, h, all, ms);
+        });
+    ASSERT_EQ(port.claim(0), 0);
+    std::string sent;
+    for (int i = 0; i < 60; ++i) {
+        const std::string chunk = test::testBytes(1 + i % 7 * 1500);
+        if (!spinUntil([&] { return held.exchange(false); }))
+            break; // reported below
+        armed = true;
+        int written = 0;
+        ASSERT_EQ(port.send(chunk.data(), static_cast<int>(chunk.size()), &written, 0, 0, 0), 0);
+        queued = true;
+        sent += chunk;
+        EXPECT_TRUE(spinUntil([&] { return dev.written().size() == sent.size(); })) << "lost at round " << i;
+    }
+    EXPECT_EQ(dev.written(), sent);
+    port.release(0); // while the hook's state lives
 }
 
 TEST_F(Engine, ReleaseWithADrainTimeGivesUpWith1019WhenNothingMoves) {

@@ -154,7 +154,7 @@ TEST(Knpc, SendAndReceiveFailuresHaveTheirOwnCodes) {
     {
         Seam seam;
         seam.failNth<&Api::sendto>(1, SOCKET_ERROR, WSAENETUNREACH);
-        EXPECT_EQ(c.transact(resetRequest()), kCtlFailed1025);
+        EXPECT_EQ(c.transact(resetRequest()), kCtlSendFailed);
     }
     {
         Seam seam;
@@ -164,7 +164,7 @@ TEST(Knpc, SendAndReceiveFailuresHaveTheirOwnCodes) {
             WSASetLastError(WSAECONNRESET);
             return SOCKET_ERROR;
         });
-        EXPECT_EQ(c.transact(resetRequest()), kCtlFailed1026);
+        EXPECT_EQ(c.transact(resetRequest()), kCtlReceiveFailed);
         EXPECT_EQ(c.knpc.replyLength(), SOCKET_ERROR);
     }
     // Still usable after a failed transaction.
