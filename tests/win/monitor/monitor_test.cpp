@@ -154,19 +154,17 @@ TEST_F(Monitor, StatusesControlsAndFailedClaims) {
 TEST_F(Monitor, DrainCountsBytesAndGivesUpWhenStalled) {
     WPort *p = open("OLMPRT", 1);
     const std::string job = test::testBytes(20000);
-    int n = 0, sleeps = 0;
+    int n = 0;
     nv->chunk = 50; // slow but steady: a drain time shorter than the whole still lets all of it go
     EXPECT_EQ((Results{p->claim(0), p->send(job.data(), 20000, &n, 0, 0, 0), p->release(250), nv->badArgs}),
               (Results{0, 0, 0, 0}));
     EXPECT_EQ(std::string(nv->sent, nv->sentLen), job);
     nv->stalled = 1;
-    seam.on<&os::Api::Sleep>([&](DWORD ms) { ++sleeps, os::realApi().Sleep(ms); });
     for (int timeout : {0, 5000}) {
         const DWORD t0 = GetTickCount();
         EXPECT_EQ((Results{p->claim(0), p->send(job.data(), 100, &n, 0, 0, 0), p->release(timeout)}),
                   (Results{0, 0, timeout ? kTimeout : 0}));
         EXPECT_GE(GetTickCount() - t0, static_cast<DWORD>(timeout));
-        EXPECT_EQ(sleeps > 0, timeout > 0); // release(0) does not even look at the queue
     }
 }
 
