@@ -24,6 +24,20 @@ bench_wine_env() { # <root> <build dir>
     fi
 }
 
+bench_start_sim() { # <work dir> <simulator options...>: the network printer simulator in the background
+    # (its pid in $sim, its output in <work dir>/sim.out), once it listens; a simulator that does not start
+    # ends the script.
+    wine "$bin/netprinter-sim.exe" "${@:2}" </dev/null >"$1/sim.out" 2>&1 &
+    sim=$!
+    for _ in $(seq 200); do
+        grep -q listening "$1/sim.out" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    echo "simulator did not start:" >&2
+    cat "$1/sim.out" >&2
+    exit 1
+}
+
 bench_run() { # <program> [args...]: prints "<wall_ms> <peak_kib>" of one run; a failed run ends the script
     local out ms peak
     out=$(wine "$bin/bench_launch.exe" "$@" </dev/null 2>/dev/null | tr -d '\r')

@@ -19,15 +19,8 @@ bin="$build/bin"
 
 # The simulator serves exactly the jobs of this run, so it ends by itself; the lifetime is a safety net.
 jobs=$((4 * runs))
-wine "$bin/netprinter-sim.exe" --address $ip --discard --quiet --jobs $jobs --lifetime 900 \
-    </dev/null >"$work/sim.out" 2>&1 &
-sim=$!
 bench_on_exit='kill $sim 2>/dev/null || true; rm -rf "$work"'
-for _ in $(seq 200); do
-    grep -q listening "$work/sim.out" 2>/dev/null && break
-    sleep 0.05
-done
-grep -q listening "$work/sim.out" || { echo "simulator did not start:" >&2; cat "$work/sim.out" >&2; exit 1; }
+bench_start_sim "$work" --address $ip --discard --quiet --jobs $jobs --lifetime 900
 
 base=() dlls=() sync=() async=() sync_r=() async_r=() sync_dr=() async_dr=()
 for _ in $(seq "$runs"); do

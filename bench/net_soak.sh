@@ -15,15 +15,9 @@ mkdir -p "$work/jobs"
 head -c $((1 << 30)) /dev/urandom >"$work/soak.bin"
 bin="$build/bin"
 
-wine "$bin/netprinter-sim.exe" --address $ip --out "$(winepath -w "$work/jobs")" --jobs 1 --lifetime 900 \
-    --stall-every 67108864 --stall-ms 300 </dev/null >"$work/sim.out" 2>&1 &
-sim=$!
 bench_on_exit='kill $sim 2>/dev/null || true; rm -rf "$work"'
-for _ in $(seq 200); do
-    grep -q listening "$work/sim.out" 2>/dev/null && break
-    sleep 0.05
-done
-grep -q listening "$work/sim.out" || { echo "simulator did not start:" >&2; cat "$work/sim.out" >&2; exit 1; }
+bench_start_sim "$work" --address $ip --out "$(winepath -w "$work/jobs")" --jobs 1 --lifetime 900 \
+    --stall-every 67108864 --stall-ms 300
 
 read -r ms peak < <(bench_run "$bin/rawpush.exe" -a "$work/soak.bin" VQNET@$ip)
 wait $sim || true
