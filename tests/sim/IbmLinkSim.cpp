@@ -29,19 +29,4 @@ IbmLinkSim::IbmLinkSim(Seam &seam, SimComm &line) {
     });
 }
 
-void IbmLinkSim::reply(const std::string &bytes, bool rtsFails) {
-    std::lock_guard<std::mutex> g(lock_);
-    script_.push_back({bytes, rtsFails});
-}
-
-std::vector<std::string> IbmLinkSim::requests() {
-    std::lock_guard<std::mutex> g(lock_);
-    return requests_;
-}
-
-int IbmLinkSim::rtsRaises() {
-    std::lock_guard<std::mutex> g(lock_);
-    return raises_;
-}
-
 } // namespace ptl::test

@@ -24,11 +24,21 @@ template <auto Field> auto currentEntry() {
 class IbmLinkSim {
 public:
     IbmLinkSim(Seam &seam, SimComm &line);
-    void reply(const std::string &bytes, bool rtsFails = false);
-    std::vector<std::string> requests(); // the frames written, in order
-    int rtsRaises();
+    void reply(const std::string &bytes, bool rtsFails = false) {
+        locked([&] { script_.push_back({bytes, rtsFails}); });
+    }
+    std::vector<std::string> requests() {
+        return locked([&] { return requests_; });
+    } // the frames written
+    int rtsRaises() {
+        return locked([&] { return raises_; });
+    }
 
 private:
+    template <class F> auto locked(F f) -> decltype(f()) {
+        std::lock_guard<std::mutex> g(lock_);
+        return f();
+    }
     struct Answer {
         std::string bytes;
         bool rtsFails = false;

@@ -60,14 +60,6 @@ void SimComm::setHold(bool cts, bool dsr, bool xoff) {
     });
 }
 
-void SimComm::setModemStatus(DWORD status) {
-    change([&] { modem_ = status; });
-}
-
-void SimComm::setCommErrors(DWORD errors) {
-    change([&] { errors_ = errors; });
-}
-
 void SimComm::holdWrites(bool hold) {
     change([&] {
         holdWrites_ = hold;
@@ -86,41 +78,9 @@ void SimComm::failPending(DWORD error) {
     }
 }
 
-void SimComm::failNth(const std::string &entry, int n, DWORD error) {
-    change([&] { failures_[entry].push_back({n, error}); });
-}
-
-std::vector<std::string> SimComm::calls() {
-    return locked(calls_);
-}
-
 int SimComm::count(const std::string &call) {
     auto all = calls();
     return static_cast<int>(std::count(all.begin(), all.end(), call));
-}
-
-std::vector<DCB> SimComm::statesSet() {
-    return locked(statesSet_);
-}
-
-COMMTIMEOUTS SimComm::timeouts() {
-    return locked(timeouts_);
-}
-
-DWORD SimComm::eventMask() {
-    return locked(mask_);
-}
-
-bool SimComm::dtr() {
-    return locked(dtr_);
-}
-
-bool SimComm::rts() {
-    return locked(rts_);
-}
-
-std::string SimComm::written() {
-    return locked(tx_);
 }
 
 std::vector<DWORD> SimComm::writeSizes() {
@@ -141,10 +101,6 @@ int SimComm::readCalls() {
     auto all = calls();
     return static_cast<int>(std::count_if(all.begin(), all.end(),
                                           [](const std::string &c) { return c.rfind("ReadFile ", 0) == 0; }));
-}
-
-bool SimComm::isOpen() {
-    return locked(open_) != nullptr;
 }
 
 // --- Internals -----------------------------------------------------------------------------------

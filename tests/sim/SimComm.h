@@ -43,41 +43,57 @@ public:
 
     // --- Namespace: what QueryDosDeviceA answers for a DOS name (without an entry it fails), the system
     // family GetVersionExA presents (NT by default), and the aliases defined now (name -> target).
-    void setDosTargets(const std::string &dosName, const std::vector<std::string> &targets);
-    void setNt(bool nt);
-    std::map<std::string, std::string> aliases();
+    void setDosTargets(const std::string &dosName, const std::vector<std::string> &targets) {
+        change([&] { dosTargets_[dosName] = targets; });
+    }
+    void setNt(bool nt) {
+        change([&] { nt_ = nt; });
+    }
+    std::map<std::string, std::string> aliases() { return locked(aliases_); }
 
     // --- Behaviour
     void feed(const std::string &bytes); // bytes arrive; EV_RXCHAR when asked for
     void lineError(DWORD commErrors);    // e.g. CE_FRAME; EV_ERR when asked for
     void setHold(bool cts, bool dsr, bool xoff);
-    void setModemStatus(DWORD status);
-    void setCommErrors(DWORD errors); // what ClearCommError reports next (parallel: CE_OOP...)
-    void holdWrites(bool hold);       // while held, overlapped writes pend; releasing completes them
+    void setModemStatus(DWORD status) {
+        change([&] { modem_ = status; });
+    }
+    void setCommErrors(DWORD errors) {
+        change([&] { errors_ = errors; });
+    }                           // ClearCommError's next (CE_OOP...)
+    void holdWrites(bool hold); // while held, overlapped writes pend; releasing completes them
     // Every pending read and write completes now with error and nothing moved.
     void failPending(DWORD error);
     // The n-th call (1-based, counted from now) of the named entry fails with error.
-    void failNth(const std::string &entry, int n, DWORD error);
+    void failNth(const std::string &entry, int n, DWORD error) {
+        change([&] { failures_[entry].push_back({n, error}); });
+    }
     // Parallel driver answers.
-    void setParStatus(unsigned char status);
-    void setDeviceId(const std::string &id);
-    void refuseIoctls(bool refuse);
+    void setParStatus(unsigned char status) {
+        change([&] { parStatus_ = status; });
+    }
+    void setDeviceId(const std::string &id) {
+        change([&] { deviceId_ = id; });
+    }
+    void refuseIoctls(bool refuse) {
+        change([&] { refuseIoctls_ = refuse; });
+    }
 
     // --- Observation: the device's calls, "Entry" or "Entry <first number argument>" ("EscapeCommFunction
     // 5", "WriteFile 4096", "CreateFileA \\.\COM3").
-    std::vector<std::string> calls();
+    std::vector<std::string> calls() { return locked(calls_); }
     int count(const std::string &call);
-    std::vector<DCB> statesSet(); // every DCB given to SetCommState, in order
-    COMMTIMEOUTS timeouts();
-    DWORD eventMask();
-    bool dtr();
-    bool rts();
-    std::string written();
+    std::vector<DCB> statesSet() { return locked(statesSet_); } // every DCB given to SetCommState, in order
+    COMMTIMEOUTS timeouts() { return locked(timeouts_); }
+    DWORD eventMask() { return locked(mask_); }
+    bool dtr() { return locked(dtr_); }
+    bool rts() { return locked(rts_); }
+    std::string written() { return locked(tx_); }
     std::vector<DWORD> writeSizes(); // size asked of each WriteFile
     size_t pendingWrites();
     int readCalls();
-    std::vector<Ioctl> ioctls();
-    bool isOpen();
+    std::vector<Ioctl> ioctls() { return locked(ioctls_); }
+    bool isOpen() { return locked(open_) != nullptr; }
 
 private:
     struct Op {

@@ -7,34 +7,6 @@
 
 namespace ptl::test {
 
-void SimComm::setDosTargets(const std::string &dosName, const std::vector<std::string> &targets) {
-    change([&] { dosTargets_[dosName] = targets; });
-}
-
-void SimComm::setNt(bool nt) {
-    change([&] { nt_ = nt; });
-}
-
-std::map<std::string, std::string> SimComm::aliases() {
-    return locked(aliases_);
-}
-
-void SimComm::setParStatus(unsigned char status) {
-    change([&] { parStatus_ = status; });
-}
-
-void SimComm::setDeviceId(const std::string &id) {
-    change([&] { deviceId_ = id; });
-}
-
-void SimComm::refuseIoctls(bool refuse) {
-    change([&] { refuseIoctls_ = refuse; });
-}
-
-std::vector<SimComm::Ioctl> SimComm::ioctls() {
-    return locked(ioctls_);
-}
-
 void SimComm::installDriver(Seam &seam) {
     route<&os::Api::DeviceIoControl>(
         seam, "DeviceIoControl",

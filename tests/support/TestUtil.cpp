@@ -7,6 +7,7 @@
 
 #include "core/Console.h"
 #include "core/Log.h"
+#include "sender/Sender.h"
 
 namespace ptl::test {
 
@@ -116,6 +117,18 @@ void clearLogSettings() {
     RegDeleteValueA(key, kLogValue);
     RegDeleteValueA(key, kLogPathValue);
     RegCloseKey(key);
+}
+
+int sendRun(std::vector<std::string> args, std::string *out) {
+    args.insert(args.begin(), "rawpush");
+    std::vector<const char *> argv;
+    for (const auto &a : args)
+        argv.push_back(a.c_str());
+    MemStream o, err;
+    const int code = rawpush::run(static_cast<int>(argv.size()), argv.data(), o.get(), err.get());
+    if (out != nullptr)
+        *out = o.text();
+    return code;
 }
 
 } // namespace ptl::test

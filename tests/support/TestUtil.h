@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "api/Factory.h"
 
@@ -63,5 +64,8 @@ public:
     ~LogSettings();
 };
 void clearLogSettings();
+
+// A whole rawpush run in this process; its exit code, and what it printed to its output stream.
+int sendRun(std::vector<std::string> args, std::string *out = nullptr);
 
 } // namespace ptl::test

@@ -21,15 +21,6 @@ TEST_F(FailuresE2e, FileThatCannotBeOpened) {
     }
 }
 
-// A file target in a folder that does not exist cannot be claimed: the message goes to the output
-// stream and no separator follows.
-TEST_F(FailuresE2e, ClaimFailure) {
-    ProcessResult r = runRawpush({jobFile("claim_fails.bin", "abc"), ptl::test::tempPath("no_dir\\out.prn")});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "PtlClaim()=Can't claim.\r\n");
-    EXPECT_EQ(afterBanner(r.err), "");
-}
-
 // CON writes with the console call, which fails with ERROR_INVALID_HANDLE (6) when the output is a file.
 // The loop ends at the first block; page, document and release still run and the time is printed.
 TEST_F(FailuresE2e, SendFailure) {

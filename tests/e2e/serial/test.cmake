@@ -6,4 +6,4 @@ add_test(NAME ${PTL_TEST}_pty_down COMMAND ${pty_script} stop ${pty_dir} ${CMAKE
 set_tests_properties(${PTL_TEST}_pty_up PROPERTIES FIXTURES_SETUP ${PTL_TEST}_pty LABELS e2e)
 set_tests_properties(${PTL_TEST}_pty_down PROPERTIES FIXTURES_CLEANUP ${PTL_TEST}_pty LABELS e2e)
 set_tests_properties(${PTL_TEST} PROPERTIES FIXTURES_REQUIRED ${PTL_TEST}_pty RESOURCE_LOCK ptl_registry
-    ENVIRONMENT "PTL_PTY_COM=25;PTL_PTY_PEER=26;PTL_PTY_DIR=${pty_dir}")
+    ENVIRONMENT "PTL_PTY_COM=25;PTL_PTY_PEER=26")

@@ -87,6 +87,8 @@ TEST(Options, OutcomesAndTheirMessages) {
                  {{"-d9", "f", "t"}, Outcome::Invalid, "Invalid parameter d\n"},
                  {{"-s3", "f", "t"}, Outcome::Invalid, "Invalid parameter s\n"},
                  {{"-fz", "f", "t"}, Outcome::Invalid, "Invalid parameter f\n"},
+                 {{"-f", "", "f", "t"}, Outcome::Invalid, "Invalid parameter f\n"},
+                 {{"-pX", "-v", "-bX"}, Outcome::Invalid, "Invalid parameter p\n"}, // the first ends the scan
                  {{"-v", "-x", "-b2560", "f", "t"}, Outcome::Run, "unkown parameter v\nunkown parameter x\n"},
                  {{"f"}, Outcome::Usage, ""},
                  {{"f", "t", "x"}, Outcome::Usage, ""},

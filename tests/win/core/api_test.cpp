@@ -51,11 +51,7 @@ TEST(Api, HandlesAreDistinctAndNeverMinusOne) {
     int a = PtlOpenByName("CON", 0);
     int b = PtlOpenByName("CON", 0);
     int c = PtlOpenByName("DUMP", 7); // "same" rows ignore the mode
-    EXPECT_NE(a, -1);
-    EXPECT_NE(b, -1);
-    EXPECT_NE(c, -1);
-    EXPECT_NE(a, b);
-    EXPECT_NE(b, c);
+    EXPECT_TRUE(a != -1 && b != -1 && c != -1 && a != b && b != c && a != c) << a << " " << b << " " << c;
     EXPECT_STREQ(PtlGetIFName(c), "DUMP");
     EXPECT_EQ(PtlGetIFType(c), 1);
     for (int h : {a, b, c})

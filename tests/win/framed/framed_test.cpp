@@ -144,26 +144,14 @@ protected:
 };
 
 TEST_F(Aea, HeadersFollowTheClaimAndBlocksOfASend) {
-    EXPECT_EQ(sendAs(kAeaUltra, "A\x02"
-                                "B"),
-              "\x02"
-              "A\x10\x02"
-              "B\x03");
-    EXPECT_EQ(sendAs(kAeaResa, "AB"), "\x02"
-                                      "0AB\x17\x24");
-    EXPECT_EQ(sendAs(kAeaResa, "AB"), "\x02"
-                                      "1AB\x17\x25");
+    EXPECT_EQ(sendAs(kAeaUltra, "A\002B"), "\002A\020\002B\003");
+    EXPECT_EQ(sendAs(kAeaResa, "AB"), "\0020AB\027\044");
+    EXPECT_EQ(sendAs(kAeaResa, "AB"), "\0021AB\027\045");
     ASSERT_EQ(port.claim(0), 0);
-    EXPECT_EQ(sendAs(kAeaSita, "A"), "\x02"
-                                     "0A\x03\x71\xAF");
-    EXPECT_EQ(sendAs(kAeaUltra, ""), "\x02\x03");
+    EXPECT_EQ(sendAs(kAeaSita, "A"), "\0020A\003\161\257");
+    EXPECT_EQ(sendAs(kAeaUltra, ""), "\002\003");
     const std::string x(600, 'x');
-    EXPECT_EQ(sendAs(kAeaResa, x), "\x02"
-                                   "1" +
-                                       x.substr(88) +
-                                       "\x03\x32\x02"
-                                       "0" +
-                                       x.substr(512) + "\x17\x27");
+    EXPECT_EQ(sendAs(kAeaResa, x), "\0021" + x.substr(88) + "\003\062\0020" + x.substr(512) + "\027\047");
     EXPECT_EQ(sendAs(3, "A", kWriteFailed, 0), "");
     for (int mode : {0, 1, 2, 3, 7}) { // the factory's rows: one class whatever the mode
         auto ibm = test::newPortAs<WPort>(kIfIbmFp, mode), aea = test::newPortAs<WPort>(kIfAea, mode);
@@ -186,8 +174,7 @@ TEST_F(Aea, WriteRetriesThroughTheSeam) {
     seam.on<&os::Api::WriteFile>([&, write](HANDLE h, LPCVOID d, DWORD n, LPDWORD put, LPOVERLAPPED ov) {
         return write(h, d, std::exchange(cut, false) ? n / 2 : n, put, ov);
     });
-    EXPECT_EQ(sendAs(kAeaUltra, "abcd"), "\x02"
-                                         "abcd\x03");
+    EXPECT_EQ(sendAs(kAeaUltra, "abcd"), "\002abcd\003");
     // Three failed attempts on the second frame: only the first frame's data counts as written.
     for (int n : {2, 3, 4})
         line.failNth("WriteFile", n, ERROR_GEN_FAILURE);
@@ -206,9 +193,7 @@ TEST_F(Aea, ReceiveUnframesFramingZeroAndPassesTheOthersThrough) {
         int result;
         std::string payload;
     } cases[] = {
-        {kAeaUltra, "\x02\x41\x10\x03\x42\x03", 0,
-         "A\x03"
-         "B"},
+        {kAeaUltra, "\x02\x41\x10\x03\x42\x03", 0, "A\003B"},
         {kAeaUltra, "\x02\x41\x10\x03", kReadFailed, ""},
         {kAeaResa, "\x02\x30", 0, "\x02\x30"},
     };

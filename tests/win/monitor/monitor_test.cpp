@@ -4,15 +4,12 @@
 
 #include <shlobj.h>
 
-#include <functional>
-
 #include "api/HandleTable.h"
 #include "fakes/MonitorFakes.h"
 #include "monitor/Libraries.h"
 #include "os/Version.h"
 #include "port/WPort.h"
 #include "ptl/ptl.h"
-#include "sender/Sender.h"
 #include "support/Seam.h"
 #include "support/TestUtil.h"
 
@@ -35,13 +32,6 @@ template <class State> State *installed(const char *dll, const char *folder) {
     }
     const auto state = reinterpret_cast<FakeStateFn>(GetProcAddress(LoadLibraryA(to.c_str()), "FakeState"));
     return static_cast<State *>(memset(state(), 0, sizeof(State)));
-}
-
-bool until(const std::function<bool()> &done) {
-    for (int i = 0; i < 1000; ++i, Sleep(5))
-        if (done())
-            return true;
-    return false;
 }
 
 // What the local port wrote into its pipe, read once the port has closed its end.
@@ -199,13 +189,13 @@ TEST_F(Monitor, LocalPortLibraryFlagsForceReadAndReset) {
         for (int on : {1, 0, 1}) {
             EXPECT_EQ((Results{p->force(on), p->send("ab", 2, &n, 0, 0, 0)}), (Results{0, 0}));
             ++writes; // the send thread writes before the flag changes again
-            EXPECT_TRUE(until([&] { return f->plainWrites + f->forcedWrites == writes; }));
+            EXPECT_TRUE(test::waitUntil([&] { return f->plainWrites + f->forcedWrites == writes; }));
         }
         EXPECT_EQ(f->forcedWrites * 10 + f->plainWrites, 21);
         DWORD put = 0;
         WriteFile(f->server, "ok", 2, &put, nullptr);
         std::string got;
-        EXPECT_TRUE(until([&] {
+        EXPECT_TRUE(test::waitUntil([&] {
             char buf[2];
             return p->recv(buf, 2, &n, 0) == 0 && got.append(buf, static_cast<size_t>(n)) == "ok";
         }));
@@ -219,18 +209,14 @@ TEST_F(Monitor, LocalPortLibraryFlagsForceReadAndReset) {
 TEST_F(Monitor, SendRunsDeliverTheJob) {
     const std::string job = test::testBytes(50000), file = test::tempPath("monitor_job.bin");
     test::writeFile(file, job);
-    const char *runs[][4] = {{"rawpush", file.c_str(), "OLMPRT"},
-                             {"rawpush", file.c_str(), "VQOLM3"},
-                             {"rawpush", file.c_str(), "TULIP"},
-                             {"rawpush", "-a", file.c_str(), "TULIP"}};
-    for (const auto &args : runs) {
-        nv->sentLen = 0;
-        test::MemStream out, err;
-        const int argc = args[3] ? 4 : 3;
-        EXPECT_EQ(rawpush::run(argc, args, out.get(), err.get()), 0) << err.text();
-        const bool local = strcmp(args[argc - 1], "TULIP") == 0;
-        EXPECT_EQ(local ? written(ox->server) : std::string(nv->sent, nv->sentLen), job) << args[argc - 1];
-    }
+    for (const char *target : {"OLMPRT", "VQOLM3", "TULIP"})
+        for (const char *mode : {"-b96", "-a"}) {
+            nv->sentLen = 0;
+            EXPECT_EQ(test::sendRun({mode, file, target}), 0) << mode << target;
+            const bool local = strcmp(target, "TULIP") == 0;
+            EXPECT_EQ(local ? written(ox->server) : std::string(nv->sent, nv->sentLen), job)
+                << mode << target;
+        }
 }
 
 } // namespace

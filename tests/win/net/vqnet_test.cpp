@@ -15,7 +15,6 @@
 #include "net/WVqnet.h"
 #include "net/WVqnetA.h"
 #include "net/WVqnetE.h"
-#include "sender/Sender.h"
 #include "support/Seam.h"
 #include "support/TestUtil.h"
 
@@ -269,12 +268,11 @@ TEST(VqnetStall, PrinterTakingNoDataEndsTheRunAfterTheBound) {
         Seam seam;
         fastClock(seam, 1000);
         const std::string target = "VQNET" + std::to_string(p.tcp->port()) + "@" + p.ip;
-        std::vector<const char *> argv = {"rawpush", path.c_str(), target.c_str()};
-        if (!flag.empty())
-            argv.insert(argv.begin() + 1, "-a");
-        MemStream out, err;
-        EXPECT_EQ(rawpush::run(static_cast<int>(argv.size()), argv.data(), out.get(), err.get()), 3);
-        const std::string text = out.text();
+        std::string text;
+        EXPECT_EQ(sendRun(flag.empty() ? std::vector<std::string>{path, target}
+                                       : std::vector<std::string>{flag, path, target},
+                          &text),
+                  3);
         EXPECT_NE(text.find("The printer took no data for 180 seconds\n"), std::string::npos) << flag << text;
         EXPECT_EQ(text.find("err=1101 dwErr=10060\n") != std::string::npos, flag.empty()) << text;
     }

@@ -200,12 +200,6 @@ TEST_F(Listing, DefaultNameOf260CharactersDoesNotFit) {
     EXPECT_EQ(size, 260u);
 }
 
-TEST_F(Listing, TooManyPrintersForTheBufferPrintsNoPrinterLines) {
-    spool.printers.assign(60, "A printer with a long enough name");
-    spool.drivers = {{"D", "d.dll"}};
-    EXPECT_EQ(list(), "DefaultPrinter=[]\n\n  1 'd.dll'\n");
-}
-
 TEST_F(Listing, Windows9xAsksTheSpoolerAtLevel2) {
     spool.platform = VER_PLATFORM_WIN32_WINDOWS;
     spool.major = 4;

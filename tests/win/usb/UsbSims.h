@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "os/Syscalls.h"
-#include "sender/Sender.h"
 #include "sim/SimDriver.h"
 #include "sim/SimSetupDi.h"
 #include "support/Seam.h"
@@ -33,15 +32,5 @@ struct UsbWorld {
     // The device a port of this interface type opens (0: XDUSB).
     SimDriver &device(int type) { return type == 0x14 ? vq : type == 0x1c ? lpt : type == 0 ? xd : prn; }
 };
-
-// A whole rawpush run in this process; its exit code.
-inline int sendRun(std::vector<std::string> args) {
-    args.insert(args.begin(), "rawpush");
-    std::vector<const char *> argv;
-    for (const auto &a : args)
-        argv.push_back(a.c_str());
-    MemStream out, err;
-    return rawpush::run(static_cast<int>(argv.size()), argv.data(), out.get(), err.get());
-}
 
 } // namespace ptl::test

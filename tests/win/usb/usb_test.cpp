@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "UsbSims.h"
 #include "ptl/ptl.h"
@@ -16,7 +17,6 @@ namespace ptl {
 namespace {
 
 using namespace std::string_literals;
-using test::kPrnPath;
 using test::kVqPath;
 using test::sendRun;
 using test::UsbWorld;
@@ -163,12 +163,10 @@ TEST(Usb, EachRequestCarriesItsCodeInputAndOutputSize) {
         SCOPED_TRACE(testing::Message() << std::hex << r.type << " " << r.code);
         EXPECT_EQ(issue(*port, r.op), 0);
         ASSERT_EQ(dev.requests.size(), 1u);
-        EXPECT_EQ(dev.requests[0].code, r.code);
-        EXPECT_EQ(dev.requests[0].input, r.in);
-        EXPECT_EQ(dev.requests[0].outputSize, r.out);
-        EXPECT_FALSE(dev.requests[0].overlapped);
-        EXPECT_EQ(dev.requests[0].outputIn,
-                  r.op == 'v' || r.op == 'g' ? std::string(r.out, '\xFF') : dev.requests[0].outputIn);
+        const auto &q = dev.requests[0];
+        EXPECT_EQ(std::tuple(q.code, q.input, q.outputSize, q.overlapped),
+                  std::tuple(r.code, r.in, r.out, false));
+        EXPECT_TRUE((r.op != 'v' && r.op != 'g') || q.outputIn == std::string(r.out, '\xFF'));
         dev.refused.insert(r.code);
         EXPECT_EQ(issue(*port, r.op), r.fail);
     }
@@ -289,7 +287,7 @@ TEST(Usb, FailedThreadedWriteAdvancesByTheDriverCount) {
     }
 }
 
-// A device whose writes fail: release(0) discards, a release that waits reports the failure at once.
+// A device whose writes fail ends the release's drain with 1101 and its error, as the serial ports do.
 TEST(Usb, ThreadedReleaseZeroDiscardsAndAFailingDeviceGives1101) {
     UsbWorld w;
     auto port = claimed(0x15, 1);
@@ -300,7 +298,8 @@ TEST(Usb, ThreadedReleaseZeroDiscardsAndAFailingDeviceGives1101) {
         port->send("stuck", 5, &n, 0, 0, 0);
         EXPECT_EQ(port->getSendCount(&n), 0);
         EXPECT_EQ(n, 5);
-        EXPECT_EQ(port->release(timeout), timeout == 0 ? 0 : kWriteFailed);
+        EXPECT_EQ(port->release(timeout), timeout == 0 ? 0 : 1101);
+        EXPECT_EQ(GetLastError(), timeout == 0 ? GetLastError() : DWORD{ERROR_GEN_FAILURE});
     }
     EXPECT_EQ(w.prn.received(), "");
     EXPECT_EQ(os::openTotal(), w.baseline) << os::openReport();
