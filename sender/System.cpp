@@ -35,11 +35,6 @@ RAWPUSH_SYS_DIRECT(GetLastError)
 RAWPUSH_SYS_DIRECT(SetLastError)
 RAWPUSH_SYS_DIRECT(Sleep)
 RAWPUSH_SYS_DIRECT(GetTickCount)
-RAWPUSH_SYS_DIRECT(GetVersionExA)
-RAWPUSH_SYS_DIRECT(GetProfileStringA)
-RAWPUSH_SYS_DIRECT(LoadLibraryA)
-RAWPUSH_SYS_DIRECT(GetProcAddress)
-RAWPUSH_SYS_DIRECT(FreeLibrary)
 #undef RAWPUSH_SYS_DIRECT
 decltype(&::EnumPrintersA) const EnumPrintersA = &Spooler<kEnumPrinters, decltype(&::EnumPrintersA)>::call;
 decltype(&::EnumPrinterDriversA) const EnumPrinterDriversA =

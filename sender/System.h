@@ -16,11 +16,6 @@
     X(SetLastError)                                                                                          \
     X(Sleep)                                                                                                 \
     X(GetTickCount)                                                                                          \
-    X(GetVersionExA)                                                                                         \
-    X(GetProfileStringA)                                                                                     \
-    X(LoadLibraryA)                                                                                          \
-    X(GetProcAddress)                                                                                        \
-    X(FreeLibrary)                                                                                           \
     X(EnumPrintersA)                                                                                         \
     X(EnumPrinterDriversA)
 

@@ -120,6 +120,11 @@ int PTLAPI PtlSetFlow(int handle, int flow);
  * otherwise 0 (a setter's -1 neither stops it nor is returned). */
 int PTLAPI PtlCommParams(int handle, int rate, int bits, int parity, int stop, int flow);
 
+/* The default printer's name, looked up the way the running system supports (rawpush -l shows it): 1 when
+ * it was copied to name, with *size set to its length plus 1; 0 otherwise (when it does not fit, *size is
+ * the room it needs). */
+int PTLAPI PtlGetDefaultPrinter(char *name, unsigned *size);
+
 /* The text of a result code; "Unknown error." for codes without one. */
 const char *PTLAPI PtlErrorText(int code);
 /* For serial-parameter targets, prints " Target = COM3" and the five settings to out; nothing otherwise. */

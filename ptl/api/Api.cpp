@@ -9,6 +9,7 @@
 #include "core/SerialParams.h"
 #include "core/Startup.h"
 #include "core/Target.h"
+#include "extlib/Printers.h"
 #include "port/WPort.h"
 
 using namespace ptl;
@@ -197,6 +198,13 @@ int PTLAPI PtlCommParams(int h, int rate, int bits, int parity, int stop, int fl
             return r;
     }
     return kOk;
+}
+
+// No call lines: rawpush's listing asks for it before the library is started.
+int PTLAPI PtlGetDefaultPrinter(char *name, unsigned *size) {
+    if (name == nullptr || size == nullptr)
+        return 0;
+    return getDefaultPrinter(name, size) ? 1 : 0;
 }
 
 void PTLAPI PtlPrintSettings(FILE *out, int h) {

@@ -22,7 +22,7 @@ const char *const kExports[] = {
     "PtlGetParity",     "PtlSetParity",   "PtlGetStopBits",   "PtlSetStopBits",   "PtlGetFlow",
     "PtlSetFlow",       "PtlCommParams",  "PtlErrorText",     "PtlPrintSettings", "PtlParseBaudRate",
     "PtlParseByteSize", "PtlParseParity", "PtlParseStopBits", "PtlParseFlow",     "PtlBaudRateName",
-    "PtlByteSizeName",  "PtlParityName",  "PtlStopBitsName",  "PtlFlowName",
+    "PtlByteSizeName",  "PtlParityName",  "PtlStopBitsName",  "PtlFlowName",      "PtlGetDefaultPrinter",
 };
 
 class Dll : public ::testing::Test {
