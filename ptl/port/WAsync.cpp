@@ -120,6 +120,7 @@ bool WAsync::createQueues() {
     sendCursor_ = sendBlock_.get();
     sendPending_ = 0;
     sendIdle_ = false;
+    drainWatched_.store(false, std::memory_order_release);
     recvPending_ = 0;
     sendFailure_.store(0, std::memory_order_release);
     return true;
@@ -470,7 +471,8 @@ void WAsync::procSend() {
             sendIdle_ = pending == 0;
         }
         if (pending == 0) {
-            os::SetEvent(sendEmpty_.get());
+            if (drainWatched_.load(std::memory_order_acquire))
+                os::SetEvent(sendEmpty_.get());
             if (os::WaitForMultipleObjects(2, sendWaitPair_, FALSE, INFINITE) == WAIT_FAILED)
                 waitFailedLine();
             continue;

@@ -158,6 +158,7 @@ protected:
     uint32_t recvBlockBytes_ = 0;
     // System error of the send thread's latest write when it moved nothing; 0 otherwise.
     std::atomic<DWORD> sendFailure_{0};
+    std::atomic<bool> drainWatched_{false}; // a drain waits for sendEmpty_
 
     std::atomic<int32_t> stop_{0};
     os::Handle stopEvent_;
@@ -254,7 +255,12 @@ protected:
     explicit AsyncPort(const char *name) : WAsync(this, name) {}
 
     int sendFailure() override { return reportSendFailure() ? kWriteFailed : kOk; }
-    HANDLE sendEmptySignal() override { return sendEmpty_.get(); }
+    HANDLE sendEmptySignal() override {
+        // From now on the send thread signals each time the queue empties; until a drain asks, it spares
+        // itself that system call on every block.
+        drainWatched_.store(true, std::memory_order_release);
+        return sendEmpty_.get();
+    }
 
     // --- The claim's and release's hooks ------------------------------------------------------------
     virtual void logClaim() { debugLine("PTL: %s::claim()\n", name_); }

@@ -422,6 +422,8 @@ int WPort::waitSendEmpty(int timeoutMs) {
     const unsigned limit = static_cast<unsigned>(timeoutMs);
     unsigned stalled = 0;
     int remembered = 0;
+    // Asked for before the first look at the count, so that a queue emptying after it is always signalled.
+    const HANDLE signal = sendEmptySignal();
     for (;;) {
         int n = 0;
         getSendCount(&n);
@@ -431,7 +433,7 @@ int WPort::waitSendEmpty(int timeoutMs) {
             return failure;
         // A wait the queue's signal cut short does not count as a period without progress.
         bool fullPeriod = true;
-        if (HANDLE signal = sendEmptySignal(); signal == nullptr)
+        if (signal == nullptr)
             os::Sleep(kSendPollMs);
         else
             fullPeriod = os::WaitForSingleObject(signal, kSendPollMs) != WAIT_OBJECT_0;

@@ -148,7 +148,8 @@ protected:
     // thread's last error to the system error. waitSendEmpty gives up on it at once: a queue that cannot
     // move is not waited for.
     virtual int sendFailure() { return kOk; }
-    // Not a slot. An auto-reset event the port sets when its send queue becomes empty, so that
+    // Not a slot. An auto-reset event the port sets when its send queue becomes empty (from the first call
+    // on: waitSendEmpty asks for it before it first looks at the count), so that
     // waitSendEmpty wakes at once instead of at the end of its poll period; null: the wait only polls.
     virtual HANDLE sendEmptySignal() { return nullptr; }
 };
