@@ -145,11 +145,12 @@ int readAndSend(HANDLE file, int h, FILE *out, FILE *err) {
                     progress.flush();
                     return stalled(out);
                 }
-                // A threaded port whose queue is full takes nothing: wait a little longer each time
-                // instead of spinning, and retry the same bytes.
+                // A threaded port whose queue is full takes nothing: retry the same bytes, first after
+                // only yielding (its thread usually makes room at once, and on a busy CPU it needs ours),
+                // then waiting a little longer each time instead of spinning.
+                sys::Sleep(pause);
                 pause =
                     pause == 0 ? 1 : (pause * 2 > kFullQueuePauseMaxMs ? kFullQueuePauseMaxMs : pause * 2);
-                sys::Sleep(pause);
                 continue;
             }
             pause = 0;
