@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "os/Syscalls.h"
 #include "os/Version.h"
+#include "port/BlockingIo.h"
 
 namespace ptl {
 
@@ -47,25 +48,11 @@ int WVcomm::release(int timeoutMs) {
 }
 
 int WVcomm::send(const void *data, int len, int *written, int, int, int) {
-    if (written == nullptr)
-        return kNullArgument;
-    *written = 0;
-    DWORD n = 0;
-    if (!os::WriteFile(handle_, data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr))
-        return kWriteFailed;
-    *written = static_cast<int>(n);
-    return kOk;
+    return blockingSend(handle_, data, len, written);
 }
 
 int WVcomm::recv(void *buffer, int size, int *got, int) {
-    if (got == nullptr)
-        return kNullArgument;
-    *got = 0;
-    DWORD n = 0;
-    if (!os::ReadFile(handle_, buffer, static_cast<DWORD>(size < 0 ? 0 : size), &n, nullptr))
-        return kReadFailed;
-    *got = static_cast<int>(n);
-    return kOk;
+    return blockingRecv(handle_, buffer, size, got);
 }
 
 DeviceHandle WVcomm::getHandle() {

@@ -7,6 +7,7 @@
 
 #include "core/Log.h"
 #include "os/Syscalls.h"
+#include "port/BlockingIo.h"
 #include "usb/DeviceControl.h"
 #include "usb/SetupApi.h"
 #include "usb/UsbPath.h"
@@ -96,25 +97,11 @@ int WUsb::release(int timeoutMs) {
 }
 
 int WUsb::send(const void *data, int len, int *written, int, int, int) {
-    if (written == nullptr)
-        return kNullArgument;
-    *written = 0;
-    DWORD n = 0;
-    if (!os::WriteFile(handle_, data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr))
-        return kWriteFailed;
-    *written = static_cast<int>(n);
-    return kOk;
+    return blockingSend(handle_, data, len, written);
 }
 
 int WUsb::recv(void *buffer, int size, int *got, int) {
-    if (got == nullptr)
-        return kNullArgument;
-    *got = 0;
-    DWORD n = 0;
-    if (!os::ReadFile(handle_, buffer, static_cast<DWORD>(size < 0 ? 0 : size), &n, nullptr))
-        return kReadFailed;
-    *got = static_cast<int>(n);
-    return kOk;
+    return blockingRecv(handle_, buffer, size, got);
 }
 
 bool WUsb::findInterface(char *out, const GUID &guid, const std::function<bool(const char *)> &accept) {
