@@ -46,15 +46,10 @@ int WAea::setPortNo(int no) {
 int WAea::claim(int) {
     debugLine("PTL: WAea::claim()\n");
     release(0);
-    const int r = openDevice("COM", 0);
-    if (r != kOk)
-        return r;
-    if (!startComm()) {
-        release(0);
-        return kSystemCallFailed;
-    }
-    blocks_ = 0;
-    return kOk;
+    const int r = openComm();
+    if (r == kOk)
+        blocks_ = 0;
+    return r;
 }
 
 int WAea::release(int timeoutMs) {

@@ -61,6 +61,10 @@ const char *WCom::getIFName() {
 int WCom::claim(int) {
     debugLine("PTL: WCom::claim(%d)\n", portNo_);
     release(0);
+    return openComm();
+}
+
+int WCom::openComm() {
     const int r = openDevice("COM", 0);
     if (r != kOk)
         return r;

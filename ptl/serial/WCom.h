@@ -42,6 +42,9 @@ public:
 protected:
     // SetCommState with the stored DCB, then SetCommTimeouts with the stored time-outs.
     bool startComm();
+    // The synchronous claim's device steps: open "\\.\COMn" for blocking I/O and apply the stored settings
+    // (releasing again when they do not take): 0, the open's code, or 10000.
+    int openComm();
     // Drops DTR and RTS, as every serial release does before closing.
     void dropLines();
     // After the stored DCB changed: applies it when claimed; code on failure.
