@@ -51,10 +51,11 @@
  *   1103   applying a serial state or a forced mode failed
  *   1104   purging a buffer or queue failed
  *   1105   resetting the device failed
- *   1157   (reserved: loading an outside library; this build answers 1014 at claim instead)
+ *   1157   (the status kvBSescM.dll calls yield when the library is missing; KVBSDH's claim answers 1014)
  *   1220   the data are too long for one HID output report
  *   1999   KVBSDH's document start or end: the library's lock or unlock failed
- *   9999   (reserved: loading the IBM printer library; this build answers 1014 at claim instead)
+ *   9999   (the status IBM printer library calls yield when WNTSFPRT.DLL or the function is missing:
+ *          IBMDLL's claim answers 1014, its other calls 19999 = 10000 + 9999)
  *   10000  a system call of the port failed (also: the spooler refused a document or page; EBAPI.DLL is
  *          missing or did not start); 10000 + n: the IBM printer library answered its own code n
  *
