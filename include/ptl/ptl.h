@@ -135,7 +135,7 @@ int PTLAPI PtlCleanup(void);
  *   mode    one of PTL_MODE_*.
  * Returns the handle (never -1), or -1 when the kind does not offer the mode, memory runs out, or a network
  * name is followed by "@" and a text that is not a dotted IPv4 address ("VQNET@999.1.1.1"). A well-formed
- * address that is refused (first part 0 or 255, 0.0.0.0, 255.255.255.255) makes the whole text a file path.
+ * address that is refused (first number 0 or 255, 0.0.0.0, 255.255.255.255) makes the whole text a file path.
  */
 int PTLAPI PtlOpenByName(const char *target, int mode);
 /* Destroys the port: a claimed port is released first, without a drain time (queued data are dropped).
