@@ -43,6 +43,7 @@ constexpr int kBadStopBits = 1213;
 constexpr int kBadFlow = 1214;
 constexpr int kBadCommState = 1215;
 constexpr int kReportTooLong = 1220;
+constexpr int kVendorLockFailed = 1999; // KVBSDH's library refused a lock or unlock
 constexpr int kIbmLibraryMissing = 9999;
 constexpr int kSystemCallFailed = 10000;
 

@@ -7,13 +7,14 @@
 
 #include <cstdint>
 
+#include "core/Results.h"
 #include "os/RuntimeLibrary.h"
 
 namespace ptl::vendor {
 
 // WNTSFPRT.DLL, Windows standard calls answering 16-bit results (0 = success).
 os::RuntimeLibrary &ibmLibrary();
-constexpr uint16_t kIbmMissing = 9999;
+constexpr uint16_t kIbmMissing = static_cast<uint16_t>(kIbmLibraryMissing);
 uint16_t prtOpenDevice(uint32_t *handle, uint16_t portNo, int timeoutMs);
 uint16_t prtCloseDevice(uint32_t handle);
 uint16_t prtBeginTrans(uint32_t handle, int mode);
@@ -36,7 +37,7 @@ int32_t hpPrtWrite(int32_t handle, const void *data, int len, int32_t *written);
 
 // kvBSescM.dll, Windows standard calls.
 os::RuntimeLibrary &kvbsdhLibrary();
-constexpr int32_t kKvbsdhNoLibrary = 1157;
+constexpr int32_t kKvbsdhNoLibrary = kLibraryMissing;
 constexpr int32_t kKvbsdhNoFunction = static_cast<int32_t>(0x8000FFFFu);
 int32_t devOpenA(int32_t *handle, const char *name, int flags, const char *library);
 int32_t devClose(int32_t handle);

@@ -136,15 +136,12 @@ int WKvbsdh::recv(void *buffer, int size, int *got, int) {
                : kOk;
 }
 
-// The library's lock and unlock failures have one code of their own.
-constexpr int kKvbsdhLockFailed = 1999;
-
 int WKvbsdh::docStart(int p1, int) {
-    return vendor::devLock(libraryHandle(handle_), p1) != 0 ? kKvbsdhLockFailed : kOk;
+    return vendor::devLock(libraryHandle(handle_), p1) != 0 ? kVendorLockFailed : kOk;
 }
 
 int WKvbsdh::docEnd() {
-    return vendor::devUnlock(libraryHandle(handle_)) != 0 ? kKvbsdhLockFailed : kOk;
+    return vendor::devUnlock(libraryHandle(handle_)) != 0 ? kVendorLockFailed : kOk;
 }
 
 // ---------------------------------------------------------------------------------------------------
