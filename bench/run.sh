@@ -152,9 +152,9 @@ check_jobs() {
     [ "$whole" = "$2" ] || { echo "only $whole of $2 jobs of $3 bytes arrived whole ($1)" >&2; exit 1; }
 }
 
-# The rows of a port kind from the per-round times (ms) of its runs, given as array names: <target> <where>
-# <loop> <4 KiB loop> <64 KiB loop> <rawpush> [<rawpush -a>]. Synchronous rawpush is held against the loop of its
-# own block size, rawpush -a against the loop of the best block size.
+# The rows of a port kind from the per-round times (ms) of its runs: <target> <where> <loop>, then the
+# names of the arrays <4 KiB loop> <64 KiB loop> <rawpush> [<rawpush -a>]. Synchronous rawpush is held
+# against the loop of its own block size, rawpush -a against the loop of the best block size.
 kind_rows() {
     local what=$1 where=$2 loop=$3 i s4=() s64=() a4=() a64=()
     local -n t4=$4 t64=$5 ts=$6
@@ -165,8 +165,8 @@ kind_rows() {
     ms4=$(median "${t4[@]}") ms64=$(median "${t64[@]}") mss=$(median "${ts[@]}")
     row "\`rawpush${what:+ $what}\`$where" "$(mbs "$mss")" "4 KiB $loop $(mbs "$ms4")" \
         "$(spread %.2f "${s4[@]}")" "≥ 0.95" "$(met ">=" 0.95 "${s4[@]}")"
-    row "\`rawpush${what:+ $what}\`$where" "$(mbs "$mss")" "64 KiB $loop $(mbs "$ms64")" "$(spread %.2f "${s64[@]}")" \
-        "(best block)" ""
+    row "\`rawpush${what:+ $what}\`$where" "$(mbs "$mss")" "64 KiB $loop $(mbs "$ms64")" \
+        "$(spread %.2f "${s64[@]}")" "(best block)" ""
     [ $# -gt 6 ] || return 0
     local -n ta=$7
     for i in "${!ta[@]}"; do
@@ -176,7 +176,8 @@ kind_rows() {
     msa=$(median "${ta[@]}")
     row "\`rawpush -a $what\`$where" "$(mbs "$msa")" "64 KiB $loop $(mbs "$ms64")" \
         "$(spread %.2f "${a64[@]}")" "≥ 0.8" "$(met ">=" 0.8 "${a64[@]}")"
-    row "\`rawpush -a $what\`$where" "$(mbs "$msa")" "4 KiB $loop $(mbs "$ms4")" "$(spread %.2f "${a4[@]}")" "" ""
+    row "\`rawpush -a $what\`$where" "$(mbs "$msa")" "4 KiB $loop $(mbs "$ms4")" \
+        "$(spread %.2f "${a4[@]}")" "" ""
 }
 
 # Start-up apart: a 1-byte job of each program in the same round shows its fixed cost; the large job's time
@@ -191,8 +192,9 @@ startup_rows() {
     done
     row "\`rawpush${what:+ $what}\`$where: start-up (1-byte job)" "$(median "${tp1[@]}") ms" \
         "1-byte job of the 4 KiB $loop $(median "${tl1[@]}") ms" "+$(spread "%.0f ms" "${up[@]}")" "" ""
-    row "\`rawpush${what:+ $what}\`$where, each program's 1-byte job time subtracted" "$(mbs "$(median "${pb[@]}")")" \
-        "4 KiB $loop, the same $(mbs "$(median "${lb[@]}")")" "$(spread %.2f "${r[@]}")" "(start-up apart)" ""
+    row "\`rawpush${what:+ $what}\`$where, each program's 1-byte job time subtracted" \
+        "$(mbs "$(median "${pb[@]}")")" "4 KiB $loop, the same $(mbs "$(median "${lb[@]}")")" \
+        "$(spread %.2f "${r[@]}")" "(start-up apart)" ""
 }
 
 net_rows() { # <ip> <receiver text> <receiver output>
@@ -249,9 +251,11 @@ done
 check_jobs "$work/sink-$sink_ip.out" "$rounds" $((200 * 8 * 4096))
 check_jobs "$work/sink-$sink_ip.out" "$rounds" $((200 * 4096))
 queued="one 4 KiB \`PtlSend\` of \`-a VQNET@\` → native receiver, send thread waiting"
-row "$queued" "$(median "${q_asleep[@]}") µs" "the same call with the thread already woken $(median "${q_awake[@]}") µs" \
+row "$queued" "$(median "${q_asleep[@]}") µs" \
+    "the same call with the thread already woken $(median "${q_awake[@]}") µs" \
     "$(spread %.0f× "${q_ra[@]}")" "(wake-up cost)" ""
-row "$queued" "$(median "${q_asleep[@]}") µs" "one blocking 4 KiB \`send()\` after the same pause $(median "${q_send[@]}") µs" \
+row "$queued" "$(median "${q_asleep[@]}") µs" \
+    "one blocking 4 KiB \`send()\` after the same pause $(median "${q_send[@]}") µs" \
     "$(spread %.2f× "${q_rs[@]}")" "" ""
 stop "$sink_pid"
 
