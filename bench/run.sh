@@ -28,10 +28,11 @@ work="$build/bench-work"
 sink_ip=127.13.0.3 stall_ip=127.13.0.4 sim_ip=127.13.0.2
 
 cmake --build "$build" --target rawpush ptl netprinter-sim bench_copyloop bench_copyloop_dlls bench_launch \
-    bench_netsend bench_ring >/dev/null
+    bench_netsend bench_ring bench_serialloop bench_spoolloop bench_queuecall >/dev/null
 rm -rf "$work"
 mkdir -p "$work"
 c++ -O2 -std=c++17 -I "$root/ptl" "$root/bench/sink.cpp" "$root/ptl/net/KnpcFrame.cpp" -o "$work/sink" -pthread
+c++ -O2 -std=c++17 "$root/bench/ttyread.cpp" -o "$work/ttyread"
 head -c $((mib << 20)) /dev/urandom >"$work/big.bin"
 head -c $((16 << 20)) /dev/urandom >"$work/small.bin"
 head -c 1 /dev/urandom >"$work/one.bin"
@@ -51,8 +52,11 @@ fi
 
 export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 helpers=()
+pty_dir="$work/pty" com=27 peer=28 cups_dir="$work/cups"
 cleanup() {
     for p in "${helpers[@]}"; do kill "$p" 2>/dev/null || true; done
+    [ ! -d "$pty_dir" ] || "$root/tests/sim/pty-pair.sh" stop "$pty_dir" "$WINEPREFIX" $com $peer
+    [ ! -d "$cups_dir" ] || "$root/tests/sim/cups.sh" stop "$cups_dir"
     "$root/scripts/wine-stop.sh" "$build"
     rm -rf "$work"
 }
@@ -148,27 +152,65 @@ check_jobs() {
     [ "$whole" = "$2" ] || { echo "only $whole of $2 jobs of $3 bytes arrived whole ($1)" >&2; exit 1; }
 }
 
+# The rows of a port kind from the per-round times (ms) of its runs: <target> <where> <loop>, then the
+# names of the arrays <4 KiB loop> <64 KiB loop> <rawpush> [<rawpush -a>]. Synchronous rawpush is held
+# against the loop of its own block size, rawpush -a against the loop of the best block size.
+kind_rows() {
+    local what=$1 where=$2 loop=$3 i s4=() s64=() a4=() a64=()
+    local -n t4=$4 t64=$5 ts=$6
+    for i in "${!ts[@]}"; do
+        s4+=("$(ratio "${t4[i]}" "${ts[i]}")") s64+=("$(ratio "${t64[i]}" "${ts[i]}")")
+    done
+    local ms4 ms64 mss
+    ms4=$(median "${t4[@]}") ms64=$(median "${t64[@]}") mss=$(median "${ts[@]}")
+    row "\`rawpush${what:+ $what}\`$where" "$(mbs "$mss")" "4 KiB $loop $(mbs "$ms4")" \
+        "$(spread %.2f "${s4[@]}")" "≥ 0.95" "$(met ">=" 0.95 "${s4[@]}")"
+    row "\`rawpush${what:+ $what}\`$where" "$(mbs "$mss")" "64 KiB $loop $(mbs "$ms64")" \
+        "$(spread %.2f "${s64[@]}")" "(best block)" ""
+    [ $# -gt 6 ] || return 0
+    local -n ta=$7
+    for i in "${!ta[@]}"; do
+        a4+=("$(ratio "${t4[i]}" "${ta[i]}")") a64+=("$(ratio "${t64[i]}" "${ta[i]}")")
+    done
+    local msa
+    msa=$(median "${ta[@]}")
+    row "\`rawpush -a $what\`$where" "$(mbs "$msa")" "64 KiB $loop $(mbs "$ms64")" \
+        "$(spread %.2f "${a64[@]}")" "≥ 0.8" "$(met ">=" 0.8 "${a64[@]}")"
+    row "\`rawpush -a $what\`$where" "$(mbs "$msa")" "4 KiB $loop $(mbs "$ms4")" \
+        "$(spread %.2f "${a4[@]}")" "" ""
+}
+
+# Start-up apart: a 1-byte job of each program in the same round shows its fixed cost; the large job's time
+# less that cost is the time its bytes took. <target> <where> <loop> <loop, large> <loop, 1 byte>
+# <rawpush, large> <rawpush, 1 byte>, the last four array names.
+startup_rows() {
+    local what=$1 where=$2 loop=$3 i up=() r=() lb=() pb=()
+    local -n tl=$4 tl1=$5 tp=$6 tp1=$7
+    for i in "${!tp[@]}"; do
+        up+=("$((tp1[i] - tl1[i]))") lb+=("$((tl[i] - tl1[i]))") pb+=("$((tp[i] - tp1[i]))")
+        r+=("$(ratio "${lb[-1]}" "${pb[-1]}")")
+    done
+    row "\`rawpush${what:+ $what}\`$where: start-up (1-byte job)" "$(median "${tp1[@]}") ms" \
+        "1-byte job of the 4 KiB $loop $(median "${tl1[@]}") ms" "+$(spread "%.0f ms" "${up[@]}")" "" ""
+    row "\`rawpush${what:+ $what}\`$where, each program's 1-byte job time subtracted" \
+        "$(mbs "$(median "${pb[@]}")")" "4 KiB $loop, the same $(mbs "$(median "${lb[@]}")")" \
+        "$(spread %.2f "${r[@]}")" "(start-up apart)" ""
+}
+
 net_rows() { # <ip> <receiver text> <receiver output>
-    local ip=$1 who=$2 l4=() l64=() s=() a=() s4=() s64=() a4=() a64=()
+    local ip=$1 l4=() l64=() s=() a=() l1=() s1=()
     for _ in $(seq "$rounds"); do
         launch "$bin/bench_netsend.exe" "$work/big.bin" "$ip" 4096 && l4+=("$run_ms")
         launch "$bin/bench_netsend.exe" "$work/big.bin" "$ip" 65536 && l64+=("$run_ms")
         launch "$bin/rawpush.exe" "$work/big.bin" "VQNET@$ip" && s+=("$run_ms")
         launch "$bin/rawpush.exe" -a "$work/big.bin" "VQNET@$ip" && a+=("$run_ms") net_peak=$run_peak
-        s4+=("$(ratio "${l4[-1]}" "${s[-1]}")") s64+=("$(ratio "${l64[-1]}" "${s[-1]}")")
-        a4+=("$(ratio "${l4[-1]}" "${a[-1]}")") a64+=("$(ratio "${l64[-1]}" "${a[-1]}")")
+        launch "$bin/bench_netsend.exe" "$work/one.bin" "$ip" 4096 && l1+=("$run_ms")
+        launch "$bin/rawpush.exe" "$work/one.bin" "VQNET@$ip" && s1+=("$run_ms")
     done
     check_jobs "$3" $((4 * rounds)) $((mib << 20))
-    local ms4 ms64 mss msa
-    ms4=$(median "${l4[@]}") ms64=$(median "${l64[@]}") mss=$(median "${s[@]}") msa=$(median "${a[@]}")
-    row "\`rawpush VQNET@\` → $who" "$(mbs "$mss")" "4 KiB send loop $(mbs "$ms4")" \
-        "$(spread %.2f "${s4[@]}")" "≥ 0.95" "$(met ">=" 0.95 "${s4[@]}")"
-    row "\`rawpush VQNET@\` → $who" "$(mbs "$mss")" "64 KiB send loop $(mbs "$ms64")" \
-        "$(spread %.2f "${s64[@]}")" "(best block)" ""
-    row "\`rawpush -a VQNET@\` → $who" "$(mbs "$msa")" "64 KiB send loop $(mbs "$ms64")" \
-        "$(spread %.2f "${a64[@]}")" "≥ 0.8" "$(met ">=" 0.8 "${a64[@]}")"
-    row "\`rawpush -a VQNET@\` → $who" "$(mbs "$msa")" "4 KiB send loop $(mbs "$ms4")" \
-        "$(spread %.2f "${a4[@]}")" "" ""
+    check_jobs "$3" $((2 * rounds)) 1
+    kind_rows "VQNET@" " → $2" "send loop" l4 l64 s a
+    startup_rows "VQNET@" " → $2" "send loop" l4 l1 s s1
 }
 
 note "network, native receiver"
@@ -194,6 +236,27 @@ check_jobs "$work/sink-$sink_ip.out" $((2 * rounds)) 4096
 row "short \`-a\` job (4 KiB → native receiver): send + release" "$(median "${short_a[@]}") ms" \
     "the same job synchronous $(median "${short_s[@]}") ms" "+$(spread "%.0f ms" "${short_d[@]}")" \
     "≤ +5 ms" "$(met "<=" 5 "${short_d[@]}")"
+
+# One 4 KiB PtlSend of a threaded network port, with its send thread waiting (the call must wake it) and
+# already woken, and a plain blocking send() beside them (bench/queuecall.cpp).
+note "queued send calls"
+q_asleep=() q_awake=() q_send=() q_ra=() q_rs=()
+for _ in $(seq "$rounds"); do
+    out=$("${wine_pin[@]}" wine "$bin/bench_queuecall.exe" $sink_ip 200 </dev/null 2>/dev/null | tr -d '\r')
+    [[ $out =~ asleep_us=([0-9.]+)\ awake_us=([0-9.]+)\ send_us=([0-9.]+) ]] ||
+        { echo "run failed: bench_queuecall: $out" >&2; exit 1; }
+    q_asleep+=("${BASH_REMATCH[1]}") q_awake+=("${BASH_REMATCH[2]}") q_send+=("${BASH_REMATCH[3]}")
+    q_ra+=("$(ratio "${q_asleep[-1]}" "${q_awake[-1]}")") q_rs+=("$(ratio "${q_asleep[-1]}" "${q_send[-1]}")")
+done
+check_jobs "$work/sink-$sink_ip.out" "$rounds" $((200 * 8 * 4096))
+check_jobs "$work/sink-$sink_ip.out" "$rounds" $((200 * 4096))
+queued="one 4 KiB \`PtlSend\` of \`-a VQNET@\` → native receiver, send thread waiting"
+row "$queued" "$(median "${q_asleep[@]}") µs" \
+    "the same call with the thread already woken $(median "${q_awake[@]}") µs" \
+    "$(spread %.0f× "${q_ra[@]}")" "(wake-up cost)" ""
+row "$queued" "$(median "${q_asleep[@]}") µs" \
+    "one blocking 4 KiB \`send()\` after the same pause $(median "${q_send[@]}") µs" \
+    "$(spread %.2f× "${q_rs[@]}")" "" ""
 stop "$sink_pid"
 
 # CPU while stalled: the receiver stops reading for 4 s after 1 MiB of a 64 MiB -a job; the CPU time of
@@ -247,21 +310,75 @@ grep -q listening "$work/sim.out" || { echo "simulator did not start: $(cat "$wo
 net_rows $sim_ip "simulator" "$work/sim.out"
 stop "$sim_pid"
 
+# ---- serial line -------------------------------------------------------------------------------------
+# COM27 is one end of a pty pair (tests/sim/pty-pair.sh, its relay on the receiver's CPU), read at the other
+# end by a native program there. A pty moves bytes as fast as it is read, whatever the line's rate.
+note "serial line"
+"${recv_pin[@]}" "$root/tests/sim/pty-pair.sh" start "$pty_dir" "$WINEPREFIX" $com $peer
+"${recv_pin[@]}" "$work/ttyread" "$pty_dir/B" >"$work/tty.out" 2>&1 &
+helpers+=("$!")
+for _ in $(seq 100); do
+    grep -q listening "$work/tty.out" && break
+    sleep 0.05
+done
+c4=() c64=() cs=() ca=()
+for _ in $(seq "$rounds"); do
+    launch "$bin/bench_serialloop.exe" "$work/big.bin" COM$com 115200 4096 && c4+=("$run_ms")
+    launch "$bin/bench_serialloop.exe" "$work/big.bin" COM$com 115200 65536 && c64+=("$run_ms")
+    launch "$bin/rawpush.exe" -b1152 "$work/big.bin" COM$com && cs+=("$run_ms")
+    launch "$bin/rawpush.exe" -a -b1152 "$work/big.bin" COM$com && ca+=("$run_ms")
+done
+# The line has no jobs: every byte of every run must have arrived once the reader has seen it quiet.
+want=$((4 * rounds * (mib << 20)))
+for _ in $(seq 300); do
+    [ "$(sed -n 's/^total //p' "$work/tty.out" | tail -n 1)" = "$want" ] && break
+    sleep 0.1
+done
+[ "$(sed -n 's/^total //p' "$work/tty.out" | tail -n 1)" = "$want" ] ||
+    { echo "the serial line's reader saw $(tail -n 1 "$work/tty.out"), not $want bytes" >&2; exit 1; }
+kind_rows "-b1152 COM$com" " → pty, native reader" "write loop (same line settings)" c4 c64 cs ca
+
+# ---- spooler -------------------------------------------------------------------------------------------
+# A CUPS scheduler of the script's own (tests/sim/cups.sh, on the receiver's CPU) with one raw queue, the
+# default printer; Wine hands it the job at the document's end. Each job must land whole before the next
+# run, and the scheduler's copies are purged so that the runs do not fill the disk.
+note "spooler"
+export CUPS_SERVER="$cups_dir/cups.sock"
+"${recv_pin[@]}" "$root/tests/sim/cups.sh" start "$cups_dir" ptl-bench
+landed() { # the job just run reached the queue's device whole
+    local f="$cups_dir/out/ptl-bench"
+    for _ in $(seq 600); do
+        [ -z "$(lpstat -o ptl-bench 2>/dev/null)" ] && [ -f "$f" ] && break
+        sleep 0.05
+    done
+    cmp -s "$work/big.bin" "$f" || { echo "the spooler's job differs from its input" >&2; exit 1; }
+    rm -f "$f" "$f.job"
+    PATH=$PATH:/usr/sbin:/sbin cancel -a -x ptl-bench 2>/dev/null || true
+}
+p4=() p64=() ps=()
+for _ in $(seq "$rounds"); do
+    launch "$bin/bench_spoolloop.exe" "$work/big.bin" ptl-bench 4096 && p4+=("$run_ms") && landed
+    launch "$bin/bench_spoolloop.exe" "$work/big.bin" ptl-bench 65536 && p64+=("$run_ms") && landed
+    launch "$bin/rawpush.exe" "$work/big.bin" SPOOLER && ps+=("$run_ms") && landed
+done
+"$root/tests/sim/cups.sh" stop "$cups_dir"
+unset CUPS_SERVER
+kind_rows SPOOLER " → CUPS raw queue" "RAW document loop" p4 p64 ps
+
 # ---- file ----------------------------------------------------------------------------------------------
 note "file"
-f4=() f64=() fp=() r4=() r64=()
+f4=() f64=() fp=() f1=() fp1=()
 for _ in $(seq "$rounds"); do
     launch "$bin/bench_copyloop.exe" "$work/big.bin" "$work/loop.out" 4096 && f4+=("$run_ms")
     launch "$bin/bench_copyloop.exe" "$work/big.bin" "$work/loop.out" 65536 && f64+=("$run_ms")
     launch "$bin/rawpush.exe" "$work/big.bin" "$work/push.out" && fp+=("$run_ms") file_peak=$run_peak
-    r4+=("$(ratio "${f4[-1]}" "${fp[-1]}")") r64+=("$(ratio "${f64[-1]}" "${fp[-1]}")")
+    launch "$bin/bench_copyloop.exe" "$work/one.bin" "$work/one.out" 4096 && f1+=("$run_ms")
+    launch "$bin/rawpush.exe" "$work/one.bin" "$work/one.out" && fp1+=("$run_ms")
 done
 cmp -s "$work/big.bin" "$work/push.out" || { echo "rawpush's file differs from its input" >&2; exit 1; }
 launch "$bin/rawpush.exe" "$work/small.bin" "$work/push.out" && small_peak=$run_peak
-row "\`rawpush\` → file" "$(mbs "$(median "${fp[@]}")")" "4 KiB copy loop $(mbs "$(median "${f4[@]}")")" \
-    "$(spread %.2f "${r4[@]}")" "≥ 0.95" "$(met ">=" 0.95 "${r4[@]}")"
-row "\`rawpush\` → file" "$(mbs "$(median "${fp[@]}")")" "64 KiB copy loop $(mbs "$(median "${f64[@]}")")" \
-    "$(spread %.2f "${r64[@]}")" "(best block)" ""
+kind_rows "" " → file" "copy loop" f4 f64 fp
+startup_rows "" " → file" "copy loop" f4 f1 fp fp1
 
 # ---- 1-byte jobs ---------------------------------------------------------------------------------------
 note "1-byte jobs"
