@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "monitor/Libraries.h"
+#include "os/Owned.h"
 #include "port/WPort.h"
 
 namespace ptl {
@@ -32,7 +34,8 @@ protected:
     int openPort(DWORD flags);
     void closePort();
 
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    // Closed through the library that opened it.
+    os::Owned<HANDLE, monitor::sdCloseHandle, -1> handle_;
     int portNo_ = 1;
     char portName_[MAX_PATH] = "";
     // Written by the caller's thread, read by a send thread before each write.
