@@ -50,6 +50,9 @@ inline void closeSocket(SOCKET s) {
 inline void closeWsaEvent(WSAEVENT e) {
     os::WSACloseEvent(e);
 }
+inline void closePrinter(HANDLE h) {
+    os::ClosePrinter(h);
+}
 
 // Events and threads (null when none), sockets, socket events.
 using Handle = Owned<HANDLE, closeHandle>;
@@ -57,5 +60,7 @@ using Socket = Owned<SOCKET, closeSocket, -1>;
 using WsaEvent = Owned<WSAEVENT, closeWsaEvent>;
 // Files and devices opened with CreateFile (INVALID_HANDLE_VALUE when none).
 using File = Owned<HANDLE, closeHandle, -1>;
+// Printers opened through the spooler (held as INVALID_HANDLE_VALUE when none, like the ports' handles).
+using Printer = Owned<HANDLE, closePrinter, -1>;
 
 } // namespace ptl::os
