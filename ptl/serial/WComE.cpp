@@ -46,8 +46,8 @@ void WComE::procWait() {
         // which this loop guarantees by cancelling and collecting a wait that the stop cut short.
         DWORD event = 0;
         const BOOL ok = os::WaitCommEvent(handle_.get(), &event, &waitOv_);
-        const DWORD error = ok ? 0 : os::GetLastError();
-        debugLine("PTL: WaitCommEvent(%04X)=%d\n", static_cast<unsigned>(event), ok);
+        DWORD error = 0;
+        systemCallLine(!ok, &error, "PTL: WaitCommEvent(%04X)=%d\n", static_cast<unsigned>(event), ok);
         if (!ok && error == ERROR_IO_PENDING) {
             const DWORD rc = os::WaitForMultipleObjects(2, pair, FALSE, INFINITE);
             debugLine("PTL:  WaitForMulti()=%d\n", static_cast<int>(rc));

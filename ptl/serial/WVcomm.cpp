@@ -112,14 +112,9 @@ int WVcomm::openDevice(const char *name, DWORD flags) {
 int WVcomm::openPath(DWORD flags) {
     handle_.reset(os::CreateFileA(devicePath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   flags | FILE_ATTRIBUTE_NORMAL, nullptr));
-    const DWORD error = os::GetLastError(); // before the log line can change it
-    debugLine("PTL:  '%s'=%08X\n", devicePath_,
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_.get())));
-    if (!handle_) {
-        lastError_ = error;
-        return kCantClaim;
-    }
-    return kOk;
+    systemCallLine(!handle_, &lastError_, "PTL:  '%s'=%08X\n", devicePath_,
+                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_.get())));
+    return handle_ ? kOk : kCantClaim;
 }
 
 void WVcomm::closeDevice(const char *name) {
