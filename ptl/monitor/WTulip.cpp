@@ -39,10 +39,6 @@ int WTulip::openPort(DWORD flags) {
     return handle_ ? kOk : kCantClaim;
 }
 
-void WTulip::closePort() {
-    handle_.reset();
-}
-
 int WTulip::claim(int) {
     debugLine("PTL: WTulip::claim()\n");
     release(0);
@@ -53,7 +49,7 @@ int WTulip::release(int timeoutMs) {
     if (!handle_)
         return kOk;
     debugLine("PTL: WTulip::release(%d)\n", timeoutMs);
-    closePort();
+    handle_.reset();
     return kOk;
 }
 

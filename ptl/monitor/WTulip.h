@@ -32,7 +32,6 @@ protected:
     // Names the port and opens it through the library with the given flags, logging the handle: 0, 1013
     // or 1014.
     int openPort(DWORD flags);
-    void closePort();
 
     // Closed through the library that opened it.
     os::Owned<HANDLE, monitor::sdCloseHandle, -1> handle_;

@@ -20,7 +20,7 @@ int WTulipA::openEngineDevice(int) {
 }
 
 void WTulipA::closeEngineDevice() {
-    closePort();
+    handle_.reset();
 }
 
 // The forced-write flag is read at each write, so a change takes effect at the next one.
