@@ -103,17 +103,34 @@ bool debugOutputWanted() {
     return wanted.load(std::memory_order_relaxed);
 }
 
-void debugLine(const char *format, ...) {
+namespace {
+
+void debugLineV(const char *format, va_list args) {
     if (!debugOutputWanted())
         return;
     char line[kDebugLineMax]; // one buffer per call: lines of different threads never mix
-    va_list args;
-    va_start(args, format);
     int n = vsnprintf(line, sizeof line, format, args);
-    va_end(args);
     if (n < 0 || static_cast<size_t>(n) >= sizeof line)
         return;
     os::OutputDebugStringA(line);
+}
+
+} // namespace
+
+void debugLine(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    debugLineV(format, args);
+    va_end(args);
+}
+
+void systemCallLine(bool failed, DWORD *error, const char *format, ...) {
+    if (failed)
+        *error = os::GetLastError();
+    va_list args;
+    va_start(args, format);
+    debugLineV(format, args);
+    va_end(args);
 }
 
 void waitFailedLine() {

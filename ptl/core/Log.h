@@ -2,6 +2,8 @@
 // the call lines of the public functions and the data trace.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -22,6 +24,10 @@ bool debugOutputWanted();
 
 // Formats one line and sends it whole to the debugger output. Safe from any thread.
 void debugLine(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// The debug line of a system call a port made. When the call failed, its system error (the thread's last
+// error) is first kept in *error, since writing the line can change the thread's error.
+void systemCallLine(bool failed, DWORD *error, const char *format, ...) __attribute__((format(printf, 3, 4)));
 
 // The line of a wait that failed, with the thread's system error: "PTL: WAIT_FAILED <error>".
 void waitFailedLine();

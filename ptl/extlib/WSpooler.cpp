@@ -45,18 +45,24 @@ int WSpooler::claim(int) {
     debugLine("PTL:  '%s'=%d\n", name_, ok);
     if (!ok)
         return kCantClaim;
-    handle_ = reinterpret_cast<DeviceHandle>(h);
+    printer_.reset(h);
     return kOk;
 }
 
 // No drain wait: the spooler holds what was written. A job still open is left to the spooler.
 int WSpooler::release(int timeoutMs) {
-    if (handle_ == kNoHandle)
+    if (!printer_)
         return kOk;
     debugLine("PTL: WSpooler::release(%d)\n", timeoutMs);
-    os::ClosePrinter(printer());
-    handle_ = kNoHandle;
+    printer_.reset();
     return kOk;
+}
+
+DeviceHandle WSpooler::getHandle() {
+    return reinterpret_cast<DeviceHandle>(printer_.get());
+}
+bool WSpooler::isClaimed() {
+    return static_cast<bool>(printer_);
 }
 
 int WSpooler::send(const void *data, int len, int *written, int, int, int) {

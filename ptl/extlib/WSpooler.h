@@ -3,6 +3,7 @@
 #pragma once
 
 #include "extlib/WNamedPort.h"
+#include "os/Owned.h"
 
 namespace ptl {
 
@@ -17,6 +18,8 @@ public:
     const char *getIFName() override;
     int claim(int timeoutMs) override;
     int release(int timeoutMs) override;
+    DeviceHandle getHandle() override;
+    bool isClaimed() override;
     int send(const void *data, int len, int *written, int p4, int p5, int p6) override;
     int recv(void *buffer, int size, int *got, int p4) override;
     // The four brackets go through startDocPrinter, endDocPrinter, startPagePrinter and endPagePrinter, so
@@ -37,7 +40,9 @@ public:
     int setPrinter(int level, const void *buffer, int command) override;
 
 private:
-    HANDLE printer() const { return reinterpret_cast<HANDLE>(handle_); }
+    HANDLE printer() const { return printer_.get(); }
+
+    os::Printer printer_;
 };
 
 } // namespace ptl

@@ -160,25 +160,19 @@ const char *WKvbslm::getIFName() {
     return "KVBSLM";
 }
 
-void WKvbslm::closeEvent() {
-    if (openEvent_ != nullptr)
-        os::CloseHandle(openEvent_);
-    openEvent_ = nullptr;
-}
-
 int WKvbslm::claim(int) {
     debugLine("PTL: WKvbslm::claim()\n");
     release(0);
     if (const int r = resolveName(); r != kOk)
         return r;
-    openEvent_ = os::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (openEvent_ == nullptr)
+    openEvent_.reset(os::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!openEvent_)
         return kEventsFailed;
     int32_t h = -1;
-    const int32_t status = vendor::liOpen(0, name_, openEvent_, &h);
+    const int32_t status = vendor::liOpen(0, name_, openEvent_.get(), &h);
     debugLine("PTL:  '%s'=%d\n", name_, status);
     if (status != 0) {
-        closeEvent();
+        openEvent_.reset();
         return kCantClaim;
     }
     handle_ = h;
@@ -192,7 +186,7 @@ int WKvbslm::release(int timeoutMs) {
     vendor::liUnlock(libraryHandle(handle_));
     vendor::liClose(libraryHandle(handle_));
     handle_ = kNoHandle;
-    closeEvent();
+    openEvent_.reset();
     return kOk;
 }
 

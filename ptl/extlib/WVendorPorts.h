@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "extlib/WNamedPort.h"
+#include "os/Owned.h"
 
 namespace ptl {
 
@@ -50,10 +51,8 @@ public:
     int docEnd() override;
 
 private:
-    void closeEvent();
-
     // Handed to the library at each open; exists from claim to release.
-    HANDLE openEvent_ = nullptr;
+    os::Handle openEvent_;
 };
 
 class WEbapi : public WPort {

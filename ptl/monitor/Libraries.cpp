@@ -40,6 +40,11 @@ os::RuntimeLibrary &norvel() {
     return library;
 }
 
+void norvelEndSession(int32_t handle) {
+    norvel().call<uint32_t>("Unlock", kNorvelMissing, handle);
+    norvel().call<uint32_t>("Close", kNorvelMissing, handle);
+}
+
 os::RuntimeLibrary &olmpax() {
     static os::RuntimeLibrary library(loadOlmpax);
     return library;

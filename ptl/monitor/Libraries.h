@@ -15,6 +15,8 @@ namespace ptl::monitor {
 os::RuntimeLibrary &norvel();
 // The status a client call yields when the library or the function is missing.
 constexpr uint32_t kNorvelMissing = 0x80000001u;
+// Ends a session of the library: its lock is given up, then the session closed.
+void norvelEndSession(int32_t handle);
 
 // The local-port library.
 os::RuntimeLibrary &olmpax();

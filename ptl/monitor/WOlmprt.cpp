@@ -44,7 +44,7 @@ WOlmprt::~WOlmprt() {
 }
 
 template <class... A> uint32_t WOlmprt::library(const char *function, A... a) {
-    return monitor::norvel().call<uint32_t>(function, monitor::kNorvelMissing, libHandle_, a...);
+    return monitor::norvel().call<uint32_t>(function, monitor::kNorvelMissing, libHandle_.get(), a...);
 }
 
 int WOlmprt::getIFType() {
@@ -111,10 +111,10 @@ int WOlmprt::reserved75(int) {
 }
 
 DeviceHandle WOlmprt::getHandle() {
-    return libHandle_;
+    return libHandle_.get();
 }
 bool WOlmprt::isClaimed() {
-    return libHandle_ != -1;
+    return static_cast<bool>(libHandle_);
 }
 bool WOlmprt::isReady() {
     return true;
@@ -145,7 +145,7 @@ int WOlmprt::openEngineDevice(int timeoutMs) {
     debugLine("PTL:  '%s'=%08X\n", path_, static_cast<unsigned>(status));
     if (status != 0)
         return kCantClaim;
-    libHandle_ = handle;
+    libHandle_.reset(handle);
     return library("Lock", timeoutMs) == 0 ? kOk : kLockFailed;
 }
 
@@ -163,9 +163,7 @@ void WOlmprt::closeDownEngine() {
 }
 
 void WOlmprt::closeEngineDevice() {
-    library("Unlock");
-    library("Close");
-    libHandle_ = -1;
+    libHandle_.reset();
 }
 
 bool WOlmprt::writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "monitor/Libraries.h"
 #include "port/WAsync.h"
 
 namespace ptl {
@@ -53,7 +54,7 @@ private:
     template <class... A> uint32_t library(const char *function, A... a);
     bool buildPath();
 
-    int32_t libHandle_ = -1;
+    os::Owned<int32_t, monitor::norvelEndSession, -1> libHandle_;
     int portNo_ = -1;
     int productKind_ = 0;
     uint32_t address_ = 0;

@@ -32,15 +32,11 @@ int WTulip::openPort(DWORD flags) {
     wchar_t wide[MAX_PATH];
     if (os::MultiByteToWideChar(CP_ACP, 0, portName_, -1, wide, MAX_PATH) == 0)
         wide[0] = L'\0';
-    handle_ =
-        monitor::sdCreateFile(wide, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags, nullptr);
-    debugLine("PTL:  '%s'=%08X\n", portName_, static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_)));
-    return handle_ == INVALID_HANDLE_VALUE ? kCantClaim : kOk;
-}
-
-void WTulip::closePort() {
-    monitor::sdCloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    handle_.reset(
+        monitor::sdCreateFile(wide, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags, nullptr));
+    debugLine("PTL:  '%s'=%08X\n", portName_,
+              static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_.get())));
+    return handle_ ? kOk : kCantClaim;
 }
 
 int WTulip::claim(int) {
@@ -50,10 +46,10 @@ int WTulip::claim(int) {
 }
 
 int WTulip::release(int timeoutMs) {
-    if (handle_ == INVALID_HANDLE_VALUE)
+    if (!handle_)
         return kOk;
     debugLine("PTL: WTulip::release(%d)\n", timeoutMs);
-    closePort();
+    handle_.reset();
     return kOk;
 }
 
@@ -64,7 +60,7 @@ int WTulip::send(const void *data, int len, int *written, int, int, int) {
     *written = 0;
     DWORD n = 0;
     const auto write = forced_.load() != 0 ? monitor::sdWriteFile2 : monitor::sdWriteFile;
-    if (!isClaimed() || !write(handle_, data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr))
+    if (!isClaimed() || !write(handle_.get(), data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr))
         return kWriteFailed;
     *written = static_cast<int>(n);
     return kOk;
@@ -76,24 +72,24 @@ int WTulip::recv(void *buffer, int size, int *got, int) {
     *got = 0;
     DWORD n = 0;
     if (!isClaimed() ||
-        !monitor::sdReadFile(handle_, buffer, static_cast<DWORD>(size < 0 ? 0 : size), &n, nullptr))
+        !monitor::sdReadFile(handle_.get(), buffer, static_cast<DWORD>(size < 0 ? 0 : size), &n, nullptr))
         return kReadFailed;
     *got = static_cast<int>(n);
     return kOk;
 }
 
 DeviceHandle WTulip::getHandle() {
-    return reinterpret_cast<DeviceHandle>(handle_);
+    return reinterpret_cast<DeviceHandle>(handle_.get());
 }
 bool WTulip::isClaimed() {
-    return handle_ != INVALID_HANDLE_VALUE;
+    return static_cast<bool>(handle_);
 }
 bool WTulip::isReady() {
     return true;
 }
 
 int WTulip::reset() {
-    return isClaimed() && monitor::sdHWReset(handle_) ? kOk : kResetFailed;
+    return isClaimed() && monitor::sdHWReset(handle_.get()) ? kOk : kResetFailed;
 }
 
 int WTulip::force(int on) {

@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "monitor/Libraries.h"
+#include "os/Owned.h"
 #include "port/WPort.h"
 
 namespace ptl {
@@ -30,9 +32,9 @@ protected:
     // Names the port and opens it through the library with the given flags, logging the handle: 0, 1013
     // or 1014.
     int openPort(DWORD flags);
-    void closePort();
 
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    // Closed through the library that opened it.
+    os::Owned<HANDLE, monitor::sdCloseHandle, -1> handle_;
     int portNo_ = 1;
     char portName_[MAX_PATH] = "";
     // Written by the caller's thread, read by a send thread before each write.

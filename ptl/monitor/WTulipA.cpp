@@ -20,17 +20,17 @@ int WTulipA::openEngineDevice(int) {
 }
 
 void WTulipA::closeEngineDevice() {
-    closePort();
+    handle_.reset();
 }
 
 // The forced-write flag is read at each write, so a change takes effect at the next one.
 bool WTulipA::writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) {
-    return writeOverlapped(handle_, data, len, done,
+    return writeOverlapped(handle_.get(), data, len, done,
                            forced_.load() != 0 ? monitor::sdWriteFile2 : monitor::sdWriteFile);
 }
 
 bool WTulipA::readBlock(uint8_t *buf, uint32_t len, uint32_t *done) {
-    return readOverlapped(handle_, buf, len, done, monitor::sdReadFile);
+    return readOverlapped(handle_.get(), buf, len, done, monitor::sdReadFile);
 }
 
 } // namespace ptl

@@ -92,8 +92,9 @@ template <class Base> class NetEventAsync : public NetAsync<Base> {
 protected:
     using NetAsync<Base>::NetAsync;
 
-    // The class's line for the event selection of the claim.
-    virtual void logEventSelect(WSAEVENT event, int result) = 0;
+    // The class's line for the event selection of the claim, written with systemCallLine so that a failed
+    // selection's error is kept.
+    virtual void eventSelectLine(WSAEVENT event, int result) = 0;
 
     int beforeConnect() override {
         netEvent_.reset(os::WSACreateEvent());
@@ -104,9 +105,7 @@ protected:
 
     int setUpEngine() override {
         const int r = os::WSAEventSelect(this->sock_.get(), netEvent_.get(), kNetEventMask);
-        if (r == SOCKET_ERROR)
-            this->recordError(); // before the log line can change the thread's error
-        logEventSelect(netEvent_.get(), r);
+        eventSelectLine(netEvent_.get(), r);
         return r == SOCKET_ERROR ? kEventSelectFailed : kOk;
     }
 

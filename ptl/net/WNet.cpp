@@ -63,7 +63,7 @@ uint16_t WNet::port() const {
 }
 
 void WNet::recordError() {
-    lastError_ = os::WSAGetLastError();
+    lastError_ = static_cast<DWORD>(os::WSAGetLastError());
 }
 
 void WNet::logClaimAs(const char *className) {
@@ -103,8 +103,7 @@ int WNet::connectSequence() {
         return r;
     }
     if (os::connect(sock_.get(), reinterpret_cast<const sockaddr *>(&peer_), sizeof peer_) == SOCKET_ERROR) {
-        recordError();
-        debugLine("PTL:  iErr=%d\n", lastError_);
+        systemCallLine(true, &lastError_, "PTL:  iErr=%d\n", os::WSAGetLastError());
         if (!(toleratesWouldBlock() && lastError_ == WSAEWOULDBLOCK)) {
             release(0);
             return kCantConnect;
@@ -166,7 +165,7 @@ void WNet::gracefulClose() {
         if (n == SOCKET_ERROR) {
             if (os::WSAGetLastError() == WSAEWOULDBLOCK)
                 continue;
-            lastError_ = static_cast<int>(os::GetLastError());
+            lastError_ = os::GetLastError();
             return;
         }
     }

@@ -40,7 +40,7 @@ public:
     int recv(void *buffer, int size, int *got, int p4) override;
 
     // The socket error of the latest failing call, for diagnosis.
-    int lastError() const { return lastError_; }
+    int lastError() const { return static_cast<int>(lastError_); }
     SOCKET socketHandle() const { return sock_.get(); }
 
 protected:
@@ -70,7 +70,7 @@ protected:
     void closeSocket();
 
     os::Socket sock_;
-    int lastError_ = 0;
+    DWORD lastError_ = 0;
     sockaddr_in peer_{};
 };
 

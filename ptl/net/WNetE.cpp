@@ -13,8 +13,9 @@ int WNetE::getIOMode() {
 }
 
 // This port's line never showed the selection's result.
-void WNetE::logEventSelect(WSAEVENT event, int) {
-    debugLine("PTL:  WSAEventSelect(%08X)\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(event)));
+void WNetE::eventSelectLine(WSAEVENT event, int result) {
+    systemCallLine(result == SOCKET_ERROR, &lastError_, "PTL:  WSAEventSelect(%08X)\n",
+                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(event)));
 }
 
 } // namespace ptl

@@ -13,7 +13,7 @@ public:
     int getIOMode() override;
 
 protected:
-    void logEventSelect(WSAEVENT event, int result) override;
+    void eventSelectLine(WSAEVENT event, int result) override;
 };
 
 } // namespace ptl

@@ -28,10 +28,8 @@ int WNetW::afterConnect() {
     RegistSocket(sock_.get(), this);
     HWND window = notificationWindow();
     const int r = os::WSAAsyncSelect(sock_.get(), window, kMsgSocket, kNetEventMask);
-    if (r == SOCKET_ERROR)
-        recordError(); // before the log line can change the thread's error
-    debugLine("PTL:  WSAAsyncSelect(%08X)=%d\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)),
-              r);
+    systemCallLine(r == SOCKET_ERROR, &lastError_, "PTL:  WSAAsyncSelect(%08X)=%d\n",
+                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)), r);
     return r == SOCKET_ERROR ? kEventSelectFailed : kOk;
 }
 

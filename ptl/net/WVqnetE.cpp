@@ -12,9 +12,9 @@ int WVqnetE::getIOMode() {
     return 2;
 }
 
-void WVqnetE::logEventSelect(WSAEVENT event, int result) {
-    debugLine("PTL: WSAEventSelect(%08X)=%d\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(event)),
-              result);
+void WVqnetE::eventSelectLine(WSAEVENT event, int result) {
+    systemCallLine(result == SOCKET_ERROR, &lastError_, "PTL: WSAEventSelect(%08X)=%d\n",
+                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(event)), result);
 }
 
 } // namespace ptl

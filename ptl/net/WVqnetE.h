@@ -14,7 +14,7 @@ public:
     int getIOMode() override;
 
 protected:
-    void logEventSelect(WSAEVENT event, int result) override;
+    void eventSelectLine(WSAEVENT event, int result) override;
     void afterThreadsStopped(int timeoutMs) override { control_.release(timeoutMs); }
 };
 

@@ -5,11 +5,15 @@
 #include <windows.h>
 #include <winsock2.h>
 
+#include <cstdint>
+#include <type_traits>
+
 #include "os/Syscalls.h"
 
 namespace ptl::os {
 
-template <class T, auto Close, T Null> class Owned {
+// nullBits: the value that means "none", as an integer (INVALID_HANDLE_VALUE is no constant expression).
+template <class T, auto Close, intptr_t nullBits = 0> class Owned {
 public:
     Owned() = default;
     explicit Owned(T value) : value_(value) {}
@@ -18,16 +22,23 @@ public:
     ~Owned() { reset(); }
 
     T get() const { return value_; }
-    explicit operator bool() const { return value_ != Null; }
+    explicit operator bool() const { return value_ != none(); }
     // Closes what is held, then holds value.
-    void reset(T value = Null) {
-        if (value_ != Null)
+    void reset(T value = none()) {
+        if (value_ != none())
             Close(value_);
         value_ = value;
     }
 
+    static T none() {
+        if constexpr (std::is_pointer_v<T>)
+            return reinterpret_cast<T>(nullBits);
+        else
+            return static_cast<T>(nullBits);
+    }
+
 private:
-    T value_ = Null;
+    T value_ = none();
 };
 
 inline void closeHandle(HANDLE h) {
@@ -39,10 +50,17 @@ inline void closeSocket(SOCKET s) {
 inline void closeWsaEvent(WSAEVENT e) {
     os::WSACloseEvent(e);
 }
+inline void closePrinter(HANDLE h) {
+    os::ClosePrinter(h);
+}
 
 // Events and threads (null when none), sockets, socket events.
-using Handle = Owned<HANDLE, closeHandle, nullptr>;
-using Socket = Owned<SOCKET, closeSocket, INVALID_SOCKET>;
-using WsaEvent = Owned<WSAEVENT, closeWsaEvent, nullptr>;
+using Handle = Owned<HANDLE, closeHandle>;
+using Socket = Owned<SOCKET, closeSocket, -1>;
+using WsaEvent = Owned<WSAEVENT, closeWsaEvent>;
+// Files and devices opened with CreateFile (INVALID_HANDLE_VALUE when none).
+using File = Owned<HANDLE, closeHandle, -1>;
+// Printers opened through the spooler (held as INVALID_HANDLE_VALUE when none, like the ports' handles).
+using Printer = Owned<HANDLE, closePrinter, -1>;
 
 } // namespace ptl::os

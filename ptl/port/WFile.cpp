@@ -47,31 +47,26 @@ int WFile::claim(int) {
     release(0);
     if (nameRefused_ || name_[0] == '\0')
         return kCantClaim;
-    HANDLE h =
-        os::CreateFileA(name_, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return kCantClaim;
-    handle_ = reinterpret_cast<DeviceHandle>(h);
-    return kOk;
+    file_.reset(
+        os::CreateFileA(name_, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file_ ? kOk : kCantClaim;
 }
 
 int WFile::release(int timeoutMs) {
-    if (handle_ == kNoHandle)
+    if (!file_)
         return kOk;
     debugLine("PTL: WFile::release(%d)\n", timeoutMs);
-    os::CloseHandle(reinterpret_cast<HANDLE>(handle_));
-    handle_ = kNoHandle;
+    file_.reset();
     return kOk;
 }
 
 int WFile::send(const void *data, int len, int *written, int, int, int) {
     if (written != nullptr)
         *written = 0;
-    if (handle_ == kNoHandle)
+    if (!file_)
         return kWriteFailed;
     DWORD n = 0;
-    if (!os::WriteFile(reinterpret_cast<HANDLE>(handle_), data, static_cast<DWORD>(len < 0 ? 0 : len), &n,
-                       nullptr))
+    if (!os::WriteFile(file_.get(), data, static_cast<DWORD>(len < 0 ? 0 : len), &n, nullptr))
         return kWriteFailed;
     if (written != nullptr)
         *written = static_cast<int>(n);
@@ -85,10 +80,10 @@ int WFile::recv(void *, int, int *got, int) {
 }
 
 DeviceHandle WFile::getHandle() {
-    return handle_;
+    return reinterpret_cast<DeviceHandle>(file_.get());
 }
 bool WFile::isClaimed() {
-    return handle_ != kNoHandle;
+    return static_cast<bool>(file_);
 }
 bool WFile::isReady() {
     return true;

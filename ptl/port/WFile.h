@@ -1,6 +1,7 @@
 // A port that writes what it is sent to a file; the file is created (or truncated) at claim.
 #pragma once
 
+#include "os/Owned.h"
 #include "port/WPort.h"
 
 namespace ptl {
@@ -25,7 +26,7 @@ public:
     bool isReady() override;
 
 private:
-    DeviceHandle handle_ = kNoHandle;
+    os::File file_;
     char name_[kNameMax + 1] = {};
     bool nameRefused_ = false;
 };

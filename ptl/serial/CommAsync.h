@@ -15,8 +15,8 @@ protected:
     void logClaim() override { debugLine("PTL: %s::claim(%d)\n", this->name_, this->portNo_); }
     int openEngineDevice(int) override { return this->openDevice(device_, FILE_FLAG_OVERLAPPED); }
     void closeEngineDevice() override { this->closeDevice(device_); }
-    void purgeDeviceSend() override { os::PurgeComm(this->handle_, PURGE_TXCLEAR); }
-    void purgeDeviceRecv() override { os::PurgeComm(this->handle_, PURGE_RXCLEAR); }
+    void purgeDeviceSend() override { os::PurgeComm(this->handle_.get(), PURGE_TXCLEAR); }
+    void purgeDeviceRecv() override { os::PurgeComm(this->handle_.get(), PURGE_RXCLEAR); }
 
 private:
     const char *const device_;

@@ -68,7 +68,7 @@ bool WAea::writeFrame(size_t len) {
     size_t done = 0;
     for (int attempt = 1;; ++attempt) {
         DWORD n = 0;
-        if (os::WriteFile(handle_, frame_ + done, static_cast<DWORD>(len - done), &n, nullptr))
+        if (os::WriteFile(handle_.get(), frame_ + done, static_cast<DWORD>(len - done), &n, nullptr))
             done += n < len - done ? n : len - done;
         if (done == len)
             return true;
@@ -119,7 +119,7 @@ int WAea::recv(void *buffer, int size, int *got, int p4) {
     if (room > 0 && buffer == nullptr)
         return kNullArgument;
     DWORD n = 0;
-    if (!os::ReadFile(handle_, received_, sizeof received_, &n, nullptr))
+    if (!os::ReadFile(handle_.get(), received_, sizeof received_, &n, nullptr))
         return kReadFailed;
     size_t stored = 0;
     if (!unframeAea(received_, n, static_cast<uint8_t *>(buffer), room, &stored))

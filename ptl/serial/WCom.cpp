@@ -90,14 +90,14 @@ bool WCom::startComm() {
     // A new claim starts with the configured flow control in force.
     force_ = 0;
     busy_ = 0;
-    if (!os::SetCommState(handle_, &dcb_))
+    if (!os::SetCommState(handle_.get(), &dcb_))
         return false;
-    return os::SetCommTimeouts(handle_, &timeouts_) != FALSE;
+    return os::SetCommTimeouts(handle_.get(), &timeouts_) != FALSE;
 }
 
 void WCom::dropLines() {
-    os::EscapeCommFunction(handle_, CLRDTR);
-    os::EscapeCommFunction(handle_, CLRRTS);
+    os::EscapeCommFunction(handle_.get(), CLRDTR);
+    os::EscapeCommFunction(handle_.get(), CLRRTS);
 }
 
 bool WCom::isReady() {
@@ -105,7 +105,7 @@ bool WCom::isReady() {
         return false;
     DWORD errors = 0;
     COMSTAT st{};
-    if (!os::ClearCommError(handle_, &errors, &st))
+    if (!os::ClearCommError(handle_.get(), &errors, &st))
         return false;
     HoldBits hold;
     hold.ctsHold = st.fCtsHold;
@@ -119,7 +119,7 @@ int WCom::force(int on) {
         return kOk;
     DCB local{};
     local.DCBlength = sizeof local;
-    if (!os::GetCommState(handle_, &local))
+    if (!os::GetCommState(handle_.get(), &local))
         return kStateFailed;
     if (on != 0) {
         local.fOutxCtsFlow = 0;
@@ -130,7 +130,7 @@ int WCom::force(int on) {
         local.fOutxDsrFlow = dcb_.fOutxDsrFlow;
         local.fOutX = dcb_.fOutX;
     }
-    if (!os::SetCommState(handle_, &local))
+    if (!os::SetCommState(handle_.get(), &local))
         return kStateFailed;
     // Only once the device took it: a failed force can be asked for again.
     force_ = on;
@@ -140,7 +140,7 @@ int WCom::force(int on) {
 int WCom::setBusy(int busy) {
     DCB local{};
     local.DCBlength = sizeof local;
-    if (!os::GetCommState(handle_, &local))
+    if (!os::GetCommState(handle_.get(), &local))
         return kStateFailed;
     if (dcb_.fDtrControl == DTR_CONTROL_HANDSHAKE)
         local.fDtrControl = busy ? DTR_CONTROL_DISABLE : DTR_CONTROL_HANDSHAKE;
@@ -148,18 +148,18 @@ int WCom::setBusy(int busy) {
         local.fRtsControl = busy ? RTS_CONTROL_DISABLE : RTS_CONTROL_HANDSHAKE;
     else
         return kSystemCallFailed; // no hardware input handshake configured
-    if (!os::SetCommState(handle_, &local))
+    if (!os::SetCommState(handle_.get(), &local))
         return kBadCommState;
     busy_ = busy;
     return kOk;
 }
 
 int WCom::clearSend() {
-    return os::PurgeComm(handle_, PURGE_TXCLEAR) ? kOk : kPurgeFailed;
+    return os::PurgeComm(handle_.get(), PURGE_TXCLEAR) ? kOk : kPurgeFailed;
 }
 
 int WCom::clearRecv() {
-    return os::PurgeComm(handle_, PURGE_RXCLEAR) ? kOk : kPurgeFailed;
+    return os::PurgeComm(handle_.get(), PURGE_RXCLEAR) ? kOk : kPurgeFailed;
 }
 
 int WCom::getCommState(DCB *out) {
@@ -168,7 +168,7 @@ int WCom::getCommState(DCB *out) {
     if (isClaimed()) {
         DCB device{};
         device.DCBlength = sizeof device;
-        if (!os::GetCommState(handle_, &device))
+        if (!os::GetCommState(handle_.get(), &device))
             return kBadCommState;
         // While force or busy holds, the device's flow bits are temporary: keep the configured ones, or
         // a later force(0) or setBusy(0) would restore the temporary state.
@@ -185,7 +185,7 @@ int WCom::setCommState(const DCB *in) {
         return kNullArgument;
     dcb_ = *in;
     DCB copy = deviceDcb();
-    return os::SetCommState(handle_, &copy) ? kOk : kBadCommState;
+    return os::SetCommState(handle_.get(), &copy) ? kOk : kBadCommState;
 }
 
 DCB WCom::deviceDcb() const {
@@ -210,7 +210,7 @@ int WCom::applyStored(int failureCode) {
     if (!isClaimed())
         return kOk;
     DCB d = deviceDcb();
-    return os::SetCommState(handle_, &d) ? kOk : failureCode;
+    return os::SetCommState(handle_.get(), &d) ? kOk : failureCode;
 }
 
 int WCom::getBaudRate(int *rate) {

@@ -30,7 +30,7 @@ void WComA::closeDownEngine() {
 
 void WComA::afterFailedRead() {
     DWORD errors = 0;
-    os::ClearCommError(handle_, &errors, nullptr);
+    os::ClearCommError(handle_.get(), &errors, nullptr);
 }
 
 } // namespace ptl

@@ -16,7 +16,7 @@ int WComE::getIOMode() {
 }
 
 int WComE::setUpEngine() {
-    if (!os::SetCommMask(handle_, kComEventMask) || !startComm())
+    if (!os::SetCommMask(handle_.get(), kComEventMask) || !startComm())
         return kSystemCallFailed;
     return kOk;
 }
@@ -27,7 +27,7 @@ int WComE::startEngineThreads() {
 
 void WComE::closeDownEngine() {
     // Ends a WaitCommEvent in progress.
-    os::SetCommMask(handle_, 0);
+    os::SetCommMask(handle_.get(), 0);
     dropLines();
 }
 
@@ -45,22 +45,22 @@ void WComE::procWait() {
         // The driver writes the event word when the wait completes: it must outlive any pending wait,
         // which this loop guarantees by cancelling and collecting a wait that the stop cut short.
         DWORD event = 0;
-        const BOOL ok = os::WaitCommEvent(handle_, &event, &waitOv_);
-        const DWORD error = ok ? 0 : os::GetLastError();
-        debugLine("PTL: WaitCommEvent(%04X)=%d\n", static_cast<unsigned>(event), ok);
+        const BOOL ok = os::WaitCommEvent(handle_.get(), &event, &waitOv_);
+        DWORD error = 0;
+        systemCallLine(!ok, &error, "PTL: WaitCommEvent(%04X)=%d\n", static_cast<unsigned>(event), ok);
         if (!ok && error == ERROR_IO_PENDING) {
             const DWORD rc = os::WaitForMultipleObjects(2, pair, FALSE, INFINITE);
             debugLine("PTL:  WaitForMulti()=%d\n", static_cast<int>(rc));
             if (rc == WAIT_OBJECT_0 + 1) {
                 DWORD n = 0;
-                const BOOL got = os::GetOverlappedResult(handle_, &waitOv_, &n, FALSE);
+                const BOOL got = os::GetOverlappedResult(handle_.get(), &waitOv_, &n, FALSE);
                 debugLine("PTL:  GetOverlappedResult(%04X)=%d\n", static_cast<unsigned>(n), got);
             } else if (rc == WAIT_FAILED) {
                 waitFailedLine();
             } else if (rc == WAIT_OBJECT_0) {
-                os::CancelIo(handle_);
+                os::CancelIo(handle_.get());
                 DWORD n = 0;
-                os::GetOverlappedResult(handle_, &waitOv_, &n, TRUE);
+                os::GetOverlappedResult(handle_.get(), &waitOv_, &n, TRUE);
                 event = 0;
             }
         }
@@ -78,7 +78,7 @@ void WComE::procWait() {
                 break;
             DWORD errors = 0;
             COMSTAT st{};
-            if (os::ClearCommError(handle_, &errors, &st) && st.cbInQue > 0)
+            if (os::ClearCommError(handle_.get(), &errors, &st) && st.cbInQue > 0)
                 readArrived();
         }
     }

@@ -69,7 +69,7 @@ int WIBMFP::send(const void *, int len, int *written, int, int, int) {
 }
 
 bool WIBMFP::escape(DWORD function) {
-    return os::EscapeCommFunction(handle_, function) != FALSE;
+    return os::EscapeCommFunction(handle_.get(), function) != FALSE;
 }
 
 int WIBMFP::linkBreak() {
@@ -83,12 +83,12 @@ int WIBMFP::linkBreak() {
 }
 
 int WIBMFP::writeFrame(uint8_t type, uint8_t control) {
-    if (!os::PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+    if (!os::PurgeComm(handle_.get(), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
         return kPurgeFailed;
     uint8_t frame[kIbmFrameSize];
     buildIbmFrame(type, control, frame);
     DWORD n = 0;
-    if (!os::WriteFile(handle_, frame, sizeof frame, &n, nullptr)) {
+    if (!os::WriteFile(handle_.get(), frame, sizeof frame, &n, nullptr)) {
         consolePrintf("@err=%d\n", static_cast<int>(os::GetLastError()));
         return kWriteFailed;
     }
@@ -107,7 +107,7 @@ int WIBMFP::readByte() {
         return kIbmLineError;
     uint8_t b = 0;
     DWORD n = 0;
-    const BOOL ok = os::ReadFile(handle_, &b, 1, &n, nullptr);
+    const BOOL ok = os::ReadFile(handle_.get(), &b, 1, &n, nullptr);
     os::Sleep(kIbmLinePauseMs);
     // RTS goes down again even after a failed read, so the printer never sends unasked.
     const bool dropped = escape(CLRRTS);

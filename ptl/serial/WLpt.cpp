@@ -41,7 +41,7 @@ bool WLpt::isReady() {
     if (!isClaimed())
         return false;
     DWORD errors = 0;
-    if (!os::ClearCommError(handle_, &errors, nullptr))
+    if (!os::ClearCommError(handle_.get(), &errors, nullptr))
         return false;
     return lptReady(errors);
 }
@@ -49,7 +49,7 @@ bool WLpt::isReady() {
 int WLpt::reset() {
     if (os::isNtFamily4())
         return setParInfo(kParallelInit) == kOk ? kOk : kResetFailed;
-    return os::EscapeCommFunction(handle_, RESETDEV) ? kOk : kResetFailed;
+    return os::EscapeCommFunction(handle_.get(), RESETDEV) ? kOk : kResetFailed;
 }
 
 int WLpt::getDeviceIdSize(int *size) {
@@ -57,8 +57,8 @@ int WLpt::getDeviceIdSize(int *size) {
         return kNullArgument;
     DWORD value = 0;
     DWORD returned = 0;
-    if (!os::DeviceIoControl(handle_, kIoctlParQueryDeviceIdSize, nullptr, 0, &value, sizeof value, &returned,
-                             nullptr))
+    if (!os::DeviceIoControl(handle_.get(), kIoctlParQueryDeviceIdSize, nullptr, 0, &value, sizeof value,
+                             &returned, nullptr))
         return kSystemCallFailed;
     *size = static_cast<int>(value);
     return kOk;
@@ -68,7 +68,7 @@ int WLpt::getDeviceId(char *buffer, int size) {
     if (buffer == nullptr && size > 0)
         return kNullArgument;
     DWORD returned = 0;
-    return os::DeviceIoControl(handle_, kIoctlParQueryDeviceId, nullptr, 0, buffer,
+    return os::DeviceIoControl(handle_.get(), kIoctlParQueryDeviceId, nullptr, 0, buffer,
                                static_cast<DWORD>(size < 0 ? 0 : size), &returned, nullptr)
                ? kOk
                : kSystemCallFailed;
@@ -79,7 +79,8 @@ int WLpt::queryParInfo(unsigned char *status) {
         return kNullArgument;
     unsigned char value = 0;
     DWORD returned = 0;
-    if (!os::DeviceIoControl(handle_, kIoctlParQueryInformation, nullptr, 0, &value, 1, &returned, nullptr))
+    if (!os::DeviceIoControl(handle_.get(), kIoctlParQueryInformation, nullptr, 0, &value, 1, &returned,
+                             nullptr))
         return kSystemCallFailed;
     *status = value;
     return kOk;
@@ -87,7 +88,8 @@ int WLpt::queryParInfo(unsigned char *status) {
 
 int WLpt::setParInfo(unsigned char control) {
     DWORD returned = 0;
-    return os::DeviceIoControl(handle_, kIoctlParSetInformation, &control, 1, nullptr, 0, &returned, nullptr)
+    return os::DeviceIoControl(handle_.get(), kIoctlParSetInformation, &control, 1, nullptr, 0, &returned,
+                               nullptr)
                ? kOk
                : kSystemCallFailed;
 }

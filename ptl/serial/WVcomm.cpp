@@ -43,24 +43,24 @@ int WVcomm::release(int timeoutMs) {
         return kOk;
     debugLine("PTL: WVcomm::release(%d)\n", timeoutMs);
     const int r = waitSendEmpty(timeoutMs);
-    closeHandle();
+    handle_.reset();
     return r;
 }
 
 int WVcomm::send(const void *data, int len, int *written, int, int, int) {
-    return blockingSend(handle_, data, len, written);
+    return blockingSend(handle_.get(), data, len, written);
 }
 
 int WVcomm::recv(void *buffer, int size, int *got, int) {
-    return blockingRecv(handle_, buffer, size, got);
+    return blockingRecv(handle_.get(), buffer, size, got);
 }
 
 DeviceHandle WVcomm::getHandle() {
-    return reinterpret_cast<DeviceHandle>(handle_);
+    return reinterpret_cast<DeviceHandle>(handle_.get());
 }
 
 bool WVcomm::isClaimed() {
-    return handle_ != INVALID_HANDLE_VALUE;
+    return static_cast<bool>(handle_);
 }
 
 int WVcomm::getCommTimeouts(COMMTIMEOUTS *t) {
@@ -70,7 +70,7 @@ int WVcomm::getCommTimeouts(COMMTIMEOUTS *t) {
         *t = timeouts_;
         return kOk;
     }
-    return os::GetCommTimeouts(handle_, t) ? kOk : kSystemCallFailed;
+    return os::GetCommTimeouts(handle_.get(), t) ? kOk : kSystemCallFailed;
 }
 
 int WVcomm::setCommTimeouts(const COMMTIMEOUTS *t) {
@@ -82,21 +82,21 @@ int WVcomm::setCommTimeouts(const COMMTIMEOUTS *t) {
     }
     // While claimed only the open device changes; the next claim applies the stored values again.
     COMMTIMEOUTS copy = *t;
-    return os::SetCommTimeouts(handle_, &copy) ? kOk : kSystemCallFailed;
+    return os::SetCommTimeouts(handle_.get(), &copy) ? kOk : kSystemCallFailed;
 }
 
 int WVcomm::getModemStatus(unsigned *status) {
     if (status == nullptr)
         return kNullArgument;
     DWORD s = 0;
-    if (!os::GetCommModemStatus(handle_, &s))
+    if (!os::GetCommModemStatus(handle_.get(), &s))
         return kSystemCallFailed;
     *status = s;
     return kOk;
 }
 
 int WVcomm::escapeFunction(int function) {
-    return os::EscapeCommFunction(handle_, static_cast<DWORD>(function)) ? kOk : kSystemCallFailed;
+    return os::EscapeCommFunction(handle_.get(), static_cast<DWORD>(function)) ? kOk : kSystemCallFailed;
 }
 
 int WVcomm::openDevice(const char *name, DWORD flags) {
@@ -110,26 +110,16 @@ int WVcomm::openDevice(const char *name, DWORD flags) {
 }
 
 int WVcomm::openPath(DWORD flags) {
-    handle_ = os::CreateFileA(devicePath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              flags | FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD error = os::GetLastError(); // before the log line can change it
-    debugLine("PTL:  '%s'=%08X\n", devicePath_, static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_)));
-    if (handle_ == INVALID_HANDLE_VALUE) {
-        lastError_ = error;
-        return kCantClaim;
-    }
-    return kOk;
+    handle_.reset(os::CreateFileA(devicePath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  flags | FILE_ATTRIBUTE_NORMAL, nullptr));
+    systemCallLine(!handle_, &lastError_, "PTL:  '%s'=%08X\n", devicePath_,
+                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_.get())));
+    return handle_ ? kOk : kCantClaim;
 }
 
 void WVcomm::closeDevice(const char *name) {
-    closeHandle();
+    handle_.reset();
     removeDeviceAlias(name);
-}
-
-void WVcomm::closeHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE)
-        os::CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
 }
 
 void WVcomm::buildDevicePath(const char *name) {

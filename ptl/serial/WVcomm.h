@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "os/Owned.h"
 #include "port/WPort.h"
 #include "serial/DeviceAlias.h"
 
@@ -44,14 +45,13 @@ protected:
     // Opens the path already in devicePath_ as openDevice does, without an alias: 1014 with the OS error
     // kept when it fails.
     int openPath(DWORD flags);
-    void closeHandle();
 
     // "\\.\COM3", or on the NT family "\\.\PtlCOM3" when COM3 names a real device besides the spooler's
     // pipe: the private alias then points at the first such device.
     void buildDevicePath(const char *name);
     void removeDeviceAlias(const char *name);
 
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    os::File handle_;
     int portNo_ = 1;
     char devicePath_[kDevicePathSize] = "";
     DWORD lastError_ = 0;

@@ -1,5 +1,6 @@
 #include "usb/DeviceControl.h"
 
+#include "os/Owned.h"
 #include "os/Syscalls.h"
 
 namespace ptl {
@@ -10,15 +11,16 @@ bool deviceControl(HANDLE h, bool overlapped, DWORD code, const void *in, DWORD 
     void *input = const_cast<void *>(in);
     if (!overlapped)
         return os::DeviceIoControl(h, code, input, inSize, out, outSize, &returned, nullptr) != FALSE;
-    OVERLAPPED ov{};
-    ov.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (ov.hEvent == nullptr)
+    os::Handle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!event)
         return false;
+    OVERLAPPED ov{};
+    ov.hEvent = event.get();
     BOOL ok = os::DeviceIoControl(h, code, input, inSize, out, outSize, &returned, &ov);
     if (!ok && os::GetLastError() == ERROR_IO_PENDING)
         ok = os::GetOverlappedResult(h, &ov, &returned, TRUE);
     const DWORD error = os::GetLastError();
-    os::CloseHandle(ov.hEvent);
+    event.reset();
     os::SetLastError(error);
     return ok != FALSE;
 }

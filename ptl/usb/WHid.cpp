@@ -1,6 +1,7 @@
 #include "usb/WHid.h"
 
 #include "core/Log.h"
+#include "os/Owned.h"
 #include "os/Syscalls.h"
 #include "usb/HidApi.h"
 
@@ -11,9 +12,11 @@ namespace {
 // Opens the path without sharing (a device someone else holds is skipped) and reads its ids and
 // capabilities; true when they are the wanted ones.
 bool probe(const char *path, const WHid::Selection &want, HIDP_CAPS *caps) {
-    HANDLE h = os::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    const os::File device(
+        os::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!device)
         return false;
+    HANDLE h = device.get();
     HIDD_ATTRIBUTES attributes{};
     attributes.Size = sizeof attributes;
     bool match = hid::getAttributes(h, &attributes) && attributes.VendorID == want.vendorId &&
@@ -23,7 +26,6 @@ bool probe(const char *path, const WHid::Selection &want, HIDP_CAPS *caps) {
         match = hid::getCaps(data, caps) && caps->Usage == want.usage;
         hid::freePreparsedData(data);
     }
-    os::CloseHandle(h);
     return match;
 }
 

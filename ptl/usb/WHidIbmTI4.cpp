@@ -85,7 +85,7 @@ int WHidIbmTI4::send(const void *data, int len, int *written, int, int, int) {
     if (n > 0)
         memcpy(report + kTi4Header, data, static_cast<size_t>(n));
     uint32_t done = 0;
-    if (!writeOverlapped(handle_, report, outputReportLength_, &done))
+    if (!writeOverlapped(handle_.get(), report, outputReportLength_, &done))
         return kWriteFailed;
     *written = static_cast<int>(done);
     return kOk;
@@ -95,7 +95,7 @@ int WHidIbmTI4::send(const void *data, int len, int *written, int, int, int) {
 int WHidIbmTI4::recv(void *, int, int *, int) {
     uint8_t area[kHidFeatureArea] = {};
     area[0] = 1;
-    hid::getFeature(handle_, area, std::min(featureReportLength_, kHidFeatureArea));
+    hid::getFeature(handle_.get(), area, std::min(featureReportLength_, kHidFeatureArea));
     return kNotSupported;
 }
 
@@ -118,7 +118,7 @@ void WHidIbmTI4::procRecv() {
     uint8_t scratch[kHidInputScratch];
     while (!stopping()) {
         uint32_t got = 0;
-        readOverlapped(handle_, scratch, inputReportLength_ + kHidReadSlack, &got);
+        readOverlapped(handle_.get(), scratch, inputReportLength_ + kHidReadSlack, &got);
         if (got == 0)
             pauseUnlessStopped(idleRetryMs()); // a device that fails at once must not make this spin
         else if (recvHook != nullptr)

@@ -18,6 +18,11 @@ constexpr int kTi4Header = 7;
 constexpr int kTi4MaxData = 1016;
 constexpr int kTi4ShortReportMax = 250; // report id 2 up to this many data bytes, 1 above
 
+// Not an AsyncPort<WHid>: that sequence makes the queues at claim (and fails a claim with 1011 when it
+// cannot), drains the send queue at release, and answers send, the counts and the purges from the queues.
+// This port writes each report on the caller's thread, has no queues, answers the counts and purges as any
+// port without them does (-1) and waits for nothing at release; on that sequence it would have to replace all
+// of it again.
 class WHidIbmTI4 : public WHid, public WAsync {
 public:
     WHidIbmTI4();

@@ -27,10 +27,10 @@ int WLibusb::getIOMode() {
 }
 
 DeviceHandle WLibusb::getHandle() {
-    return reinterpret_cast<DeviceHandle>(device_);
+    return reinterpret_cast<DeviceHandle>(device_.get());
 }
 bool WLibusb::isClaimed() {
-    return device_ != nullptr;
+    return static_cast<bool>(device_);
 }
 bool WLibusb::isReady() {
     return true;
@@ -43,19 +43,17 @@ int WLibusb::openDevice(DWORD) {
         for (libusb::Device *dev = bus->devices; dev != nullptr && found == nullptr; dev = dev->next)
             if (dev->descriptor.idVendor == kMakerVendorId && dev->descriptor.idProduct == kLibusbProductId)
                 found = dev;
-    device_ = found != nullptr ? libusb::open(found) : nullptr;
-    if (device_ == nullptr)
+    device_.reset(found != nullptr ? libusb::open(found) : nullptr);
+    if (!device_)
         return kCantClaim;
-    if (libusb::setConfiguration(device_, kLibusbConfiguration) < 0 ||
-        libusb::claimInterface(device_, kLibusbInterface) < 0)
+    if (libusb::setConfiguration(device_.get(), kLibusbConfiguration) < 0 ||
+        libusb::claimInterface(device_.get(), kLibusbInterface) < 0)
         return kCantClaim;
     return kOk;
 }
 
 void WLibusb::closeDevice() {
-    if (device_ != nullptr)
-        libusb::close(device_);
-    device_ = nullptr;
+    device_.reset();
 }
 
 int WLibusb::claim(int) {
@@ -70,7 +68,7 @@ int WLibusb::claim(int) {
 int WLibusb::release(int timeoutMs) {
     if (isClaimed()) {
         debugLine("PTL: WLibusb::release(%d)\n", timeoutMs);
-        libusb::releaseInterface(device_, kLibusbInterface);
+        libusb::releaseInterface(device_.get(), kLibusbInterface);
         closeDevice();
     }
     return kOk;
@@ -81,9 +79,9 @@ int WLibusb::send(const void *data, int len, int *written, int, int, int) {
     if (written == nullptr)
         return kNullArgument;
     *written = 0;
-    const int n =
-        isClaimed() ? libusb::bulkWrite(device_, kLibusbEndpointOut, data, len < 0 ? 0 : len, kLibusbWriteMs)
-                    : -1;
+    const int n = isClaimed() ? libusb::bulkWrite(device_.get(), kLibusbEndpointOut, data, len < 0 ? 0 : len,
+                                                  kLibusbWriteMs)
+                              : -1;
     if (n < 0)
         return kWriteFailed;
     *written = n;
@@ -94,9 +92,9 @@ int WLibusb::recv(void *buffer, int size, int *got, int) {
     if (got == nullptr)
         return kNullArgument;
     *got = 0;
-    const int n =
-        isClaimed() ? libusb::bulkRead(device_, kLibusbEndpointIn, buffer, size < 0 ? 0 : size, kLibusbReadMs)
-                    : -1;
+    const int n = isClaimed() ? libusb::bulkRead(device_.get(), kLibusbEndpointIn, buffer,
+                                                 size < 0 ? 0 : size, kLibusbReadMs)
+                              : -1;
     if (n < 0)
         return kReadFailed;
     *got = n;

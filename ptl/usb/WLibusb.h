@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "os/Owned.h"
 #include "port/WPort.h"
 #include "usb/Libusb.h"
 
@@ -43,7 +44,7 @@ public:
     void closeDevice();
 
 protected:
-    libusb::DevHandle *device_ = nullptr;
+    os::Owned<libusb::DevHandle *, libusb::close> device_;
 };
 
 } // namespace ptl

@@ -77,11 +77,11 @@ int WUsb::setProductId(unsigned short id) {
 }
 
 DeviceHandle WUsb::getHandle() {
-    return reinterpret_cast<DeviceHandle>(handle_);
+    return reinterpret_cast<DeviceHandle>(handle_.get());
 }
 
 bool WUsb::isClaimed() {
-    return handle_ != INVALID_HANDLE_VALUE;
+    return static_cast<bool>(handle_);
 }
 
 bool WUsb::isReady() {
@@ -97,11 +97,11 @@ int WUsb::release(int timeoutMs) {
 }
 
 int WUsb::send(const void *data, int len, int *written, int, int, int) {
-    return blockingSend(handle_, data, len, written);
+    return blockingSend(handle_.get(), data, len, written);
 }
 
 int WUsb::recv(void *buffer, int size, int *got, int) {
-    return blockingRecv(handle_, buffer, size, got);
+    return blockingRecv(handle_.get(), buffer, size, got);
 }
 
 bool WUsb::findInterface(char *out, const GUID &guid, const std::function<bool(const char *)> &accept) {
@@ -156,16 +156,14 @@ int WUsb::openDevice(DWORD flags) {
         return kInvalidPortNo;
     char path[kUsbPathSize + 8];
     snprintf(path, sizeof path, "%s%s", devicePath_, pathSuffix());
-    handle_ = os::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              flags | FILE_ATTRIBUTE_NORMAL, nullptr);
-    debugLine("PTL:  '%s'=%08X\n", path, static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_)));
-    return handle_ == INVALID_HANDLE_VALUE ? kCantClaim : kOk;
+    handle_.reset(os::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  flags | FILE_ATTRIBUTE_NORMAL, nullptr));
+    debugLine("PTL:  '%s'=%08X\n", path, static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle_.get())));
+    return handle_ ? kOk : kCantClaim;
 }
 
 void WUsb::closeDevice() {
-    if (handle_ != INVALID_HANDLE_VALUE)
-        os::CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    handle_.reset();
 }
 
 int WUsb::releaseLogged(const char *cls, int timeoutMs) {
@@ -178,7 +176,7 @@ int WUsb::releaseLogged(const char *cls, int timeoutMs) {
 }
 
 bool WUsb::control(DWORD code, const void *in, DWORD inSize, void *out, DWORD outSize) {
-    return deviceControl(handle_, getIOMode() == 1, code, in, inSize, out, outSize);
+    return deviceControl(handle_.get(), getIOMode() == 1, code, in, inSize, out, outSize);
 }
 
 int WUsb::waitStateClear() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "os/Owned.h"
 #include "port/WPort.h"
 
 namespace ptl {
@@ -69,7 +70,7 @@ protected:
     // a request fails or the bit stays set.
     int waitStateClear();
 
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    os::File handle_;
     int portNo_ = -1;
     int subType_ = -1;
     char devicePath_[kUsbPathSize] = "";

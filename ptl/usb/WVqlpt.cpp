@@ -27,7 +27,7 @@ int WVqlpt::openDevice(DWORD flags) {
 }
 
 void WVqlpt::closeDevice() {
-    closeHandle();
+    handle_.reset();
 }
 
 int WVqlpt::claim(int) {
@@ -47,7 +47,7 @@ int WVqlpt::release(int timeoutMs) {
 
 int WVqlpt::force(int on) {
     const uint32_t value = on != 0 ? 1 : 0;
-    return deviceControl(handle_, getIOMode() == 1, kVqlptForce, &value, sizeof value, nullptr, 0)
+    return deviceControl(handle_.get(), getIOMode() == 1, kVqlptForce, &value, sizeof value, nullptr, 0)
                ? kOk
                : kSystemCallFailed;
 }

@@ -5,10 +5,10 @@
 namespace ptl {
 
 void WVqlptA::purgeDeviceSend() {
-    os::PurgeComm(handle_, PURGE_TXCLEAR);
+    os::PurgeComm(handle_.get(), PURGE_TXCLEAR);
 }
 void WVqlptA::purgeDeviceRecv() {
-    os::PurgeComm(handle_, PURGE_RXCLEAR);
+    os::PurgeComm(handle_.get(), PURGE_RXCLEAR);
 }
 
 } // namespace ptl

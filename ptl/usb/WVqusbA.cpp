@@ -12,7 +12,7 @@ int WVqusbA::setUpEngine() {
 // (nothing when it cannot say).
 bool WVqusbA::writeBlock(const uint8_t *data, uint32_t len, uint32_t *done) {
     *done = 0;
-    const bool ok = writeOverlapped(handle_, data, len, done);
+    const bool ok = writeOverlapped(handle_.get(), data, len, done);
     if (ok || stopping())
         return ok;
     uint32_t count = *done;
