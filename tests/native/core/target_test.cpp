@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "core/Target.h"
 
@@ -76,30 +77,31 @@ TEST(Target, EveryNameWithItsDefaults) {
     }
 }
 
-TEST(Target, DigitsAndCase) {
-    EXPECT_EQ(parse("com").port, 1);
-    EXPECT_EQ(parse("COM").type, kIfCom);
-    EXPECT_EQ(parse("COM12").port, 12);
-    EXPECT_EQ(parse("com3").port, 3);
-    Parsed x = parse("COM3X"); // the number ends at the X
-    EXPECT_EQ(x.type, kIfCom);
-    EXPECT_EQ(x.port, 3);
-    EXPECT_EQ(parse("LPT2").port, 2);
-    EXPECT_EQ(parse("PRN2").type, kIfLpt);
-    EXPECT_EQ(parse("PRN2").port, 2);
-    Parsed xd = parse("XDUSB3");
-    EXPECT_EQ(xd.type, kIfVqusb);
-    EXPECT_EQ(xd.port, 3);
-    EXPECT_EQ(xd.sub, 1);
-    Parsed sita = parse("SITA");
-    EXPECT_EQ(sita.type, kIfAea);
-    EXPECT_EQ(sita.port, 1);
-    EXPECT_EQ(sita.sub, 2);
-    Parsed ultra = parse("ULTRA5");
-    EXPECT_EQ(ultra.port, 5);
-    EXPECT_EQ(ultra.sub, 0);
-    EXPECT_EQ(parse("SpOoLeR2").type, kIfSpooler);
-    EXPECT_EQ(parse("SpOoLeR2").port, 2);
+// Digits after the name (the number ends at the first other character), any case, and a network address
+// after "@" with or without a port number between.
+TEST(Target, DigitsCaseAndAddresses) {
+    const struct {
+        const char *text;
+        uint32_t type;
+        int port, sub;
+        uint32_t addr;
+    } rows[] = {{"com", kIfCom, 1, -1, 0},
+                {"COM12", kIfCom, 12, -1, 0},
+                {"COM3X", kIfCom, 3, -1, 0},
+                {"LPT2", kIfLpt, 2, -1, 0},
+                {"PRN2", kIfLpt, 2, -1, 0},
+                {"XDUSB3", kIfVqusb, 3, 1, 0},
+                {"ULTRA5", kIfAea, 5, 0, 0},
+                {"SpOoLeR2", kIfSpooler, 2, -1, 0},
+                {"VQNET@192.168.1.20", 0x80000018u, -1, -1, addr(192, 168, 1, 20)},
+                {"VQNET9101@10.1.2.3", 0x80000018u, 9101, -1, addr(10, 1, 2, 3)},
+                {"xdolm@127.0.0.5", 0x80000019u, 1, 1, addr(127, 0, 0, 5)}};
+    for (const auto &r : rows) {
+        const Parsed p = parse(r.text);
+        EXPECT_EQ(std::make_tuple(static_cast<uint32_t>(p.type), p.port, p.sub, p.addr),
+                  std::make_tuple(r.type, r.port, r.sub, r.addr))
+            << r.text;
+    }
     // A number too long for an int saturates instead of wrapping to a negative port.
     EXPECT_GT(parse("COM99999999999999999999").port, 0);
 }
@@ -112,24 +114,6 @@ TEST(Target, OtherCharacterAfterNameIsAFile) {
     // CON matches the first row's name but is followed by S: that ends the scan at once.
     EXPECT_EQ(parse("CONSOLE").port, -1);
     EXPECT_EQ(parse(nullptr).type, kIfFile);
-}
-
-TEST(Target, NetworkAddresses) {
-    Parsed p = parse("VQNET@192.168.1.20");
-    EXPECT_EQ(static_cast<uint32_t>(p.type), 0x80000018u);
-    EXPECT_EQ(p.port, -1);
-    EXPECT_EQ(p.addr, addr(192, 168, 1, 20));
-    Parsed bare = parse("VQNET");
-    EXPECT_EQ(static_cast<uint32_t>(bare.type), 0x80000018u);
-    EXPECT_EQ(bare.addr, 0u);
-    // A port number between the name and "@" is kept.
-    Parsed withPort = parse("VQNET9101@10.1.2.3");
-    EXPECT_EQ(withPort.port, 9101);
-    EXPECT_EQ(withPort.addr, addr(10, 1, 2, 3));
-    Parsed olm = parse("xdolm@127.0.0.5");
-    EXPECT_EQ(static_cast<uint32_t>(olm.type), 0x80000019u);
-    EXPECT_EQ(olm.sub, 1);
-    EXPECT_EQ(olm.port, 1);
 }
 
 TEST(Target, RejectedAddressFallsThroughToAFile) {
