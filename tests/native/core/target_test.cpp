@@ -28,64 +28,50 @@ uint32_t addr(int a, int b, int c, int d) {
 } // namespace
 
 // Each name alone gives its row's type, default port and sub-type; the rows are written out here, not read
-// from the table under test. A network row without "@" keeps address 0.
-TEST(Target, EveryNameWithItsDefaults) {
-    struct Row {
-        const char *name;
-        uint32_t type;
-        int port, sub;
-    } rows[] = {{"CON", 1, -1, -1},
-                {"DUMP", 2, -1, -1},
-                {"COM", 0x40000011, 1, -1},
-                {"LPT", 0x12, 1, -1},
-                {"PRN", 0x12, 1, -1},
-                {"VQUSB", 0x14, 0, 0},
-                {"XDUSB", 0x14, 0, 1},
-                {"VQPRN", 0x15, 0, 0},
-                {"XDPRN", 0x15, 0, 1},
-                {"USBPRN", 0x16, 0, -1},
-                {"VQNET", 0x80000018, -1, -1},
-                {"SPOOLER", 0x33, 0, -1},
-                {"VQOLM", 0x80000019, 1, 0},
-                {"XDOLM", 0x80000019, 1, 1},
-                {"ZROLM", 0x80000019, 1, 2},
-                {"IBMFP", 0x40000034, 1, -1},
-                {"IBMDLL", 0x35, 1, -1},
-                {"JOBSPOOL", 0x32, -1, 1},
-                {"REMOTE", 0x32, -1, 0x10010003},
-                {"D4CTRL", 0x32, -1, 0x10000005},
-                {"IBMTI4", 0x22, 0, -1},
-                {"IBMM4", 0x23, 0, -1},
-                {"ALD", 0x24, -1, -1},
-                {"KVBSLM", 0x36, 0, -1},
-                {"KVBSDH", 0x37, 0, -1},
-                {"XFS", 0x38, -1, -1},
-                {"HPRDH", 0x39, 0, -1},
-                {"OLMPRT", 0x80000019, 1, 0},
-                {"LIBUSB", 0x1a, 0, 0},
-                {"VQLPT", 0x1c, 1, -1},
-                {"TULIP", 0x1b, 1, -1},
-                {"ULTRA", 0x4000003b, 1, 0},
-                {"RESA", 0x4000003b, 1, 1},
-                {"SITA", 0x4000003b, 1, 2}};
-    for (const Row &row : rows) {
-        Parsed p = parse(row.name);
-        EXPECT_EQ(static_cast<uint32_t>(p.type), row.type) << row.name;
-        EXPECT_EQ(p.port, row.port) << row.name;
-        EXPECT_EQ(p.sub, row.sub) << row.name;
-        EXPECT_EQ(p.addr, 0u) << row.name;
-    }
-}
-
-// Digits after the name (the number ends at the first other character), any case, and a network address
-// after "@" with or without a port number between.
-TEST(Target, DigitsCaseAndAddresses) {
+// from the table under test. A network row without "@" keeps address 0. Then digits after the name (the
+// number ends at the first other character), any case, and a network address after "@" with or without a
+// port number between.
+TEST(Target, EveryNameWithItsDefaultsDigitsAndAddresses) {
     const struct {
         const char *text;
         uint32_t type;
         int port, sub;
         uint32_t addr;
-    } rows[] = {{"com", kIfCom, 1, -1, 0},
+    } rows[] = {{"CON", 1, -1, -1, 0},
+                {"DUMP", 2, -1, -1, 0},
+                {"COM", 0x40000011, 1, -1, 0},
+                {"LPT", 0x12, 1, -1, 0},
+                {"PRN", 0x12, 1, -1, 0},
+                {"VQUSB", 0x14, 0, 0, 0},
+                {"XDUSB", 0x14, 0, 1, 0},
+                {"VQPRN", 0x15, 0, 0, 0},
+                {"XDPRN", 0x15, 0, 1, 0},
+                {"USBPRN", 0x16, 0, -1, 0},
+                {"VQNET", 0x80000018, -1, -1, 0},
+                {"SPOOLER", 0x33, 0, -1, 0},
+                {"VQOLM", 0x80000019, 1, 0, 0},
+                {"XDOLM", 0x80000019, 1, 1, 0},
+                {"ZROLM", 0x80000019, 1, 2, 0},
+                {"IBMFP", 0x40000034, 1, -1, 0},
+                {"IBMDLL", 0x35, 1, -1, 0},
+                {"JOBSPOOL", 0x32, -1, 1, 0},
+                {"REMOTE", 0x32, -1, 0x10010003, 0},
+                {"D4CTRL", 0x32, -1, 0x10000005, 0},
+                {"IBMTI4", 0x22, 0, -1, 0},
+                {"IBMM4", 0x23, 0, -1, 0},
+                {"ALD", 0x24, -1, -1, 0},
+                {"KVBSLM", 0x36, 0, -1, 0},
+                {"KVBSDH", 0x37, 0, -1, 0},
+                {"XFS", 0x38, -1, -1, 0},
+                {"HPRDH", 0x39, 0, -1, 0},
+                {"OLMPRT", 0x80000019, 1, 0, 0},
+                {"LIBUSB", 0x1a, 0, 0, 0},
+                {"VQLPT", 0x1c, 1, -1, 0},
+                {"TULIP", 0x1b, 1, -1, 0},
+                {"ULTRA", 0x4000003b, 1, 0, 0},
+                {"RESA", 0x4000003b, 1, 1, 0},
+                {"SITA", 0x4000003b, 1, 2, 0},
+                {"com", kIfCom, 1, -1, 0},
                 {"COM12", kIfCom, 12, -1, 0},
                 {"COM3X", kIfCom, 3, -1, 0},
                 {"LPT2", kIfLpt, 2, -1, 0},
