@@ -55,25 +55,31 @@ template <auto F, auto G> constexpr bool is() {
 template <auto F, class R, class... A> void note(R r, A... a) {
     using os::Api;
     using os::Res;
+    constexpr Res none = Res::Count_;
+    // Entries that hand back what they made (null, INVALID_HANDLE_VALUE or INVALID_SOCKET when they fail),
+    // and entries that close their first argument.
+    constexpr Res made =
+        is<F, &Api::CreateFileA>() || is<F, &Api::CreateEventA>() || is<F, &Api::WSACreateEvent>()
+            ? Res::Handle
+        : is<F, &Api::CreateThread>()    ? Res::Thread
+        : is<F, &Api::LoadLibraryA>()    ? Res::Module
+        : is<F, &Api::CreateWindowExA>() ? Res::Window
+        : is<F, &Api::socket>()          ? Res::Socket
+                                         : none;
+    constexpr Res gone = is<F, &Api::WSACloseEvent>()   ? Res::Handle
+                         : is<F, &Api::FreeLibrary>()   ? Res::Module
+                         : is<F, &Api::RegCloseKey>()   ? Res::Key
+                         : is<F, &Api::ClosePrinter>()  ? Res::Printer
+                         : is<F, &Api::DestroyWindow>() ? Res::Window
+                         : is<F, &Api::closesocket>()   ? Res::Socket
+                                                        : none;
     const std::tuple<A...> args(a...);
-    if constexpr (is<F, &Api::CreateFileA>()) {
-        if (r != INVALID_HANDLE_VALUE && r != nullptr)
-            opened(Res::Handle, value(r));
-    } else if constexpr (is<F, &Api::CreateEventA>() || is<F, &Api::WSACreateEvent>()) {
-        if (r != nullptr)
-            opened(Res::Handle, value(r));
-    } else if constexpr (is<F, &Api::CreateThread>()) {
-        if (r != nullptr)
-            opened(Res::Thread, value(r));
-    } else if constexpr (is<F, &Api::LoadLibraryA>()) {
-        if (r != nullptr)
-            opened(Res::Module, value(r));
-    } else if constexpr (is<F, &Api::CreateWindowExA>()) {
-        if (r != nullptr)
-            opened(Res::Window, value(r));
-    } else if constexpr (is<F, &Api::socket>()) {
-        if (r != INVALID_SOCKET)
-            opened(Res::Socket, value(r));
+    if constexpr (made != none) {
+        if (value(r) != 0 && value(r) != value(INVALID_HANDLE_VALUE))
+            opened(made, value(r));
+    } else if constexpr (gone != none) {
+        if ((r == 0) == (gone == Res::Key || gone == Res::Socket)) // those two answer 0 for success
+            closed(gone, value(std::get<0>(args)));
     } else if constexpr (is<F, &Api::RegOpenKeyExA>()) {
         if (r == ERROR_SUCCESS && std::get<4>(args) != nullptr)
             opened(Res::Key, value(*std::get<4>(args)));
@@ -83,24 +89,6 @@ template <auto F, class R, class... A> void note(R r, A... a) {
     } else if constexpr (is<F, &Api::CloseHandle>()) {
         if (r)
             closedHandle(value(std::get<0>(args)));
-    } else if constexpr (is<F, &Api::WSACloseEvent>()) {
-        if (r)
-            closed(Res::Handle, value(std::get<0>(args)));
-    } else if constexpr (is<F, &Api::FreeLibrary>()) {
-        if (r)
-            closed(Res::Module, value(std::get<0>(args)));
-    } else if constexpr (is<F, &Api::RegCloseKey>()) {
-        if (r == ERROR_SUCCESS)
-            closed(Res::Key, value(std::get<0>(args)));
-    } else if constexpr (is<F, &Api::ClosePrinter>()) {
-        if (r)
-            closed(Res::Printer, value(std::get<0>(args)));
-    } else if constexpr (is<F, &Api::DestroyWindow>()) {
-        if (r)
-            closed(Res::Window, value(std::get<0>(args)));
-    } else if constexpr (is<F, &Api::closesocket>()) {
-        if (r == 0)
-            closed(Res::Socket, value(std::get<0>(args)));
     } else if constexpr (is<F, &Api::DefineDosDeviceA>()) {
         if (r && std::get<1>(args) != nullptr)
             dosDevice(std::get<0>(args), std::get<1>(args));

@@ -38,6 +38,12 @@ void writeFile(const std::string &path, const std::string &bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string jobFile(const std::string &name, const std::string &bytes) {
+    const std::string path = tempPath(name);
+    writeFile(path, bytes);
+    return path;
+}
+
 namespace {
 
 std::string drain(FILE *f) {

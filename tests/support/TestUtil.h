@@ -30,6 +30,8 @@ std::string tempPath(const std::string &name);
 std::string readFile(const std::string &path);
 bool fileExists(const std::string &path);
 void writeFile(const std::string &path, const std::string &bytes);
+// Writes bytes to tempPath(name) and hands back that path.
+std::string jobFile(const std::string &name, const std::string &bytes);
 
 // Points the library's console stream at a temporary file for its lifetime and hands back what was
 // written.

@@ -22,12 +22,6 @@ std::string nextIp() {
     return "127.11.0." + std::to_string(++n);
 }
 
-std::string jobPath(const std::string &name, const std::string &bytes) {
-    const std::string path = tempPath(name);
-    writeFile(path, bytes);
-    return path;
-}
-
 // "N bytes fnv1a64 H complete": what the simulator says about a job received whole.
 std::string completeLine(const std::string &bytes) {
     return std::to_string(bytes.size()) + " bytes fnv1a64 " + hex16(fnv1a64(bytes.data(), bytes.size())) +
@@ -43,7 +37,7 @@ TEST_F(RawpushNet, SyncAndThreadedDeliverTheJobByteForByte) {
     NetSim sim(nextIp());
     ASSERT_TRUE(sim.ready()) << sim.out();
     const std::string bytes = ptl::test::testBytes(300000, 1);
-    const std::string path = jobPath("net1.bin", bytes);
+    const std::string path = jobFile("net1.bin", bytes);
     ProcessResult r1 = runRawpush({path, "VQNET@" + sim.ip()});
     EXPECT_EQ(r1.exitCode, 0) << r1.out << r1.err;
     ProcessResult r2 = runRawpush({"-a", path, "VQNET@" + sim.ip()});
@@ -58,7 +52,7 @@ TEST_F(RawpushNet, SyncAndThreadedDeliverTheJobByteForByte) {
 TEST_F(RawpushNet, SilentControlChannelFailsAtForceInAboutThreeSeconds) {
     NetSim sim(nextIp(), {"--silent"});
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string path = jobPath("net-silent.bin", ptl::test::testBytes(1000, 3));
+    const std::string path = jobFile("net-silent.bin", ptl::test::testBytes(1000, 3));
     for (const char *flag : {"", "-a"}) {
         std::vector<std::string> args = {path, "VQNET@" + sim.ip()};
         if (*flag)
@@ -75,7 +69,7 @@ TEST_F(RawpushNet, SilentControlChannelFailsAtForceInAboutThreeSeconds) {
 TEST_F(RawpushNet, ResetMidJobEndsWithExitCode3AndAMessage) {
     NetSim sim(nextIp(), {"--reset-after", "100000"});
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string path = jobPath("net-reset.bin", ptl::test::testBytes(32u << 20, 4));
+    const std::string path = jobFile("net-reset.bin", ptl::test::testBytes(32u << 20, 4));
     for (const char *flag : {"", "-a"}) {
         std::vector<std::string> args = {path, "VQNET@" + sim.ip()};
         if (*flag)
@@ -94,7 +88,7 @@ TEST_F(RawpushNet, PortNumberBeforeTheAtSignIsUsed) {
     NetSim sim(nextIp(), {"--port", "9123"});
     ASSERT_TRUE(sim.ready()) << sim.out();
     const std::string bytes = ptl::test::testBytes(5000, 6);
-    const std::string path = jobPath("net-port.bin", bytes);
+    const std::string path = jobFile("net-port.bin", bytes);
     ProcessResult r = runRawpush({path, "VQNET9123@" + sim.ip()});
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(sim.waitJob(1, 5000).find(completeLine(bytes)), std::string::npos) << sim.out();

@@ -76,12 +76,7 @@ inline std::string pattern(size_t size, unsigned first = 0) {
     return s;
 }
 
-// A job file under this test process's temporary folder.
-inline std::string jobFile(const std::string &name, const std::string &bytes) {
-    std::string path = ptl::test::tempPath(name);
-    ptl::test::writeFile(path, bytes);
-    return path;
-}
+using ptl::test::jobFile;
 
 // Every test starts with logging off, whatever an earlier, interrupted run left in the registry.
 class Rawpush : public ::testing::Test {

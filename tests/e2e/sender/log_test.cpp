@@ -26,51 +26,26 @@ std::string handleIn(const std::string &log) {
     return std::regex_search(log, m, open) ? m[1].str() : std::string();
 }
 
-// Call lines of a whole run to DUMP or CON with flags 0x10: no prefix, only the marker.
-std::string callLinesOfRun(const std::string &target, const std::string &handle) {
-    return crlf("\n"
-                "<PtlStartup 0\n"
-                ">PtlOpenByName name='" +
-                target +
-                "'\n"
-                "<PtlOpenByName " +
-                handle +
-                "\n"
-                ">PtlGetIFType\n"
-                "<PtlGetIFType 00000001\n" // the sender's look at the kind
-                ">PtlGetIFType\n"
-                "<PtlGetIFType 00000001\n" // PtlPrintSettings' own look
-                ">PtlClaim dwTimeout=0\n"
-                "<PtlClaim 0\n"
-                ">PtlDocStart p1=00000000 p2=00000000\n"
-                "<PtlDocStart -1\n"
-                ">PtlPageStart p1=00000000 p2=00000000\n"
-                "<PtlPageStart -1\n"
-                ">PtlForce f=0\n"
-                "<PtlForce -1\n"
-                ">PtlPageEnd\n"
-                "<PtlPageEnd -1\n"
-                ">PtlDocEnd\n"
-                "<PtlDocEnd -1\n"
-                ">PtlRelease dwTimeout=5000\n"
-                "<PtlRelease 0\n"
-                ">PtlClose\n"
-                "<PtlClose 0\n"
-                ">PtlCleanup\n"
-                "<PtlCleanup 0\n");
+// Call lines of a run with flags 0x10 (no prefix, only the marker) up to the claim's result: the sender's
+// look at the kind, then PtlPrintSettings' own.
+std::string callLinesToClaim(const std::string &target, const std::string &handle, const char *type,
+                             const char *claim) {
+    return crlf("\n<PtlStartup 0\n>PtlOpenByName name='" + target + "'\n<PtlOpenByName " + handle + "\n" +
+                ">PtlGetIFType\n<PtlGetIFType " + type + "\n>PtlGetIFType\n<PtlGetIFType " + type +
+                "\n>PtlClaim dwTimeout=0\n<PtlClaim " + claim + "\n");
 }
 
-TEST_F(LogE2e, CallLinesOfADumpRun) {
-    const std::string log = logPath("calls.log");
-    ptl::test::LogSettings settings(0x10, log);
-    ProcessResult r = runRawpush({jobFile("calls.bin", pattern(40)), "DUMP"});
-    EXPECT_EQ(r.exitCode, 0);
-    const std::string text = ptl::test::readFile(log);
-    const std::string handle = handleIn(text);
-    ASSERT_EQ(handle.size(), 8u) << text;
-    EXPECT_NE(handle, "FFFFFFFF");
-    // PtlSend writes no call lines, and with 0x20 clear no trace.
-    EXPECT_EQ(text, callLinesOfRun("DUMP", handle));
+// Call lines of a whole run to DUMP with flags 0x10: each call and its result.
+std::string callLinesOfRun(const std::string &handle) {
+    const std::string rest = ">PtlDocStart p1=00000000 p2=00000000\n<PtlDocStart -1\n"
+                             ">PtlPageStart p1=00000000 p2=00000000\n<PtlPageStart -1\n"
+                             ">PtlForce f=0\n<PtlForce -1\n"
+                             ">PtlPageEnd\n<PtlPageEnd -1\n"
+                             ">PtlDocEnd\n<PtlDocEnd -1\n"
+                             ">PtlRelease dwTimeout=5000\n<PtlRelease 0\n"
+                             ">PtlClose\n<PtlClose 0\n"
+                             ">PtlCleanup\n<PtlCleanup 0\n";
+    return callLinesToClaim("DUMP", handle, "00000001", "0") + crlf(rest);
 }
 
 // The failure paths end early and still close and clean up.
@@ -95,28 +70,13 @@ TEST_F(LogE2e, CallLinesOfFailedRuns) {
     const std::string text = ptl::test::readFile(log);
     const std::string handle = handleIn(text);
     ASSERT_EQ(handle.size(), 8u) << text;
-    EXPECT_EQ(text, crlf("\n"
-                         "<PtlStartup 0\n"
-                         ">PtlOpenByName name='" +
-                         target +
-                         "'\n"
-                         "<PtlOpenByName " +
-                         handle +
-                         "\n"
-                         ">PtlGetIFType\n"
-                         "<PtlGetIFType 00000003\n"
-                         ">PtlGetIFType\n"
-                         "<PtlGetIFType 00000003\n"
-                         ">PtlClaim dwTimeout=0\n"
-                         "<PtlClaim 1014\n"
-                         ">PtlClose\n"
-                         "<PtlClose 0\n"
-                         ">PtlCleanup\n"
-                         "<PtlCleanup 0\n"));
+    EXPECT_EQ(text, callLinesToClaim(target, handle, "00000003", "1014") +
+                        crlf(">PtlClose\n<PtlClose 0\n>PtlCleanup\n<PtlCleanup 0\n"));
 }
 
-// Time stamp and handle on every line: "MMDD HHMMSS.mmm %08X " before the marker; the handle is 0 for the
-// calls without one and the port's for the others. Without the prefixes the lines are those of 0x10.
+// Time stamp and handle on every line (PtlSend writes no call lines, and with 0x20 clear no trace): "MMDD
+// HHMMSS.mmm %08X " before the marker; the handle is 0 for the calls without one and the port's for the
+// others. Without the prefixes the lines are those of 0x10.
 TEST_F(LogE2e, TimeAndHandlePrefix) {
     const std::string log = logPath("prefix.log");
     ptl::test::LogSettings settings(0x13, log);
@@ -141,7 +101,7 @@ TEST_F(LogE2e, TimeAndHandlePrefix) {
         stripped += m[5].str() + "\r\n";
     }
     EXPECT_EQ(start, text.size()) << text;
-    EXPECT_EQ("\r\n" + stripped, callLinesOfRun("DUMP", handle));
+    EXPECT_EQ("\r\n" + stripped, callLinesOfRun(handle));
 }
 
 } // namespace

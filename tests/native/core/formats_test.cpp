@@ -17,25 +17,12 @@ std::string dumpLine(unsigned offset, unsigned char b) {
 
 } // namespace
 
+// The named bytes and the offset column against a whole run: the end-to-end dump test. Here: an offset past
+// six digits, and every printable byte as itself.
 TEST(DumpFormat, LinesAsPrinted) {
-    EXPECT_EQ(dumpLine(0, 0x1B), ">000000:  27  1Bh  ESC \n");
-    EXPECT_EQ(dumpLine(1, 0x40), ">000001:  64  40h  @   \n");
-    EXPECT_EQ(dumpLine(2, 0x0A), ">000002:  10  0Ah  LF  \n");
-    EXPECT_EQ(dumpLine(0x12B, 0xFF), ">00012B: 255  FFh  \\xFF\n");
-    EXPECT_EQ(dumpLine(0xABCDEF, 0x22), ">ABCDEF:  34  22h  \\\"  \n");
+    EXPECT_EQ(dumpLine(0xABCDEF, 0xAB), ">ABCDEF: 171  ABh  \\xAB\n");
     EXPECT_EQ(dumpLine(0x1000000, 0), ">1000000:   0  00h  NUL \n");
-}
-
-TEST(DumpFormat, ByteNames) {
-    EXPECT_STREQ(byteName(0x00), "NUL");
-    EXPECT_STREQ(byteName(0x1F), "US");
     EXPECT_STREQ(byteName(0x20), " ");
-    EXPECT_STREQ(byteName('"'), "\\\"");
-    EXPECT_STREQ(byteName('\\'), "\\\\");
-    EXPECT_STREQ(byteName('~'), "~");
-    EXPECT_STREQ(byteName(0x7F), "DEL");
-    EXPECT_STREQ(byteName(0x80), "\\x80");
-    EXPECT_STREQ(byteName(0xAB), "\\xAB");
     for (int b = 0x21; b < 0x7F; ++b)
         if (b != '"' && b != '\\') {
             EXPECT_EQ(std::string(byteName(static_cast<unsigned char>(b))), std::string(1, char(b)));

@@ -65,15 +65,14 @@ TEST(SerialParams, LeadingInt) {
 }
 
 TEST(Results, Texts) {
-    EXPECT_STREQ(errorText(-1), "Not supported function.");
-    EXPECT_STREQ(errorText(1001), "Invalid handle or not claimed.");
-    EXPECT_STREQ(errorText(1013), "Invalid port number.");
-    EXPECT_STREQ(errorText(1014), "Can't claim.");
-    EXPECT_STREQ(errorText(1018), "Can't connect.");
-    EXPECT_STREQ(errorText(1028), "Invalid address.");
-    EXPECT_STREQ(errorText(1029), "Can't open.");
-    EXPECT_STREQ(errorText(1106), "Lock failed.");
-    EXPECT_STREQ(errorText(1107), "Unlock failed.");
+    const std::pair<int, const char *> texts[] = {
+        {-1, "Not supported function."}, {1001, "Invalid handle or not claimed."},
+        {1013, "Invalid port number."},  {1014, "Can't claim."},
+        {1018, "Can't connect."},        {1028, "Invalid address."},
+        {1029, "Can't open."},           {1106, "Lock failed."},
+        {1107, "Unlock failed."}};
+    for (const auto &t : texts)
+        EXPECT_STREQ(errorText(t.first), t.second);
     for (int c = 1210; c <= 1215; ++c)
         EXPECT_STREQ(errorText(c), "Invalid serial parameter.");
     for (int c : {0, 1216, 1209, 1019, 10000, -2})

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "core/Target.h"
 
@@ -27,79 +28,66 @@ uint32_t addr(int a, int b, int c, int d) {
 } // namespace
 
 // Each name alone gives its row's type, default port and sub-type; the rows are written out here, not read
-// from the table under test. A network row without "@" keeps address 0.
-TEST(Target, EveryNameWithItsDefaults) {
-    struct Row {
-        const char *name;
+// from the table under test. A network row without "@" keeps address 0. Then digits after the name (the
+// number ends at the first other character), any case, and a network address after "@" with or without a
+// port number between.
+TEST(Target, EveryNameWithItsDefaultsDigitsAndAddresses) {
+    const struct {
+        const char *text;
         uint32_t type;
         int port, sub;
-    } rows[] = {{"CON", 1, -1, -1},
-                {"DUMP", 2, -1, -1},
-                {"COM", 0x40000011, 1, -1},
-                {"LPT", 0x12, 1, -1},
-                {"PRN", 0x12, 1, -1},
-                {"VQUSB", 0x14, 0, 0},
-                {"XDUSB", 0x14, 0, 1},
-                {"VQPRN", 0x15, 0, 0},
-                {"XDPRN", 0x15, 0, 1},
-                {"USBPRN", 0x16, 0, -1},
-                {"VQNET", 0x80000018, -1, -1},
-                {"SPOOLER", 0x33, 0, -1},
-                {"VQOLM", 0x80000019, 1, 0},
-                {"XDOLM", 0x80000019, 1, 1},
-                {"ZROLM", 0x80000019, 1, 2},
-                {"IBMFP", 0x40000034, 1, -1},
-                {"IBMDLL", 0x35, 1, -1},
-                {"JOBSPOOL", 0x32, -1, 1},
-                {"REMOTE", 0x32, -1, 0x10010003},
-                {"D4CTRL", 0x32, -1, 0x10000005},
-                {"IBMTI4", 0x22, 0, -1},
-                {"IBMM4", 0x23, 0, -1},
-                {"ALD", 0x24, -1, -1},
-                {"KVBSLM", 0x36, 0, -1},
-                {"KVBSDH", 0x37, 0, -1},
-                {"XFS", 0x38, -1, -1},
-                {"HPRDH", 0x39, 0, -1},
-                {"OLMPRT", 0x80000019, 1, 0},
-                {"LIBUSB", 0x1a, 0, 0},
-                {"VQLPT", 0x1c, 1, -1},
-                {"TULIP", 0x1b, 1, -1},
-                {"ULTRA", 0x4000003b, 1, 0},
-                {"RESA", 0x4000003b, 1, 1},
-                {"SITA", 0x4000003b, 1, 2}};
-    for (const Row &row : rows) {
-        Parsed p = parse(row.name);
-        EXPECT_EQ(static_cast<uint32_t>(p.type), row.type) << row.name;
-        EXPECT_EQ(p.port, row.port) << row.name;
-        EXPECT_EQ(p.sub, row.sub) << row.name;
-        EXPECT_EQ(p.addr, 0u) << row.name;
+        uint32_t addr;
+    } rows[] = {{"CON", 1, -1, -1, 0},
+                {"DUMP", 2, -1, -1, 0},
+                {"COM", 0x40000011, 1, -1, 0},
+                {"LPT", 0x12, 1, -1, 0},
+                {"PRN", 0x12, 1, -1, 0},
+                {"VQUSB", 0x14, 0, 0, 0},
+                {"XDUSB", 0x14, 0, 1, 0},
+                {"VQPRN", 0x15, 0, 0, 0},
+                {"XDPRN", 0x15, 0, 1, 0},
+                {"USBPRN", 0x16, 0, -1, 0},
+                {"VQNET", 0x80000018, -1, -1, 0},
+                {"SPOOLER", 0x33, 0, -1, 0},
+                {"VQOLM", 0x80000019, 1, 0, 0},
+                {"XDOLM", 0x80000019, 1, 1, 0},
+                {"ZROLM", 0x80000019, 1, 2, 0},
+                {"IBMFP", 0x40000034, 1, -1, 0},
+                {"IBMDLL", 0x35, 1, -1, 0},
+                {"JOBSPOOL", 0x32, -1, 1, 0},
+                {"REMOTE", 0x32, -1, 0x10010003, 0},
+                {"D4CTRL", 0x32, -1, 0x10000005, 0},
+                {"IBMTI4", 0x22, 0, -1, 0},
+                {"IBMM4", 0x23, 0, -1, 0},
+                {"ALD", 0x24, -1, -1, 0},
+                {"KVBSLM", 0x36, 0, -1, 0},
+                {"KVBSDH", 0x37, 0, -1, 0},
+                {"XFS", 0x38, -1, -1, 0},
+                {"HPRDH", 0x39, 0, -1, 0},
+                {"OLMPRT", 0x80000019, 1, 0, 0},
+                {"LIBUSB", 0x1a, 0, 0, 0},
+                {"VQLPT", 0x1c, 1, -1, 0},
+                {"TULIP", 0x1b, 1, -1, 0},
+                {"ULTRA", 0x4000003b, 1, 0, 0},
+                {"RESA", 0x4000003b, 1, 1, 0},
+                {"SITA", 0x4000003b, 1, 2, 0},
+                {"com", kIfCom, 1, -1, 0},
+                {"COM12", kIfCom, 12, -1, 0},
+                {"COM3X", kIfCom, 3, -1, 0},
+                {"LPT2", kIfLpt, 2, -1, 0},
+                {"PRN2", kIfLpt, 2, -1, 0},
+                {"XDUSB3", kIfVqusb, 3, 1, 0},
+                {"ULTRA5", kIfAea, 5, 0, 0},
+                {"SpOoLeR2", kIfSpooler, 2, -1, 0},
+                {"VQNET@192.168.1.20", 0x80000018u, -1, -1, addr(192, 168, 1, 20)},
+                {"VQNET9101@10.1.2.3", 0x80000018u, 9101, -1, addr(10, 1, 2, 3)},
+                {"xdolm@127.0.0.5", 0x80000019u, 1, 1, addr(127, 0, 0, 5)}};
+    for (const auto &r : rows) {
+        const Parsed p = parse(r.text);
+        EXPECT_EQ(std::make_tuple(static_cast<uint32_t>(p.type), p.port, p.sub, p.addr),
+                  std::make_tuple(r.type, r.port, r.sub, r.addr))
+            << r.text;
     }
-}
-
-TEST(Target, DigitsAndCase) {
-    EXPECT_EQ(parse("com").port, 1);
-    EXPECT_EQ(parse("COM").type, kIfCom);
-    EXPECT_EQ(parse("COM12").port, 12);
-    EXPECT_EQ(parse("com3").port, 3);
-    Parsed x = parse("COM3X"); // the number ends at the X
-    EXPECT_EQ(x.type, kIfCom);
-    EXPECT_EQ(x.port, 3);
-    EXPECT_EQ(parse("LPT2").port, 2);
-    EXPECT_EQ(parse("PRN2").type, kIfLpt);
-    EXPECT_EQ(parse("PRN2").port, 2);
-    Parsed xd = parse("XDUSB3");
-    EXPECT_EQ(xd.type, kIfVqusb);
-    EXPECT_EQ(xd.port, 3);
-    EXPECT_EQ(xd.sub, 1);
-    Parsed sita = parse("SITA");
-    EXPECT_EQ(sita.type, kIfAea);
-    EXPECT_EQ(sita.port, 1);
-    EXPECT_EQ(sita.sub, 2);
-    Parsed ultra = parse("ULTRA5");
-    EXPECT_EQ(ultra.port, 5);
-    EXPECT_EQ(ultra.sub, 0);
-    EXPECT_EQ(parse("SpOoLeR2").type, kIfSpooler);
-    EXPECT_EQ(parse("SpOoLeR2").port, 2);
     // A number too long for an int saturates instead of wrapping to a negative port.
     EXPECT_GT(parse("COM99999999999999999999").port, 0);
 }
@@ -112,24 +100,6 @@ TEST(Target, OtherCharacterAfterNameIsAFile) {
     // CON matches the first row's name but is followed by S: that ends the scan at once.
     EXPECT_EQ(parse("CONSOLE").port, -1);
     EXPECT_EQ(parse(nullptr).type, kIfFile);
-}
-
-TEST(Target, NetworkAddresses) {
-    Parsed p = parse("VQNET@192.168.1.20");
-    EXPECT_EQ(static_cast<uint32_t>(p.type), 0x80000018u);
-    EXPECT_EQ(p.port, -1);
-    EXPECT_EQ(p.addr, addr(192, 168, 1, 20));
-    Parsed bare = parse("VQNET");
-    EXPECT_EQ(static_cast<uint32_t>(bare.type), 0x80000018u);
-    EXPECT_EQ(bare.addr, 0u);
-    // A port number between the name and "@" is kept.
-    Parsed withPort = parse("VQNET9101@10.1.2.3");
-    EXPECT_EQ(withPort.port, 9101);
-    EXPECT_EQ(withPort.addr, addr(10, 1, 2, 3));
-    Parsed olm = parse("xdolm@127.0.0.5");
-    EXPECT_EQ(static_cast<uint32_t>(olm.type), 0x80000019u);
-    EXPECT_EQ(olm.sub, 1);
-    EXPECT_EQ(olm.port, 1);
 }
 
 TEST(Target, RejectedAddressFallsThroughToAFile) {

@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "os/Syscalls.h"
 #include "support/Seam.h"
+#include "support/TestUtil.h"
 
 using namespace ptl;
 
@@ -26,15 +27,7 @@ TEST(DebugGate, UnderWineAMonitorSwitchesLinesOn) {
     HANDLE monitor =
         CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER");
     ASSERT_NE(monitor, nullptr);
-    const DWORD deadline = GetTickCount() + 5000;
-    bool on = false;
-    while (!(on = debugOutputWanted()) && GetTickCount() < deadline)
-        Sleep(20);
-    EXPECT_TRUE(on);
+    EXPECT_TRUE(test::waitUntil([] { return debugOutputWanted(); }));
     CloseHandle(monitor);
-    bool off = true;
-    const DWORD deadline2 = GetTickCount() + 5000;
-    while ((off = debugOutputWanted()) && GetTickCount() < deadline2)
-        Sleep(20);
-    EXPECT_FALSE(off);
+    EXPECT_TRUE(test::waitUntil([] { return !debugOutputWanted(); }));
 }

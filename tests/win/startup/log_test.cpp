@@ -46,12 +46,6 @@ std::vector<std::string> runLogged(uint32_t flags, const std::string &name, int 
     return lines(test::readFile(path));
 }
 
-std::string hex8(int h) {
-    char b[16];
-    snprintf(b, sizeof b, "%08X", static_cast<unsigned>(h));
-    return b;
-}
-
 } // namespace
 
 TEST(Log, NoFlagsNoFile) {
@@ -59,7 +53,7 @@ TEST(Log, NoFlagsNoFile) {
     DeleteFileA(path.c_str());
     test::LogSettings settings(0, path);
     EXPECT_EQ(PtlStartup(nullptr), 0);
-    EXPECT_FALSE(logIsOpen());
+    EXPECT_FALSE(logIsOpen()); // not even the default file
     PtlCleanup();
     EXPECT_FALSE(test::fileExists(path));
 }
@@ -67,12 +61,13 @@ TEST(Log, NoFlagsNoFile) {
 TEST(Log, CallsAndTrace) {
     int h = 0;
     auto l = runLogged(0x32, "both.log", &h);
-    const std::string H = hex8(h);
+    char H[16];
+    snprintf(H, sizeof H, "%08X", static_cast<unsigned>(h));
     ASSERT_GE(l.size(), 8u);
-    EXPECT_EQ(l[5], H + " <PtlClaim 0");
-    EXPECT_EQ(l[6], H + " > 30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46");
-    EXPECT_EQ(l[7], H + " > 47");
-    EXPECT_EQ(l[8], H + " >PtlClose");
+    EXPECT_EQ(l[5], H + std::string(" <PtlClaim 0"));
+    EXPECT_EQ(l[6], H + std::string(" > 30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46"));
+    EXPECT_EQ(l[7], H + std::string(" > 47"));
+    EXPECT_EQ(l[8], H + std::string(" >PtlClose"));
 }
 
 // Trace only: sixteen bytes to a line, each send on its own; nothing for a send that took no bytes.

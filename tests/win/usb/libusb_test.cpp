@@ -118,8 +118,7 @@ TEST(Libusb, ThreadedReceivesAndStopWaitsForTheWriteInProgress) {
 
 TEST(Libusb, SendRunsDeliverTheJobUnchanged) {
     test::clearLogSettings();
-    const std::string data = test::testBytes(50000, 3), file = test::tempPath("libusb_job.bin");
-    test::writeFile(file, data);
+    const std::string data = test::testBytes(50000, 3), file = test::jobFile("libusb_job.bin", data);
     for (const char *mode : {"-b96", "-a"}) {
         FakeLibusb &f = printer(1, 1000);
         EXPECT_EQ(test::sendRun({mode, file, "LIBUSB"}), 0) << mode;

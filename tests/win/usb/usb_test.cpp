@@ -345,8 +345,7 @@ TEST(Usb, VqlptOpensTheNumberedDeviceAndRefusesNumbersOutsideTheRange) {
 // request where the port has one; a failing force ends the run with 1 before any data.
 TEST(Usb, SendRunsToEveryTarget) {
     test::clearLogSettings();
-    const std::string data = test::testBytes(50000, 7), file = test::tempPath("usb_job.bin");
-    test::writeFile(file, data);
+    const std::string data = test::testBytes(50000, 7), file = test::jobFile("usb_job.bin", data);
     const struct {
         const char *target;
         int type;

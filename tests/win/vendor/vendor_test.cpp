@@ -195,8 +195,7 @@ TEST_F(Vendor, FailuresAndMissingLibraries) {
 }
 
 TEST_F(Vendor, SendRunsDeliverTheJob) {
-    const std::string job = test::testBytes(100000), file = test::tempPath("vendor_job.bin");
-    test::writeFile(file, job);
+    const std::string job = test::testBytes(100000), file = test::jobFile("vendor_job.bin", job);
     const char *runs[][4] = {{"rawpush", file.c_str(), "IBMDLL1"}, {"rawpush", "-a", file.c_str(), "IBMDLL1"},
                              {"rawpush", file.c_str(), "HPRDH"},   {"rawpush", file.c_str(), "KVBSDH"},
                              {"rawpush", file.c_str(), "KVBSLM"},  {"rawpush", file.c_str(), "JOBSPOOL"}};
