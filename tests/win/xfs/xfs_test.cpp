@@ -17,8 +17,7 @@ namespace {
 enum : unsigned { kNoService = 1, kNullResults = 2, kNullBuffers = 4, kRawFails = 8 }; // the fake's switches
 
 std::string golden(const char *name) {
-    std::string dir = __FILE__;
-    return test::readFile("Z:" + dir.erase(dir.find_last_of("/\\") + 1) + name);
+    return test::readFile(std::string("Z:") + PTL_XFS_GOLDEN_DIR + name);
 }
 
 class Xfs : public ::testing::Test {
