@@ -23,7 +23,7 @@ std::string nextIp() {
 }
 
 std::string jobPath(const std::string &name, const std::string &bytes) {
-    const std::string path = tempPath(name);
+    std::string path = tempPath(name);
     writeFile(path, bytes);
     return path;
 }
