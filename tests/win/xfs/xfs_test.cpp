@@ -63,8 +63,8 @@ TEST_F(Xfs, FlagLines) {
         " fwType              = 0x3:WFS_PTR_TYPEPASSBOOK WFS_PTR_TYPERECEIPT \n",
         " fwType              = 0x5:WFS_PTR_TYPERECEIPT WFS_PTR_TYPEJOURNAL \n",
         " fwType              = 0x10:Invalid flag !!\n",
-        " fwType              = 0x1f:WFS_PTR_TYPEPASSBOOK WFS_PTR_TYPEDOCUMENT WFS_PTR_TYPERECEIPT "
-        "WFS_PTR_TYPEJOURNAL Invalid flag !!\n",
+        (" fwType              = 0x1f:WFS_PTR_TYPEPASSBOOK WFS_PTR_TYPEDOCUMENT WFS_PTR_TYPERECEIPT "
+         "WFS_PTR_TYPEJOURNAL Invalid flag !!\n"), // one line, wrapped
     };
     for (const char *line : lines)
         EXPECT_NE(run(std::stoi(line + 25, nullptr, 16), 0, true).find(line), std::string::npos) << line;
