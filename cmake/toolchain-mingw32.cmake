@@ -15,7 +15,11 @@ set(CMAKE_FIND_ROOT_PATH /usr/${PTL_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Packages only from the cross root, unless the caller says otherwise (a program built against an installed
+# PTL passes -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=BOTH with CMAKE_PREFIX_PATH naming the installation).
+if(NOT CMAKE_FIND_ROOT_PATH_MODE_PACKAGE)
+    set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+endif()
 
 # Tests and try_run go through Wine; the first argument tells the wrapper which build's prefix to use.
 # CMAKE_BINARY_DIR is the top build folder here (try_compile projects never run the emulator).

@@ -13,6 +13,8 @@ packages=(
     cups-daemon cups-client libcups2:i386
     # native benchmarks
     libbenchmark-dev
+    # Windows installer (cpack NSIS)
+    nsis
 )
 
 missing=()

@@ -155,35 +155,35 @@ int PTLAPI PtlForce(int h, int on) {
     return r;
 }
 
-int PTLAPI PtlGetBaudRate(int h, int *v) {
-    return getter(h, "PtlGetBaudRate", [v](WPort *p) { return p->getBaudRate(v); });
+int PTLAPI PtlGetBaudRate(int h, int *rate) {
+    return getter(h, "PtlGetBaudRate", [rate](WPort *p) { return p->getBaudRate(rate); });
 }
-int PTLAPI PtlSetBaudRate(int h, int v) {
-    return setter(h, "PtlSetBaudRate", v, [v](WPort *p) { return p->setBaudRate(v); });
+int PTLAPI PtlSetBaudRate(int h, int rate) {
+    return setter(h, "PtlSetBaudRate", rate, [rate](WPort *p) { return p->setBaudRate(rate); });
 }
-int PTLAPI PtlGetByteSize(int h, int *v) {
-    return getter(h, "PtlGetByteSize", [v](WPort *p) { return p->getByteSize(v); });
+int PTLAPI PtlGetByteSize(int h, int *bits) {
+    return getter(h, "PtlGetByteSize", [bits](WPort *p) { return p->getByteSize(bits); });
 }
-int PTLAPI PtlSetByteSize(int h, int v) {
-    return setter(h, "PtlSetByteSize", v, [v](WPort *p) { return p->setByteSize(v); });
+int PTLAPI PtlSetByteSize(int h, int bits) {
+    return setter(h, "PtlSetByteSize", bits, [bits](WPort *p) { return p->setByteSize(bits); });
 }
-int PTLAPI PtlGetParity(int h, int *v) {
-    return getter(h, "PtlGetParity", [v](WPort *p) { return p->getParity(v); });
+int PTLAPI PtlGetParity(int h, int *parity) {
+    return getter(h, "PtlGetParity", [parity](WPort *p) { return p->getParity(parity); });
 }
-int PTLAPI PtlSetParity(int h, int v) {
-    return setter(h, "PtlSetParity", v, [v](WPort *p) { return p->setParity(v); });
+int PTLAPI PtlSetParity(int h, int parity) {
+    return setter(h, "PtlSetParity", parity, [parity](WPort *p) { return p->setParity(parity); });
 }
-int PTLAPI PtlGetStopBits(int h, int *v) {
-    return getter(h, "PtlGetStopBits", [v](WPort *p) { return p->getStopBits(v); });
+int PTLAPI PtlGetStopBits(int h, int *stop) {
+    return getter(h, "PtlGetStopBits", [stop](WPort *p) { return p->getStopBits(stop); });
 }
-int PTLAPI PtlSetStopBits(int h, int v) {
-    return setter(h, "PtlSetStopBits", v, [v](WPort *p) { return p->setStopBits(v); });
+int PTLAPI PtlSetStopBits(int h, int stop) {
+    return setter(h, "PtlSetStopBits", stop, [stop](WPort *p) { return p->setStopBits(stop); });
 }
-int PTLAPI PtlGetFlow(int h, int *v) {
-    return getter(h, "PtlGetFlow", [v](WPort *p) { return p->getFlow(v); });
+int PTLAPI PtlGetFlow(int h, int *flow) {
+    return getter(h, "PtlGetFlow", [flow](WPort *p) { return p->getFlow(flow); });
 }
-int PTLAPI PtlSetFlow(int h, int v) {
-    return setter(h, "PtlSetFlow", v, [v](WPort *p) { return p->setFlow(v); });
+int PTLAPI PtlSetFlow(int h, int flow) {
+    return setter(h, "PtlSetFlow", flow, [flow](WPort *p) { return p->setFlow(flow); });
 }
 
 int PTLAPI PtlCommParams(int h, int rate, int bits, int parity, int stop, int flow) {

@@ -30,20 +30,20 @@ int PTLAPI PtlParseFlow(const char *t) {
     return parseFlow(t);
 }
 
-const char *PTLAPI PtlBaudRateName(int v) {
-    return baudRateName(v);
+const char *PTLAPI PtlBaudRateName(int rate) {
+    return baudRateName(rate);
 }
-const char *PTLAPI PtlByteSizeName(int v) {
-    return byteSizeName(v);
+const char *PTLAPI PtlByteSizeName(int bits) {
+    return byteSizeName(bits);
 }
-const char *PTLAPI PtlParityName(int v) {
-    return parityName(v);
+const char *PTLAPI PtlParityName(int parity) {
+    return parityName(parity);
 }
-const char *PTLAPI PtlStopBitsName(int v) {
-    return stopBitsName(v);
+const char *PTLAPI PtlStopBitsName(int stop) {
+    return stopBitsName(stop);
 }
-const char *PTLAPI PtlFlowName(int v) {
-    return flowName(v);
+const char *PTLAPI PtlFlowName(int flow) {
+    return flowName(flow);
 }
 
 } // extern "C"

@@ -23,8 +23,8 @@ public:
     int setBusy(int busy) override;
     int clearSend() override;
     int clearRecv() override;
-    int getCommState(DCB *dcb) override;
-    int setCommState(const DCB *dcb) override;
+    int getCommState(DCB *out) override;
+    int setCommState(const DCB *in) override;
     int getBaudRate(int *rate) override;
     int setBaudRate(int rate) override;
     int getByteSize(int *bits) override;

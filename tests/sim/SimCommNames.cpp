@@ -49,6 +49,7 @@ void SimComm::installNames(Seam &seam) {
         list += '\0';
         if (list.size() > size)
             return fail(ERROR_INSUFFICIENT_BUFFER);
+        // NOLINTNEXTLINE(bugprone-not-null-terminated-result): the list ends in its two NULs
         std::memcpy(buf, list.data(), list.size());
         return static_cast<DWORD>(list.size());
     });

@@ -7,7 +7,8 @@
 
 namespace ptl::test {
 
-uint64_t fnv1a64(const void *data, size_t n, uint64_t h) {
+uint64_t fnv1a64(const void *data, size_t n, uint64_t seed) {
+    uint64_t h = seed;
     const auto *p = static_cast<const uint8_t *>(data);
     for (size_t i = 0; i < n; ++i)
         h = (h ^ p[i]) * 0x100000001b3ull;

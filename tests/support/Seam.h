@@ -106,8 +106,8 @@ private:
     };
 
     template <class Orig, class V, class R, class... A>
-    static std::function<R(A...)> makeFailer(Orig orig, std::shared_ptr<std::atomic<int>> counter, int n,
-                                             V result, DWORD error, std::function<R(A...)> *) {
+    static std::function<R(A...)> makeFailer(Orig orig, const std::shared_ptr<std::atomic<int>> &counter,
+                                             int n, V result, DWORD error, std::function<R(A...)> *) {
         return [=](A... a) -> R {
             if (++*counter == n) {
                 os::realApi().SetLastError(error);

@@ -28,7 +28,7 @@ std::string landed(const std::string &queue, int *id = nullptr) {
     if (id != nullptr)
         *id = atoi(job.c_str());
     DeleteFileA((path + ".job").c_str());
-    const std::string got = test::readFile(path) + "|" + job.substr(job.find(' ') + 1);
+    std::string got = test::readFile(path) + "|" + job.substr(job.find(' ') + 1);
     DeleteFileA(path.c_str());
     return got;
 }

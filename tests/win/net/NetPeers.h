@@ -104,7 +104,7 @@ inline std::vector<Bytes> one(Bytes b) {
     return {std::move(b)};
 }
 // A responder that answers every request with the given result and data.
-inline UdpPrinter::Responder answering(int result, Bytes data) {
+inline UdpPrinter::Responder answering(int result, const Bytes &data) {
     return [=](const Bytes &r) { return one(replyTo(r, result, data)); };
 }
 

@@ -20,11 +20,14 @@ struct HidDev {
 };
 // Near misses (vendor; product: the M4 device; usage only on the usage page; held; no preparsed data), two
 // TI4 devices (5, 6), the ALD device (7).
-const std::vector<HidDev> kDevices = {
-    {0x1234, 0x4535, 0x3500, 20, 1024, 258},       {0x04B3, 0x4533, 0x3500, 8, 8, 8},
-    {0x04B3, 0x4535, 0x0001, 20, 1024, 258},       {0x04B3, 0x4535, 0x3500, 20, 1024, 258, true},
-    {0x04B3, 0x4535, 0x3500, 20, 1024, 258, 0, 1}, {0x04B3, 0x4535, 0x3500, 20, 1024, 258},
-    {0x04B3, 0x4535, 0x3500, 30, 512, 16},         {0x4B56, 0x0311, 0xFFFF, 64, 64, 0}};
+const std::vector<HidDev> kDevices = {{0x1234, 0x4535, 0x3500, 20, 1024, 258},
+                                      {0x04B3, 0x4533, 0x3500, 8, 8, 8},
+                                      {0x04B3, 0x4535, 0x0001, 20, 1024, 258},
+                                      {0x04B3, 0x4535, 0x3500, 20, 1024, 258, true},
+                                      {0x04B3, 0x4535, 0x3500, 20, 1024, 258, false, true},
+                                      {0x04B3, 0x4535, 0x3500, 20, 1024, 258},
+                                      {0x04B3, 0x4535, 0x3500, 30, 512, 16},
+                                      {0x4B56, 0x0311, 0xFFFF, 64, 64, 0}};
 
 struct HidWorld {
     test::Seam seam;

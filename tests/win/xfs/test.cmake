@@ -1,3 +1,2 @@
-# The expected reports lie beside the test; their folder comes by name, as __FILE__ is relative under a
-# compiler cache that rewrites paths.
-set_tests_properties(${PTL_TEST} PROPERTIES ENVIRONMENT "PTL_XFS_EXPECTED=${PTL_AREA_DIR}")
+# The golden files by absolute path: __FILE__ is relative to the build folder when ccache rewrites paths.
+target_compile_definitions(${PTL_TARGET} PRIVATE PTL_XFS_GOLDEN_DIR="${PTL_AREA_DIR}/")
