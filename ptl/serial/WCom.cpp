@@ -108,6 +108,10 @@ bool WCom::isReady() {
 int WCom::askReady(int *ready) {
     if (!isClaimed())
         return kInvalidHandle;
+    // Without a handshake the line says nothing about the printer (isReady then answers a plain 0).
+    const FlowBits flow = flowBitsOf(dcb_);
+    if (flow.dtrControl != kLineHandshake && flow.rtsControl != kLineHandshake && !flow.outX)
+        return kNotSupported;
     DWORD errors = 0;
     COMSTAT st{};
     if (!os::ClearCommError(handle_, &errors, &st))
