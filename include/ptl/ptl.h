@@ -164,7 +164,8 @@ const char *PTLAPI PtlFlowName(int flow);
  * HID, TULIP, IBMDLL, SPOOLER, the vendor libraries; open them threaded where the kind has mode 1), and on
  * kinds that receive nothing (file, console, dump, XFS). */
 int PTLAPI PtlRecv(int handle, void *buffer, int size, int *got, int timeoutMs);
-/* *ready 1 when the device reports that it can take data now, 0 when it reports that it cannot.
+/* *ready 1 when the device reports that it can take data now, 0 when it reports that it cannot (-1 with
+ * the result -1).
  * COM and AEA ports: the input line of the configured handshake (DSR for DTR/DSR, CTS for RTS/CTS, the
  * XOFF state for XON/XOFF); -1 when no handshake is configured. LPT and VQLPT: the driver's error bits.
  * -1 on every other kind: they cannot ask their device. 1103 when the device's state cannot be read. */

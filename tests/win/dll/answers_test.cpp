@@ -50,10 +50,11 @@ template <class G> std::string both(const std::string &first, G second) {
     return first + " / " + second();
 }
 
+// The result and, unless it is a failure, the value (-1 results give the value the call wrote too).
 template <class F> std::string value(F f, int h) {
     int v = -7;
     const int r = f(h, &v);
-    return show(r, std::to_string(v));
+    return std::to_string(r) + (r <= 0 ? " " + std::to_string(v) : "");
 }
 
 // A text getter into room bytes: the result and the text.
@@ -165,7 +166,8 @@ const Row kRows[] = {
     // Serial line, synchronous: the device's own read time-out; modem lines; flow-control readiness.
     {"COM3", 0, true, "recv", "0 2 'ok'"},
     {"COM3", 0, true, "recv 60s", "1019 0 '' early"}, // the simulated device's time-out passes at once
-    {"COM3", 0, true, "ready", "-1"},                 // no handshake: the line tells nothing
+    {"COM3", 0, true, "ready", "-1 -1"},              // no handshake: the line tells nothing
+    {"COM3", 0, true, "counts", "-1 0 / -1 0"},
     {"COM3", 0, true, "ready rts", "0 / 0 1 / 0 0"},
     {"COM3", 1, true, "ready rts", "0 / 0 1 / 0 0"},
     {"COM3", 0, true, "state", "0 0030"},
@@ -194,7 +196,7 @@ const Row kRows[] = {
     {"VQUSB0", 0, true, "name", "0 '" + kVqPathText + "'"},
     {"VQUSB0", 0, false, "id", "1001 '' 0"},
     {"VQUSB0", 0, true, "recv", "-1 0 ''"},
-    {"VQUSB0", 0, true, "ready", "-1"},
+    {"VQUSB0", 0, true, "ready", "-1 -1"},
     {"VQUSB0", 0, true, "subtype", "0 0"},
     {"XDUSB0", 0, false, "subtype", "0 1"},
     {"VQUSB0", 1, true, "recv 60s", "1019 0 '' waited"},
@@ -210,8 +212,8 @@ const Row kRows[] = {
     {"VQNET@192.0.2.7", 0, false, "recv", "1001 0 ''"},
     // Device-less kinds answer -1, except for what they really have.
     {"CON", 0, true, "recv", "-1 0 ''"},
-    {"CON", 0, true, "ready", "-1"},
-    {"CON", 0, true, "subtype", "-1"},
+    {"CON", 0, true, "ready", "-1 -1"},
+    {"CON", 0, true, "subtype", "-1 -1"},
     {"CON", 0, true, "nulls", kNulls},
     {"out\\x.bin", 0, false, "name", "0 'out\\x.bin'"},
     {"out\\x.bin", 0, false, "name in 4", "1220 ''"},
