@@ -147,6 +147,64 @@ const char *PTLAPI PtlParityName(int parity);
 const char *PTLAPI PtlStopBitsName(int stop);
 const char *PTLAPI PtlFlowName(int flow);
 
+/* The printer's answers, status and identity.
+ * Every call below answers -1 where the port kind has nothing real to tell (no made-up value), 1001 for an
+ * unknown handle and for a port that must be claimed first, and 1030 for a null pointer argument.
+ * A text never arrives cut short: when it does not fit in size bytes (NUL included) the call answers 1220
+ * and leaves an empty text; 1024 bytes hold every name, address and identification the library knows. */
+
+/* Reads what the printer sent back: up to size bytes into buffer, *got the count. Waits at most timeoutMs
+ * for the first byte (0: only what has already arrived); 1019 with *got = 0 when nothing came in time.
+ * Threaded and event-driven ports read their receive queue and wait on its arrival signal; synchronous
+ * serial, parallel and USB ports read the device with a read time-out; synchronous network ports wait on the
+ * socket. -1 on kinds that receive nothing (file, dump, console, spooler, vendor libraries). */
+int PTLAPI PtlRecv(int handle, void *buffer, int size, int *got, int timeoutMs);
+/* *ready 1 when the device reports it can take data now, 0 when it reports it cannot. Serial ports: the
+ * flow-control input line of the configured handshake; parallel: the port's status without error bits.
+ * -1 on kinds whose device tells nothing about it. */
+int PTLAPI PtlIsReady(int handle, int *ready);
+/* Resets the printer: parallel ports, the maker's USB and printer-class USB ports, printer network ports
+ * and the status-monitor ports; -1 elsewhere. */
+int PTLAPI PtlReset(int handle);
+/* Bytes still queued to send / received and not yet read: threaded and event-driven ports (1011 while not
+ * claimed: no queue); -1 with *count 0 on kinds without queues. */
+int PTLAPI PtlGetSendCount(int handle, int *count);
+int PTLAPI PtlGetRecvCount(int handle, int *count);
+/* Empty the send / receive queue (and purge the device's buffers on serial lines); serial ports and
+ * threaded ports, -1 elsewhere. */
+int PTLAPI PtlClearSend(int handle);
+int PTLAPI PtlClearRecv(int handle);
+/* How the port does its I/O: PTL_MODE_SYNC, PTL_MODE_THREADED or PTL_MODE_EVENT. The window-notified
+ * network port moves its data on the caller's thread and answers PTL_MODE_SYNC, as do the kinds that have
+ * one class for every mode. */
+int PTLAPI PtlGetIOMode(int handle, int *mode);
+/* The name the port uses: the device path of USB ports (known once found by a claim), the printer or
+ * library target of the spooler and vendor-library ports, the status-monitor port's path, a file port's
+ * path. -1 elsewhere. PtlSetName: the spooler, vendor-library, status-monitor and file ports. */
+int PTLAPI PtlGetName(int handle, char *name, int size);
+int PTLAPI PtlSetName(int handle, const char *name);
+/* Sets the port number (serial and parallel ports: 1..32, else 1013; 10000 while claimed; network ports:
+ * the TCP port). PtlGetPortNo reads it. */
+int PTLAPI PtlSetPortNo(int handle, int no);
+/* The dotted IPv4 address of network and status-monitor ports; -1 elsewhere. PtlSetAddress takes the same
+ * text (1028 for a text that is no address); it applies at the next claim. */
+int PTLAPI PtlGetAddress(int handle, char *text, int size);
+int PTLAPI PtlSetAddress(int handle, const char *address);
+/* The sub-type of the USB, status-monitor and AEA ports; -1 (and *subType -1) elsewhere. */
+int PTLAPI PtlGetSubType(int handle, int *subType);
+int PTLAPI PtlSetSubType(int handle, int subType);
+/* The device's identification text, *length its length without the NUL (also when it did not fit: the
+ * room needed is *length + 1). Parallel and USB printing-class ports: the IEEE 1284 device id, read from
+ * the claimed device without its two length bytes; printer network ports: the printer's identification
+ * text over the control channel; other USB ports and the status-monitor port: the device path. -1
+ * elsewhere. */
+int PTLAPI PtlGetDeviceId(int handle, char *buffer, int size, int *length);
+/* The raw device state word. The maker's USB and printer-class USB ports: the driver's 16-bit state word;
+ * USB printing-class ports: the class's one-byte port status; parallel ports: the parallel driver's status
+ * byte; serial ports: the modem status bits (MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON). The port must
+ * be claimed. -1 elsewhere. */
+int PTLAPI PtlGetDeviceState(int handle, unsigned *state);
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,6 +2,8 @@
 // logs its result and returns it.
 #include "ptl/ptl.h"
 
+#include <cstring>
+
 #include "api/Factory.h"
 #include "api/HandleTable.h"
 #include "core/Log.h"
@@ -10,6 +12,7 @@
 #include "core/Startup.h"
 #include "core/Target.h"
 #include "extlib/Printers.h"
+#include "net/Ipv4.h"
 #include "port/WPort.h"
 
 using namespace ptl;
@@ -32,6 +35,39 @@ template <class Op> int setter(int h, const char *name, int value, Op op) {
     logEntry(h, "%s n=%d", name, value);
     WPort *port = findPort(h);
     int r = port ? op(port) : kInvalidHandle;
+    logResult(h, "%s %d", name, r);
+    return r;
+}
+
+// Getters with one out-value: "<name>" at entry and "<name> %d <label>=%d" with the result and the value
+// (-1 when the call did not set it).
+template <class Op> int valueGetter(int h, const char *name, const char *label, int *out, Op op) {
+    logEntry(h, "%s", name);
+    WPort *port = findPort(h);
+    int value = -1;
+    int r = out == nullptr ? kNullArgument : port ? op(port, &value) : kInvalidHandle;
+    if (r == kOk)
+        *out = value;
+    logResult(h, "%s %d %s=%d", name, r, label, r == kOk ? value : -1);
+    return r;
+}
+
+// Text getters: "<name> size=%d" at entry and "<name> %d '<text>'" with the result.
+template <class Op> int textGetter(int h, const char *name, char *text, int size, Op op) {
+    logEntry(h, "%s size=%d", name, size);
+    WPort *port = findPort(h);
+    int r = text == nullptr ? kNullArgument : port ? op(port) : kInvalidHandle;
+    if (r != kOk && text != nullptr && size > 0)
+        text[0] = '\0';
+    logResult(h, "%s %d '%s'", name, r, r == kOk ? text : "");
+    return r;
+}
+
+// Text setters: "<name> '<text>'" at entry.
+template <class Op> int textSetter(int h, const char *name, const char *text, Op op) {
+    logEntry(h, "%s '%s'", name, text ? text : "");
+    WPort *port = findPort(h);
+    int r = text == nullptr ? kNullArgument : port ? op(port) : kInvalidHandle;
     logResult(h, "%s %d", name, r);
     return r;
 }
@@ -228,6 +264,121 @@ void PTLAPI PtlPrintSettings(FILE *out, int h) {
     v = -1;
     PtlGetFlow(h, &v);
     fprintf(out, "  Flow      = %s\n", flowName(v));
+}
+
+// --- The printer's answers, status and identity ---------------------------------------------------------
+
+int PTLAPI PtlRecv(int h, void *buffer, int size, int *got, int timeoutMs) {
+    logEntry(h, "PtlRecv size=%d dwTimeout=%d", size, timeoutMs);
+    WPort *port = findPort(h);
+    int r = kInvalidHandle;
+    int taken = 0;
+    if (buffer == nullptr || got == nullptr)
+        r = kNullArgument;
+    else if (port != nullptr)
+        r = port->recvWithin(buffer, size < 0 ? 0 : size, &taken, timeoutMs);
+    if (got != nullptr)
+        *got = r == kOk ? taken : 0;
+    logResult(h, "PtlRecv %d got=%d", r, r == kOk ? taken : 0);
+    return r;
+}
+
+int PTLAPI PtlIsReady(int h, int *ready) {
+    return valueGetter(h, "PtlIsReady", "ready", ready, [](WPort *p, int *v) { return p->askReady(v); });
+}
+
+int PTLAPI PtlReset(int h) {
+    return getter(h, "PtlReset", [](WPort *p) { return p->reset(); });
+}
+
+int PTLAPI PtlGetSendCount(int h, int *count) {
+    return valueGetter(h, "PtlGetSendCount", "count", count,
+                       [](WPort *p, int *v) { return p->getSendCount(v); });
+}
+int PTLAPI PtlGetRecvCount(int h, int *count) {
+    return valueGetter(h, "PtlGetRecvCount", "count", count,
+                       [](WPort *p, int *v) { return p->getRecvCount(v); });
+}
+int PTLAPI PtlClearSend(int h) {
+    return getter(h, "PtlClearSend", [](WPort *p) { return p->clearSend(); });
+}
+int PTLAPI PtlClearRecv(int h) {
+    return getter(h, "PtlClearRecv", [](WPort *p) { return p->clearRecv(); });
+}
+
+int PTLAPI PtlGetIOMode(int h, int *mode) {
+    return valueGetter(h, "PtlGetIOMode", "mode", mode, [](WPort *p, int *v) {
+        *v = p->getIOMode();
+        return kOk;
+    });
+}
+
+int PTLAPI PtlGetName(int h, char *name, int size) {
+    return textGetter(h, "PtlGetName", name, size, [name, size](WPort *p) {
+        // The longest name a port keeps is a path of MAX_PATH characters.
+        char whole[1024] = "";
+        const int r = p->getName(whole);
+        return r == kOk ? copyWhole(whole, name, size) : r;
+    });
+}
+int PTLAPI PtlSetName(int h, const char *name) {
+    return textSetter(h, "PtlSetName", name, [name](WPort *p) { return p->setName(name); });
+}
+
+int PTLAPI PtlSetPortNo(int h, int no) {
+    return setter(h, "PtlSetPortNo", no, [no](WPort *p) { return p->setPortNo(no); });
+}
+
+int PTLAPI PtlGetAddress(int h, char *text, int size) {
+    return textGetter(h, "PtlGetAddress", text, size, [text, size](WPort *p) {
+        uint32_t address = 0;
+        const int r = p->getAddress(&address);
+        char dotted[16];
+        return r == kOk ? copyWhole(net::formatIpv4(address, dotted, sizeof dotted), text, size) : r;
+    });
+}
+int PTLAPI PtlSetAddress(int h, const char *address) {
+    return textSetter(h, "PtlSetAddress", address, [address](WPort *p) {
+        uint32_t value = 0;
+        if (!readIpv4(address, &value))
+            return kInvalidAddress;
+        return p->setAddress(value);
+    });
+}
+
+int PTLAPI PtlGetSubType(int h, int *subType) {
+    return valueGetter(h, "PtlGetSubType", "subType", subType,
+                       [](WPort *p, int *v) { return p->getSubType(v); });
+}
+int PTLAPI PtlSetSubType(int h, int subType) {
+    return setter(h, "PtlSetSubType", subType, [subType](WPort *p) { return p->setSubType(subType); });
+}
+
+int PTLAPI PtlGetDeviceId(int h, char *buffer, int size, int *length) {
+    logEntry(h, "PtlGetDeviceId size=%d", size);
+    WPort *port = findPort(h);
+    int n = 0;
+    int r = buffer == nullptr || length == nullptr ? kNullArgument
+            : port != nullptr                      ? port->deviceIdText(buffer, size, &n)
+                                                   : kInvalidHandle;
+    if (r != kOk && buffer != nullptr && size > 0)
+        buffer[0] = '\0';
+    // A text that did not fit still tells its length: the caller learns the room it needs.
+    if (length != nullptr)
+        *length = r == kOk || r == kReportTooLong ? n : 0;
+    logResult(h, "PtlGetDeviceId %d length=%d", r, length != nullptr ? *length : 0);
+    return r;
+}
+
+int PTLAPI PtlGetDeviceState(int h, unsigned *state) {
+    logEntry(h, "PtlGetDeviceState");
+    WPort *port = findPort(h);
+    unsigned value = 0;
+    int r = state == nullptr ? kNullArgument : port != nullptr ? port->deviceState(&value) : kInvalidHandle;
+    if (r == kOk)
+        *state = value;
+    logResult(h, "PtlGetDeviceState %d state=%08X", r, r == kOk ? value : 0u);
+    return r;
 }
 
 } // extern "C"

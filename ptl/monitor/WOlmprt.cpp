@@ -106,6 +106,12 @@ int WOlmprt::setAddress(unsigned long address) {
     address_ = static_cast<uint32_t>(address);
     return kOk;
 }
+int WOlmprt::getAddress(uint32_t *address) {
+    if (address_ == 0)
+        return kNotSupported;
+    *address = address_;
+    return kOk;
+}
 int WOlmprt::reserved75(int) {
     return kOk;
 }

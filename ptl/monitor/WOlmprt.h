@@ -31,6 +31,8 @@ public:
     int force(int on) override;
     int reserved75(int a) override;
     int setAddress(unsigned long address) override;
+    // The address given to the port; -1 while none was.
+    int getAddress(uint32_t *address) override;
     int lock(int timeout) override;
     int unlock() override;
     int ioctl(int code, void *data, int size, int p4, int p5, int p6) override;

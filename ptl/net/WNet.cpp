@@ -189,6 +189,35 @@ int WNet::send(const void *data, int len, int *written, int, int, int) {
     return n == len ? kOk : kWriteFailed;
 }
 
+int WNet::recvWithin(void *buffer, int size, int *got, int timeoutMs) {
+    if (got == nullptr)
+        return kNullArgument;
+    *got = 0;
+    if (!isClaimed())
+        return kInvalidHandle;
+    if (size <= 0)
+        return kOk;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(sock_.get(), &readable);
+    const DWORD ms = static_cast<DWORD>(timeoutMs);
+    timeval limit{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000) * 1000};
+    const int n = os::select(0, &readable, nullptr, nullptr, &limit);
+    if (n == SOCKET_ERROR) {
+        recordError();
+        return kReadFailed;
+    }
+    if (n == 0)
+        return kTimeout;
+    // Readable with nothing to read is the peer's close: an answer of 0 bytes, not a time-out.
+    return recv(buffer, size, got, 0);
+}
+
+int WNet::getAddress(uint32_t *address) {
+    *address = peer_.sin_addr.s_addr;
+    return kOk;
+}
+
 int WNet::recv(void *buffer, int size, int *got, int) {
     debugLine("PTL: WNet::recv(%d)\n", size);
     int dummy = 0;

@@ -38,6 +38,9 @@ public:
     int release(int timeoutMs) override;
     int send(const void *data, int len, int *written, int p4, int p5, int p6) override;
     int recv(void *buffer, int size, int *got, int p4) override;
+    // Waits on the socket for readable data, then reads once; 1019 when none came in time.
+    int recvWithin(void *buffer, int size, int *got, int timeoutMs) override;
+    int getAddress(uint32_t *address) override;
 
     // The socket error of the latest failing call, for diagnosis.
     int lastError() const { return lastError_; }

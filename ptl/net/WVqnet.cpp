@@ -115,6 +115,14 @@ int WVqnet::netGetId(char *text) {
     return readText(knpc::buildId, knpc::kIdReplySize, knpc::kIdTextMax, text);
 }
 
+int WVqnet::deviceIdText(char *text, int size, int *length) {
+    if (!isClaimed())
+        return kInvalidHandle;
+    char id[knpc::kIdTextMax + 1] = {};
+    const int r = netGetId(id);
+    return r == kOk ? copyWhole(id, text, size, length) : r;
+}
+
 int WVqnet::netCheck(int) {
     uint8_t req[knpc::kControlRequestSize];
     int r = transact(req, knpc::buildCheck(req));

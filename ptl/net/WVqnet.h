@@ -30,6 +30,8 @@ public:
     int netGetInfo(char *text) override;
     int netGetId(char *text) override;
     int netCheck(int a) override;
+    // The printer's identification text over the control channel (netGetId); 1001 while not claimed.
+    int deviceIdText(char *text, int size, int *length) override;
 
 protected:
     // The claim line with the address; the address and port checks every variant shares.

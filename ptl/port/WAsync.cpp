@@ -73,6 +73,9 @@ bool WAsync::createEvents() {
         *ovs[i] = OVERLAPPED{};
         ovs[i]->hEvent = ioEvents_[i].get();
     }
+    recvArrived_.reset(os::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!recvArrived_)
+        return false;
     sendWaitPair_[0] = writeWaitPair_[0] = readWaitPair_[0] = stopEvent_.get();
     sendWaitPair_[1] = sendWake_.get();
     writeWaitPair_[1] = writeOv_.hEvent;
@@ -83,7 +86,8 @@ bool WAsync::createEvents() {
 void WAsync::closeEvents() {
     for (OVERLAPPED *ov : {&writeOv_, &readOv_, &waitOv_})
         *ov = OVERLAPPED{};
-    for (os::Handle *h : {&ioEvents_[0], &ioEvents_[1], &ioEvents_[2], &stopEvent_, &sendWake_, &sendEmpty_})
+    for (os::Handle *h :
+         {&ioEvents_[0], &ioEvents_[1], &ioEvents_[2], &stopEvent_, &sendWake_, &sendEmpty_, &recvArrived_})
         h->reset();
     sendWaitPair_[0] = sendWaitPair_[1] = nullptr;
     writeWaitPair_[0] = writeWaitPair_[1] = nullptr;
@@ -407,6 +411,24 @@ int WAsync::queueRecv(void *buffer, int size, int *got) {
     return kOk;
 }
 
+int WAsync::queueRecvWithin(void *buffer, int size, int *got, int timeoutMs) {
+    const DWORD limit = static_cast<DWORD>(timeoutMs);
+    const DWORD start = os::GetTickCount();
+    for (;;) {
+        const int r = queueRecv(buffer, size, got);
+        if (r != kOk || *got > 0 || size <= 0)
+            return r;
+        // The queue and its event live until release, which the caller's own thread would have to call.
+        const DWORD spent = os::GetTickCount() - start;
+        if (spent >= limit)
+            return kTimeout;
+        // A signal left from bytes already read only costs one more look at the queue.
+        const DWORD wait = limit == INFINITE ? INFINITE : limit - spent;
+        if (os::WaitForSingleObject(recvArrived_.get(), wait) == WAIT_FAILED)
+            return kReadFailed;
+    }
+}
+
 void WAsync::noteWriteFailure(DWORD error) {
     sendFailure_.store(error, std::memory_order_release);
 }
@@ -432,6 +454,9 @@ void WAsync::storeReceived(const uint8_t *data, uint32_t n) {
         if (!recvQueue_)
             return;
         recvQueue_->put(data, n, &stored, 0, 0, 0);
+        // Under the lock: a release on another thread cannot close the event between the check and here.
+        if (stored > 0)
+            os::SetEvent(recvArrived_.get());
     }
     if (port_->recvHook != nullptr)
         port_->recvHook(port_, static_cast<int>(stored));

@@ -102,6 +102,9 @@ protected:
     // Queue-level send and recv of every threaded port: 1101 / 1102 when not claimed, else 0 at once.
     int queueSend(const void *data, int len, int *written, int p4, int p5, int p6);
     int queueRecv(void *buffer, int size, int *got);
+    // queueRecv that waits up to timeoutMs (as unsigned) for the first byte on the arrival signal: 1019
+    // when none came; the wait never spins, and the clock is the seam's tick count.
+    int queueRecvWithin(void *buffer, int size, int *got, int timeoutMs);
 
     // The failure of the send thread's latest write, when it moved nothing: true with the system error set
     // as the thread's last error. Cleared by a write that moves bytes and at each claim.
@@ -162,9 +165,10 @@ protected:
 
     std::atomic<int32_t> stop_{0};
     os::Handle stopEvent_;
-    os::Handle sendWake_;   // set by a send only while the send thread waits (sendIdle_)
-    os::Handle sendEmpty_;  // set by the send thread each time the queue and its block are empty
-    bool sendIdle_ = false; // the send thread found nothing to send and waits for sendWake_
+    os::Handle sendWake_;    // set by a send only while the send thread waits (sendIdle_)
+    os::Handle sendEmpty_;   // set by the send thread each time the queue and its block are empty
+    os::Handle recvArrived_; // set (under the receive lock) each time bytes enter the receive queue
+    bool sendIdle_ = false;  // the send thread found nothing to send and waits for sendWake_
     HANDLE sendWaitPair_[2] = {nullptr, nullptr};
     os::Handle sendThread_;
     os::Handle recvThread_;
@@ -230,6 +234,9 @@ public:
         return queueSend(data, len, written, p4, p5, p6);
     }
     int recv(void *buffer, int size, int *got, int) override { return queueRecv(buffer, size, got); }
+    int recvWithin(void *buffer, int size, int *got, int timeoutMs) override {
+        return queueRecvWithin(buffer, size, got, timeoutMs);
+    }
     int getSendCount(int *n) override { return sendQueueCount(reinterpret_cast<int32_t *>(n)); }
     int getRecvCount(int *n) override { return recvQueueCount(reinterpret_cast<int32_t *>(n)); }
     int clearSend() override {

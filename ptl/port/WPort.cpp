@@ -1,5 +1,7 @@
 #include "port/WPort.h"
 
+#include <cstring>
+
 #include "os/Syscalls.h"
 
 namespace ptl {
@@ -412,6 +414,41 @@ int WPort::registerCallback(int, void *, void *) {
 
 int WPort::unregisterCallback(int, void *, void *) {
     return kNotSupported;
+}
+
+int WPort::recvWithin(void *, int, int *got, int) {
+    if (got != nullptr)
+        *got = 0;
+    return kNotSupported;
+}
+
+int WPort::askReady(int *) {
+    return kNotSupported;
+}
+
+int WPort::getAddress(uint32_t *) {
+    return kNotSupported;
+}
+
+int WPort::deviceIdText(char *, int, int *) {
+    return kNotSupported;
+}
+
+int WPort::deviceState(unsigned *) {
+    return kNotSupported;
+}
+
+int copyWhole(const char *text, char *out, int size, int *length) {
+    const size_t n = strlen(text);
+    if (length != nullptr)
+        *length = static_cast<int>(n);
+    if (size <= 0 || n >= static_cast<size_t>(size)) {
+        if (size > 0)
+            out[0] = '\0';
+        return kReportTooLong;
+    }
+    memcpy(out, text, n + 1);
+    return kOk;
 }
 
 // Waits until the send queue is empty or has not shrunk for longer than timeoutMs. The limit is on the

@@ -143,6 +143,21 @@ public:
     SendHook sendHook = nullptr;
     RecvHook recvHook = nullptr;
 
+    // Not slots: what the public receive, ready, address, device-id and state calls ask a kind. Each
+    // answers -1 where the kind has nothing real to tell, never a value it did not get from the device.
+    // recv bounded in time: waits at most timeoutMs for the first byte (0: only what has arrived), 1019
+    // when none came. The root's answers -1: a kind whose read the port cannot bound receives nothing here.
+    virtual int recvWithin(void *buffer, int size, int *got, int timeoutMs);
+    // *ready 1 or 0 as the device itself reports it.
+    virtual int askReady(int *ready);
+    // The IPv4 address the port connects to, network byte order.
+    virtual int getAddress(uint32_t *address);
+    // The identification text: *length its length; text gets it with its NUL when it fits in size bytes,
+    // otherwise 1220 and an empty text.
+    virtual int deviceIdText(char *text, int size, int *length);
+    // The kind's raw device state word.
+    virtual int deviceState(unsigned *state);
+
 protected:
     // Not a slot. A write failure that the port's own thread met, as a result code (0: none); it sets the
     // thread's last error to the system error. waitSendEmpty gives up on it at once: a queue that cannot
@@ -153,6 +168,11 @@ protected:
     // waitSendEmpty wakes at once instead of at the end of its poll period; null: the wait only polls.
     virtual HANDLE sendEmptySignal() { return nullptr; }
 };
+
+// Copies text with its NUL when it fits in size bytes, else leaves an empty text (where size allows) and
+// answers 1220: a text cut short could name another device. *length, when given, gets the text's length
+// either way, so that a caller learns the room it needs.
+int copyWhole(const char *text, char *out, int size, int *length = nullptr);
 
 // The longest waitSendEmpty waits between two looks at the send count.
 constexpr DWORD kSendPollMs = 50;

@@ -101,17 +101,27 @@ void WCom::dropLines() {
 }
 
 bool WCom::isReady() {
+    int ready = 0;
+    return WCom::askReady(&ready) == kOk && ready != 0;
+}
+
+int WCom::askReady(int *ready) {
     if (!isClaimed())
-        return false;
+        return kInvalidHandle;
+    // Without a handshake the line says nothing about the printer (isReady then answers a plain 0).
+    const FlowBits flow = flowBitsOf(dcb_);
+    if (flow.dtrControl != kLineHandshake && flow.rtsControl != kLineHandshake && !flow.outX)
+        return kNotSupported;
     DWORD errors = 0;
     COMSTAT st{};
     if (!os::ClearCommError(handle_, &errors, &st))
-        return false;
+        return kStateFailed;
     HoldBits hold;
     hold.ctsHold = st.fCtsHold;
     hold.dsrHold = st.fDsrHold;
     hold.xoffHold = st.fXoffHold;
-    return readyByFlow(flowBitsOf(dcb_), hold);
+    *ready = readyByFlow(flowBitsOf(dcb_), hold) ? 1 : 0;
+    return kOk;
 }
 
 int WCom::force(int on) {

@@ -19,6 +19,9 @@ public:
     int claim(int timeoutMs) override;
     int release(int timeoutMs) override;
     bool isReady() override;
+    // The handshake input of the configured flow control: -1 without a handshake, 1001 while not claimed,
+    // 1103 when the line's state cannot be read.
+    int askReady(int *ready) override;
     int force(int on) override;
     int setBusy(int busy) override;
     int clearSend() override;

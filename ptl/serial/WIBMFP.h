@@ -27,6 +27,8 @@ public:
     int release(int timeoutMs) override;
     int send(const void *data, int len, int *written, int p4, int p5, int p6) override;
     bool isReady() override { return true; }
+    // The link's own state says nothing about whether the printer takes data now.
+    int askReady(int *) override { return kNotSupported; }
 
     enum LinkState { Reset = 0, AwaitPor = 1, Online = 2 };
     // Not reset by release or claim: a port claimed again goes on from where it was.

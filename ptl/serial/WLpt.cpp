@@ -1,5 +1,7 @@
 #include "serial/WLpt.h"
 
+#include <vector>
+
 #include "core/IfTypes.h"
 #include "core/Log.h"
 #include "os/Syscalls.h"
@@ -38,12 +40,41 @@ int WLpt::release(int timeoutMs) {
 }
 
 bool WLpt::isReady() {
+    int ready = 0;
+    return WLpt::askReady(&ready) == kOk && ready != 0;
+}
+
+int WLpt::askReady(int *ready) {
     if (!isClaimed())
-        return false;
+        return kInvalidHandle;
     DWORD errors = 0;
     if (!os::ClearCommError(handle_, &errors, nullptr))
-        return false;
-    return lptReady(errors);
+        return kStateFailed;
+    *ready = lptReady(errors) ? 1 : 0;
+    return kOk;
+}
+
+int WLpt::deviceIdText(char *text, int size, int *length) {
+    if (!isClaimed())
+        return kInvalidHandle;
+    int idSize = 0;
+    int r = getDeviceIdSize(&idSize);
+    if (r != kOk)
+        return r;
+    // The driver's size may or may not count a NUL: the text ends at the first one or at the size.
+    std::vector<char> id(static_cast<size_t>(idSize > 0 ? idSize : 0) + 1, '\0');
+    r = getDeviceId(id.data(), idSize);
+    return r == kOk ? copyWhole(id.data(), text, size, length) : r;
+}
+
+int WLpt::deviceState(unsigned *state) {
+    if (!isClaimed())
+        return kInvalidHandle;
+    unsigned char status = 0;
+    const int r = queryParInfo(&status);
+    if (r == kOk)
+        *state = status;
+    return r;
 }
 
 int WLpt::reset() {

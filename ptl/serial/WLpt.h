@@ -26,6 +26,12 @@ public:
     int claim(int timeoutMs) override;
     int release(int timeoutMs) override;
     bool isReady() override;
+    // The port's error bits: 1001 while not claimed, 1103 when they cannot be read.
+    int askReady(int *ready) override;
+    // The IEEE 1284 device id the parallel driver reads from the printer.
+    int deviceIdText(char *text, int size, int *length) override;
+    // The parallel driver's status byte (queryParInfo).
+    int deviceState(unsigned *state) override;
     int reset() override;
     int getDeviceIdSize(int *size) override;
     int getDeviceId(char *buffer, int size) override;

@@ -95,6 +95,40 @@ int WVcomm::getModemStatus(unsigned *status) {
     return kOk;
 }
 
+int WVcomm::recvWithin(void *buffer, int size, int *got, int timeoutMs) {
+    if (got == nullptr)
+        return kNullArgument;
+    *got = 0;
+    if (!isClaimed())
+        return kInvalidHandle;
+    COMMTIMEOUTS kept{};
+    if (!os::GetCommTimeouts(handle_, &kept))
+        return kReadFailed;
+    // Interval and multiplier at MAXDWORD: a read returns as soon as a byte is there, or after the
+    // constant with nothing; with a constant of 0 it returns at once with what has arrived.
+    COMMTIMEOUTS bounded = kept;
+    bounded.ReadIntervalTimeout = MAXDWORD;
+    bounded.ReadTotalTimeoutMultiplier = timeoutMs == 0 ? 0 : MAXDWORD;
+    bounded.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
+    // MAXDWORD in all three means "wait for ever" to the driver: the longest bound it takes instead.
+    if (bounded.ReadTotalTimeoutConstant == MAXDWORD)
+        bounded.ReadTotalTimeoutConstant = MAXDWORD - 1;
+    if (!os::SetCommTimeouts(handle_, &bounded))
+        return kReadFailed;
+    int r = recv(buffer, size, got, 0);
+    // The caller's own time-outs come back whatever the read did.
+    os::SetCommTimeouts(handle_, &kept);
+    if (r == kOk && *got == 0 && size > 0)
+        r = kTimeout;
+    return r;
+}
+
+int WVcomm::deviceState(unsigned *state) {
+    if (!isClaimed())
+        return kInvalidHandle;
+    return getModemStatus(state);
+}
+
 int WVcomm::escapeFunction(int function) {
     return os::EscapeCommFunction(handle_, static_cast<DWORD>(function)) ? kOk : kSystemCallFailed;
 }

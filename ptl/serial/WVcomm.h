@@ -27,6 +27,10 @@ public:
     int setCommTimeouts(const COMMTIMEOUTS *t) override;
     int getModemStatus(unsigned *status) override;
     int escapeFunction(int function) override;
+    // The device's own read time-outs bound the wait: returns with the first bytes or after timeoutMs.
+    int recvWithin(void *buffer, int size, int *got, int timeoutMs) override;
+    // The modem status bits (MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON); 1001 while not claimed.
+    int deviceState(unsigned *state) override;
 
     // GetLastError() of the last failed open; for diagnostics.
     DWORD lastOsError() const { return lastError_; }

@@ -1,5 +1,7 @@
 #include "usb/WLibusb.h"
 
+#include <climits>
+
 #include "core/Log.h"
 #include "core/Target.h"
 #include "usb/UsbIds.h"
@@ -88,6 +90,23 @@ int WLibusb::send(const void *data, int len, int *written, int, int, int) {
         return kWriteFailed;
     *written = n;
     return kOk;
+}
+
+int WLibusb::recvWithin(void *buffer, int size, int *got, int timeoutMs) {
+    if (got == nullptr)
+        return kNullArgument;
+    *got = 0;
+    if (!isClaimed())
+        return kInvalidHandle;
+    if (size <= 0)
+        return kOk;
+    // The library takes 0 as "no limit": the shortest wait it has stands for "only what has arrived".
+    const int ms = timeoutMs == 0 ? 1 : timeoutMs < 0 ? INT_MAX : timeoutMs;
+    const int n = libusb::bulkRead(device_, kLibusbEndpointIn, buffer, size, ms);
+    if (n < 0)
+        return n == kLibusbTimedOut ? kTimeout : kReadFailed;
+    *got = n;
+    return n > 0 ? kOk : kTimeout;
 }
 
 int WLibusb::recv(void *buffer, int size, int *got, int) {

@@ -33,6 +33,8 @@ public:
     int release(int timeoutMs) override;
     int send(const void *data, int len, int *written, int p4, int p5, int p6) override;
     int recv(void *buffer, int size, int *got, int p4) override;
+    // One bulk read with the caller's time-out as the library's own; 1019 when it brought nothing.
+    int recvWithin(void *buffer, int size, int *got, int timeoutMs) override;
     DeviceHandle getHandle() override;
     bool isClaimed() override;
     bool isReady() override;

@@ -104,6 +104,22 @@ int WUsb::recv(void *buffer, int size, int *got, int) {
     return blockingRecv(handle_, buffer, size, got);
 }
 
+int wordState(WPort *port, unsigned *state) {
+    if (!port->isClaimed())
+        return kInvalidHandle;
+    unsigned short word = 0;
+    const int r = port->queryDeviceState(&word);
+    if (r == kOk)
+        *state = word;
+    return r;
+}
+
+int WUsb::deviceIdText(char *text, int size, int *length) {
+    if (devicePath_[0] == '\0')
+        return kInvalidHandle;
+    return copyWhole(devicePath_, text, size, length);
+}
+
 bool WUsb::findInterface(char *out, const GUID &guid, const std::function<bool(const char *)> &accept) {
     out[0] = '\0';
     setupapi::Session setup;

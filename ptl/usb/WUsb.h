@@ -21,6 +21,9 @@ constexpr unsigned short kStateBusyBit = 0x0002;
 // The state value force writes when switched on.
 constexpr unsigned short kStateForced = 2;
 
+// deviceState of the ports whose driver keeps a 16-bit state word: 1001 while not claimed.
+int wordState(WPort *port, unsigned *state);
+
 class WUsb : public WPort {
 public:
     ~WUsb() override;
@@ -38,6 +41,8 @@ public:
     int release(int timeoutMs) override;
     int send(const void *data, int len, int *written, int p4, int p5, int p6) override;
     int recv(void *buffer, int size, int *got, int p4) override;
+    // The device path the port found (1001 until a claim found one).
+    int deviceIdText(char *text, int size, int *length) override;
 
     // The index-th device interface of the class that passes the id filter: its path (at most 259
     // characters; longer ones are skipped and not counted) into out (kUsbPathSize bytes). False when none.

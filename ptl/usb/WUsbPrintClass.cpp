@@ -24,6 +24,32 @@ int WUsbPrintClass::get1284Id(char *buffer, int size) {
                : kUsbRequestFailed;
 }
 
+int WUsbPrintClass::deviceIdText(char *text, int size, int *length) {
+    if (!isClaimed())
+        return kInvalidHandle;
+    // Two bytes of length, most significant first and counting themselves, then the text without a NUL.
+    char id[kDeviceIdRoom + 1] = {};
+    const int r = get1284Id(id, kDeviceIdRoom);
+    if (r != kOk)
+        return r;
+    const unsigned stated =
+        static_cast<unsigned>(static_cast<uint8_t>(id[0]) << 8 | static_cast<uint8_t>(id[1]));
+    if (stated < 2 || stated > kDeviceIdRoom)
+        return kUsbRequestFailed;
+    id[stated] = '\0';
+    return copyWhole(id + 2, text, size, length);
+}
+
+int WUsbPrintClass::deviceState(unsigned *state) {
+    if (!isClaimed())
+        return kInvalidHandle;
+    unsigned char status = 0;
+    const int r = getLptStatus(&status);
+    if (r == kOk)
+        *state = status;
+    return r;
+}
+
 int WUsbPrintClass::vendorSetCommand() {
     uint8_t area[kVendorSetArea];
     memset(area, 0xFF, sizeof area);

@@ -17,6 +17,8 @@ constexpr DWORD kUsbPrintSoftReset = 0x220040;
 // Answer areas of the two vendor commands issued without a request; their contents are dropped.
 constexpr DWORD kVendorSetArea = 48;
 constexpr DWORD kVendorGetArea = 32;
+// The room a device id is read into, its two length bytes included.
+constexpr unsigned kDeviceIdRoom = 1024;
 
 class WUsbPrintClass : public WUsb {
 public:
@@ -25,6 +27,10 @@ public:
     int vendorSetCommand() override;
     int vendorGetCommand() override;
     int softReset() override;
+    // The IEEE 1284 device id without its two length bytes.
+    int deviceIdText(char *text, int size, int *length) override;
+    // The class's one-byte port status (getLptStatus).
+    int deviceState(unsigned *state) override;
 
 protected:
     WUsbPrintClass() = default;

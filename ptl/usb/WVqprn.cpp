@@ -56,6 +56,10 @@ int WVqprn::queryDeviceState(unsigned short *state) {
     return kOk;
 }
 
+int WVqprn::deviceState(unsigned *state) {
+    return wordState(this, state);
+}
+
 int WVqprn::setDeviceState(unsigned short value) {
     return vendorSet(kVendorSetState, value) ? kOk : kUsbRequestFailed;
 }

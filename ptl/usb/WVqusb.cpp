@@ -64,6 +64,10 @@ int WVqusb::queryDeviceState(unsigned short *state) {
     return control(kVqusbQueryState, nullptr, 0, state, 2) ? kOk : kSystemCallFailed;
 }
 
+int WVqusb::deviceState(unsigned *state) {
+    return wordState(this, state);
+}
+
 int WVqusb::setDeviceState(unsigned short value) {
     return control(kVqusbSetState, &value, 2, nullptr, 0) ? kOk : kSystemCallFailed;
 }

@@ -32,6 +32,8 @@ public:
     int queryDeviceWord(unsigned short *out) override;
     int queryDeviceState(unsigned short *state) override;
     int setDeviceState(unsigned short value) override;
+    // The driver's 16-bit state word (queryDeviceState).
+    int deviceState(unsigned *state) override;
 
 protected:
     const GUID &interfaceClass() const override;

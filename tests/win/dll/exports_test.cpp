@@ -15,14 +15,18 @@
 namespace {
 
 const char *const kExports[] = {
-    "PtlVersion",       "PtlStartup",     "PtlCleanup",       "PtlOpenByName",    "PtlClose",
-    "PtlGetIFName",     "PtlGetIFType",   "PtlGetPortNo",     "PtlClaim",         "PtlRelease",
-    "PtlDocStart",      "PtlDocEnd",      "PtlPageStart",     "PtlPageEnd",       "PtlSend",
-    "PtlForce",         "PtlGetBaudRate", "PtlSetBaudRate",   "PtlGetByteSize",   "PtlSetByteSize",
-    "PtlGetParity",     "PtlSetParity",   "PtlGetStopBits",   "PtlSetStopBits",   "PtlGetFlow",
-    "PtlSetFlow",       "PtlCommParams",  "PtlErrorText",     "PtlPrintSettings", "PtlParseBaudRate",
-    "PtlParseByteSize", "PtlParseParity", "PtlParseStopBits", "PtlParseFlow",     "PtlBaudRateName",
-    "PtlByteSizeName",  "PtlParityName",  "PtlStopBitsName",  "PtlFlowName",      "PtlGetDefaultPrinter",
+    "PtlVersion",       "PtlStartup",        "PtlCleanup",       "PtlOpenByName",    "PtlClose",
+    "PtlGetIFName",     "PtlGetIFType",      "PtlGetPortNo",     "PtlClaim",         "PtlRelease",
+    "PtlDocStart",      "PtlDocEnd",         "PtlPageStart",     "PtlPageEnd",       "PtlSend",
+    "PtlForce",         "PtlGetBaudRate",    "PtlSetBaudRate",   "PtlGetByteSize",   "PtlSetByteSize",
+    "PtlGetParity",     "PtlSetParity",      "PtlGetStopBits",   "PtlSetStopBits",   "PtlGetFlow",
+    "PtlSetFlow",       "PtlCommParams",     "PtlErrorText",     "PtlPrintSettings", "PtlParseBaudRate",
+    "PtlParseByteSize", "PtlParseParity",    "PtlParseStopBits", "PtlParseFlow",     "PtlBaudRateName",
+    "PtlByteSizeName",  "PtlParityName",     "PtlStopBitsName",  "PtlFlowName",      "PtlGetDefaultPrinter",
+    "PtlRecv",          "PtlIsReady",        "PtlReset",         "PtlGetSendCount",  "PtlGetRecvCount",
+    "PtlClearSend",     "PtlClearRecv",      "PtlGetIOMode",     "PtlGetName",       "PtlSetName",
+    "PtlSetPortNo",     "PtlGetAddress",     "PtlSetAddress",    "PtlGetSubType",    "PtlSetSubType",
+    "PtlGetDeviceId",   "PtlGetDeviceState",
 };
 
 class Dll : public ::testing::Test {
