@@ -148,61 +148,70 @@ const char *PTLAPI PtlStopBitsName(int stop);
 const char *PTLAPI PtlFlowName(int flow);
 
 /* The printer's answers, status and identity.
- * Every call below answers -1 where the port kind has nothing real to tell (no made-up value), 1001 for an
- * unknown handle and for a port that must be claimed first, and 1030 for a null pointer argument.
+ * Every call below answers -1 where the port kind has nothing real to tell (never a made-up value), 1001 for
+ * an unknown handle and where the device must be claimed first, and 1030 for a null pointer argument.
  * A text never arrives cut short: when it does not fit in size bytes (NUL included) the call answers 1220
- * and leaves an empty text; 1024 bytes hold every name, address and identification the library knows. */
+ * and leaves an empty text. 1024 bytes hold every name, address and identification the library keeps.
+ * README.md ("Talking to the printer") has the answers in one table, one row per target. */
 
 /* Reads what the printer sent back: up to size bytes into buffer, *got the count. Waits at most timeoutMs
- * for the first byte (0: only what has already arrived); 1019 with *got = 0 when nothing came in time.
- * Threaded and event-driven ports read their receive queue and wait on its arrival signal; synchronous
- * serial, parallel and USB ports read the device with a read time-out; synchronous network ports wait on the
- * socket. -1 on kinds that receive nothing (file, dump, console, spooler, vendor libraries). */
+ * (unsigned) for the first byte, 0: only what has already arrived; 1019 with *got 0 when nothing came.
+ * Threaded and event-driven ports (modes 1, 2) read their receive queue and wait on its arrival signal.
+ * Synchronous COM, LPT, VQLPT and AEA ports set the device's own read time-outs for the one read (the
+ * caller's time-outs come back after it); synchronous network ports wait on the socket (a closed
+ * connection answers 0 with *got 0); synchronous LIBUSB passes the time-out to the library's bulk read.
+ * -1 on every other synchronous kind: their read has no time-out the library can set (USB driver ports,
+ * HID, TULIP, IBMDLL, SPOOLER, the vendor libraries; open them threaded where the kind has mode 1), and on
+ * kinds that receive nothing (file, console, dump, XFS). */
 int PTLAPI PtlRecv(int handle, void *buffer, int size, int *got, int timeoutMs);
-/* *ready 1 when the device reports it can take data now, 0 when it reports it cannot. Serial ports: the
- * flow-control input line of the configured handshake; parallel: the port's status without error bits.
- * -1 on kinds whose device tells nothing about it. */
+/* *ready 1 when the device reports that it can take data now, 0 when it reports that it cannot (-1 with
+ * the result -1).
+ * COM and AEA ports: the input line of the configured handshake (DSR for DTR/DSR, CTS for RTS/CTS, the
+ * XOFF state for XON/XOFF); -1 when no handshake is configured. LPT and VQLPT: the driver's error bits.
+ * -1 on every other kind: they cannot ask their device. 1103 when the device's state cannot be read. */
 int PTLAPI PtlIsReady(int handle, int *ready);
-/* Resets the printer: parallel ports, the maker's USB and printer-class USB ports, printer network ports
- * and the status-monitor ports; -1 elsewhere. */
+/* Resets the printer: LPT and VQLPT (the init request), VQUSB/XDUSB and VQPRN/XDPRN (the driver's reset),
+ * VQNET (over the control channel) and the status-monitor ports (TULIP, VQOLM and relatives); -1
+ * elsewhere. */
 int PTLAPI PtlReset(int handle);
 /* Bytes still queued to send / received and not yet read: threaded and event-driven ports (1011 while not
- * claimed: no queue); -1 with *count 0 on kinds without queues. */
+ * claimed: there is no queue yet); -1 with *count 0 on synchronous kinds, which queue nothing. */
 int PTLAPI PtlGetSendCount(int handle, int *count);
 int PTLAPI PtlGetRecvCount(int handle, int *count);
-/* Empty the send / receive queue (and purge the device's buffers on serial lines); serial ports and
- * threaded ports, -1 elsewhere. */
+/* Empty the send / receive queue: threaded and event-driven ports; COM and AEA also purge the device's
+ * buffers (1104 when refused), synchronous ones too. -1 elsewhere. */
 int PTLAPI PtlClearSend(int handle);
 int PTLAPI PtlClearRecv(int handle);
 /* How the port does its I/O: PTL_MODE_SYNC, PTL_MODE_THREADED or PTL_MODE_EVENT. The window-notified
  * network port moves its data on the caller's thread and answers PTL_MODE_SYNC, as do the kinds that have
  * one class for every mode. */
 int PTLAPI PtlGetIOMode(int handle, int *mode);
-/* The name the port uses: the device path of USB ports (known once found by a claim), the printer or
- * library target of the spooler and vendor-library ports, the status-monitor port's path, a file port's
- * path. -1 elsewhere. PtlSetName: the spooler, vendor-library, status-monitor and file ports. */
+/* The name the port uses: the device path of USB and HID ports (known once a claim found it), the printer
+ * or library target of SPOOLER and the vendor-library ports, the status-monitor port's path, a file port's
+ * path; -1 elsewhere. PtlSetName: the same kinds except USB and HID. */
 int PTLAPI PtlGetName(int handle, char *name, int size);
 int PTLAPI PtlSetName(int handle, const char *name);
-/* Sets the port number (serial and parallel ports: 1..32, else 1013; 10000 while claimed; network ports:
- * the TCP port). PtlGetPortNo reads it. */
+/* Sets the port number; PtlGetPortNo reads it. COM, LPT, VQLPT, AEA: 1..32, else 1013 (the number is kept,
+ * so that a claim refuses it), 10000 while claimed; network ports: the TCP port; USB: the device index. */
 int PTLAPI PtlSetPortNo(int handle, int no);
-/* The dotted IPv4 address of network and status-monitor ports; -1 elsewhere. PtlSetAddress takes the same
- * text (1028 for a text that is no address); it applies at the next claim. */
+/* The dotted IPv4 address of network ports and of a status-monitor port that was given one; -1 elsewhere.
+ * PtlSetAddress takes the same text (1028 for a text that is no address); it applies at the next claim. */
 int PTLAPI PtlGetAddress(int handle, char *text, int size);
 int PTLAPI PtlSetAddress(int handle, const char *address);
-/* The sub-type of the USB, status-monitor and AEA ports; -1 (and *subType -1) elsewhere. */
+/* The sub-type: USB ports (0 VQ, 1 XD), status-monitor ports (the product line), AEA (the framing); -1
+ * with *subType -1 elsewhere. */
 int PTLAPI PtlGetSubType(int handle, int *subType);
 int PTLAPI PtlSetSubType(int handle, int subType);
 /* The device's identification text, *length its length without the NUL (also when it did not fit: the
- * room needed is *length + 1). Parallel and USB printing-class ports: the IEEE 1284 device id, read from
- * the claimed device without its two length bytes; printer network ports: the printer's identification
- * text over the control channel; other USB ports and the status-monitor port: the device path. -1
- * elsewhere. */
+ * room needed is *length + 1). LPT and VQLPT: the IEEE 1284 device id from the parallel driver; USBPRN and
+ * VQPRN/XDPRN: the IEEE 1284 device id from the printing class, without its two length bytes; VQNET: the
+ * printer's identification text over the control channel; VQUSB/XDUSB and HID ports: the device path. The
+ * port must be claimed (USB: have been claimed). -1 elsewhere. */
 int PTLAPI PtlGetDeviceId(int handle, char *buffer, int size, int *length);
-/* The raw device state word. The maker's USB and printer-class USB ports: the driver's 16-bit state word;
- * USB printing-class ports: the class's one-byte port status; parallel ports: the parallel driver's status
- * byte; serial ports: the modem status bits (MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON). The port must
- * be claimed. -1 elsewhere. */
+/* The raw device state word of a claimed port. VQUSB/XDUSB and VQPRN/XDPRN: the driver's 16-bit state
+ * word (bit 0x0002: busy); USBPRN: the printing class's one-byte port status; LPT and VQLPT: the parallel
+ * driver's status byte; COM, AEA and IBMFP: the modem status bits (MS_CTS_ON 0x10, MS_DSR_ON 0x20,
+ * MS_RING_ON 0x40, MS_RLSD_ON 0x80). -1 elsewhere. */
 int PTLAPI PtlGetDeviceState(int handle, unsigned *state);
 
 #ifdef __cplusplus

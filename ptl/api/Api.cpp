@@ -2,8 +2,6 @@
 // logs its result and returns it.
 #include "ptl/ptl.h"
 
-#include <cstring>
-
 #include "api/Factory.h"
 #include "api/HandleTable.h"
 #include "core/Log.h"
@@ -39,16 +37,16 @@ template <class Op> int setter(int h, const char *name, int value, Op op) {
     return r;
 }
 
-// Getters with one out-value: "<name>" at entry and "<name> %d <label>=%d" with the result and the value
-// (-1 when the call did not set it).
+// Getters with one out-value: "<name>" at entry and "<name> %d <label>=%d" with the result and the value.
+// A kind without the value answers -1 and gives what the port's default wrote (counts 0), else -1.
 template <class Op> int valueGetter(int h, const char *name, const char *label, int *out, Op op) {
     logEntry(h, "%s", name);
     WPort *port = findPort(h);
     int value = -1;
     int r = out == nullptr ? kNullArgument : port ? op(port, &value) : kInvalidHandle;
-    if (r == kOk)
+    if (r == kOk || r == kNotSupported)
         *out = value;
-    logResult(h, "%s %d %s=%d", name, r, label, r == kOk ? value : -1);
+    logResult(h, "%s %d %s=%d", name, r, label, r == kOk || r == kNotSupported ? value : -1);
     return r;
 }
 
