@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Target.h"
+#include "support/Process.h"
 #include "support/Seam.h"
 #include "support/TestUtil.h"
 #include "xfs/WXfs.h"
@@ -18,7 +19,9 @@ enum : unsigned { kNoService = 1, kNullResults = 2, kNullBuffers = 4, kRawFails 
 
 std::string golden(const char *name) {
     std::string dir = __FILE__;
-    return test::readFile("Z:" + dir.erase(dir.find_last_of("/\\") + 1) + name);
+    dir.erase(dir.find_last_of("/\\") + 1);
+    // A compiler cache with a base folder names sources relative to the build folder, bin's parent.
+    return test::readFile((dir[0] == '/' ? "Z:" + dir : test::binDir() + "\\..\\" + dir) + name);
 }
 
 class Xfs : public ::testing::Test {
