@@ -1,8 +1,13 @@
 #include "sim/PtyLine.h"
 
+#include "tools/netprinter-sim/StatusRequest.h"
+
 namespace ptl::test {
 
 PtyLine::~PtyLine() {
+    stop_ = true;
+    if (answerer_.joinable())
+        answerer_.join(); // its reads end within the read time-out
     if (peerHandle_ != INVALID_HANDLE_VALUE)
         CloseHandle(peerHandle_);
 }
@@ -33,6 +38,19 @@ void PtyLine::peerDrain() {
     PurgeComm(peerHandle_, PURGE_RXCLEAR);
     while (!peerRead(65536).empty()) {
     }
+}
+
+void PtyLine::answerStatus() {
+    answerer_ = std::thread([this] {
+        sim::StatusRequest request;
+        char c = 0;
+        DWORD n = 0;
+        while (!stop_ && ReadFile(peerHandle_, &c, 1, &n, nullptr))
+            if (const int status = n == 1 ? request.take(static_cast<uint8_t>(c)) : -1; status >= 0) {
+                c = static_cast<char>(status);
+                WriteFile(peerHandle_, &c, 1, &n, nullptr);
+            }
+    });
 }
 
 } // namespace ptl::test

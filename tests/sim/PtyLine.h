@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace ptl::test {
 
@@ -27,11 +29,15 @@ public:
     std::string peerRead(size_t want);
     // Drops whatever is waiting at the other end.
     void peerDrain();
+    // From now on the other end answers status requests as a receipt printer does (and reads nothing else).
+    void answerStatus();
 
 private:
     static int number(const char *name) { return std::getenv(name) ? std::atoi(std::getenv(name)) : 0; }
     int com_, peer_;
     HANDLE peerHandle_ = INVALID_HANDLE_VALUE;
+    std::atomic<bool> stop_{false};
+    std::thread answerer_;
 };
 
 } // namespace ptl::test

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "tools/netprinter-sim/StatusRequest.h"
+
 namespace ptl::test {
 
 namespace {
@@ -88,7 +90,13 @@ HANDLE SimDriver::open(DWORD flags) {
     client_ = client;
     reader_ = std::thread([this, server = server_] {
         char buf[8192];
+        sim::StatusRequest request;
         while (DWORD n = pipeIo(server, buf, sizeof buf, false)) {
+            for (DWORD i = 0; answersStatus && i < n; ++i)
+                if (const int status = request.take(static_cast<uint8_t>(buf[i])); status >= 0) {
+                    char c = static_cast<char>(status);
+                    pipeIo(server, &c, 1, true);
+                }
             std::lock_guard<std::mutex> g(lock_);
             received_.append(buf, n);
             arrived_.notify_all();

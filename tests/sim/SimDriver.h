@@ -45,6 +45,7 @@ public:
     bool unplugged = false;
     int failWrites = 0; // the next n device writes fail
     uint32_t failedCount = 0;
+    bool answersStatus = false; // status requests written to the device are answered on its read path
 
     std::vector<Request> requests; // read while no port thread issues requests
     std::atomic<int> opens{0};

@@ -9,6 +9,7 @@ namespace sim {
 const char kUsage[] =
     "Usage: netprinter-sim [options]\n"
     "  A network printer on one IPv4 address: raw print port (TCP) and control protocol (UDP).\n"
+    "  A status request 0x10 0x04 n in a job is answered with 0x16 (n 1) or 0x12 (n 2..4).\n"
     "  --address A         IPv4 address to listen on (default 127.0.0.1)\n"
     "  --port N            raw print port (default 9100)\n"
     "  --control-port N    UDP control port (default 3289)\n"

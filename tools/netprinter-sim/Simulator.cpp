@@ -160,6 +160,7 @@ void Simulator::serve(SOCKET c) {
     uint64_t total = 0;
     uint64_t nextStall = o_.stallEvery;
     Fnv1a64 hash;
+    StatusRequest request;
     const char *how = "complete";
     for (;;) {
         if (stop_) {
@@ -183,6 +184,11 @@ void Simulator::serve(SOCKET c) {
             break;
         total += static_cast<uint64_t>(n);
         hash.add(reinterpret_cast<const uint8_t *>(buf.data()), static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            if (const int status = request.take(static_cast<uint8_t>(buf[i])); status >= 0) {
+                const char reply = static_cast<char>(status);
+                send(c, &reply, 1, 0);
+            }
         if (file != INVALID_HANDLE_VALUE) {
             DWORD w = 0;
             WriteFile(file, buf.data(), static_cast<DWORD>(n), &w, nullptr);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Options.h"
+#include "StatusRequest.h"
 
 namespace sim {
 

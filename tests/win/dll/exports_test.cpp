@@ -114,6 +114,15 @@ TEST(Imports, RawpushUsesOnlyTheLibrarysPublicFunctions) {
         EXPECT_EQ(dll.find(text), std::string::npos) << text;
 }
 
+TEST(Imports, PtlqueryIsAClientOfTheLibraryOnly) {
+    std::vector<std::string> libraries;
+    for (const std::string &name : imports(ptl::test::binDir() + "\\ptlquery.exe"))
+        if (name.find('!') == std::string::npos)
+            libraries.push_back(name);
+    std::sort(libraries.begin(), libraries.end());
+    EXPECT_EQ(libraries, (std::vector<std::string>{"kernel32.dll", "msvcrt.dll", "ptl.dll"}));
+}
+
 TEST_F(Dll, EveryFunctionUnderItsPlainName) {
     for (const char *name : kExports) {
         EXPECT_NE(GetProcAddress(dll, name), nullptr) << name;
