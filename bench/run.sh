@@ -28,7 +28,7 @@ work="$build/bench-work"
 sink_ip=127.13.0.3 stall_ip=127.13.0.4 sim_ip=127.13.0.2
 
 cmake --build "$build" --target rawpush ptl netprinter-sim bench_copyloop bench_copyloop_dlls bench_launch \
-    bench_netsend bench_ring bench_serialloop bench_spoolloop bench_queuecall >/dev/null
+    bench_netsend bench_ring bench_serialloop bench_spoolloop bench_queuecall bench_netsoak >/dev/null
 rm -rf "$work"
 mkdir -p "$work"
 c++ -O2 -std=c++17 -I "$root/ptl" "$root/bench/sink.cpp" "$root/ptl/net/KnpcFrame.cpp" -o "$work/sink" -pthread
@@ -309,6 +309,17 @@ done
 grep -q listening "$work/sim.out" || { echo "simulator did not start: $(cat "$work/sim.out")" >&2; exit 1; }
 net_rows $sim_ip "simulator" "$work/sim.out"
 stop "$sim_pid"
+
+note "soak"
+# 1 GiB through `rawpush -a` to the simulator while its reader pauses 300 ms every 64 MiB; whole by hash.
+soak_start=$SECONDS
+if "${wine_pin[@]}" wine "$bin/bench_netsoak.exe" </dev/null 2>&1 | tr -d '\r' | grep -q '^\[  PASSED  \] 1 test'; then
+    soak=whole
+else
+    soak="**not whole**"
+fi
+row "1 GiB \`-a\` job to the simulator with a stalling reader" "$soak in $((SECONDS - soak_start)) s" "" "" \
+    "arrives whole" "$([ "$soak" = whole ] && echo yes || echo '**no**')"
 
 # ---- serial line -------------------------------------------------------------------------------------
 # COM27 is one end of a pty pair (tests/sim/pty-pair.sh, its relay on the receiver's CPU), read at the other

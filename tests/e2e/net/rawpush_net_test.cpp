@@ -33,10 +33,11 @@ protected:
     void SetUp() override { clearLogSettings(); }
 };
 
+// Many times the send ring through a reader that pauses now and then: the threaded queue wraps while full.
 TEST_F(RawpushNet, SyncAndThreadedDeliverTheJobByteForByte) {
-    NetSim sim(nextIp());
+    NetSim sim(nextIp(), {"--stall-every", "1048576", "--stall-ms", "100"});
     ASSERT_TRUE(sim.ready()) << sim.out();
-    const std::string bytes = ptl::test::testBytes(300000, 1);
+    const std::string bytes = ptl::test::testBytes(6u << 20, 1);
     const std::string path = jobFile("net1.bin", bytes);
     ProcessResult r1 = runRawpush({path, "VQNET@" + sim.ip()});
     EXPECT_EQ(r1.exitCode, 0) << r1.out << r1.err;
