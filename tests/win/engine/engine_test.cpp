@@ -310,13 +310,10 @@ TEST_F(Engine, ClearSendDropsTheQueueAndTheBlockInFlight) {
 }
 
 TEST_F(Engine, QueueOperationsWithoutAClaim) {
-    int n = 5;
-    int got = 0;
+    int got = 0; // the counts: the Answers table
     char buf[4];
     EXPECT_EQ(port.send("a", 1, &got, 0, 0, 0), kWriteFailed);
     EXPECT_EQ(port.recv(buf, 4, &got, 0), kReadFailed);
-    EXPECT_EQ(port.getSendCount(&n), kQueueFailed);
-    EXPECT_EQ(port.getRecvCount(&n), kQueueFailed);
     EXPECT_EQ(port.clearSend(), kPurgeFailed);
     EXPECT_EQ(port.clearRecv(), kPurgeFailed);
     EXPECT_EQ(port.release(5000), 0);
