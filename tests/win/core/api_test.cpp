@@ -14,6 +14,20 @@
 
 using namespace ptl;
 
+namespace {
+int gValue = 5;
+// Document, page, force and the serial settings: what a handle that has none of them answers.
+const std::function<int(int)> kOps[] = {
+    [](int h) { return PtlDocStart(h, 0, 0); },    [](int h) { return PtlDocEnd(h); },
+    [](int h) { return PtlPageStart(h, 0, 0); },   [](int h) { return PtlPageEnd(h); },
+    [](int h) { return PtlForce(h, 1); },          [](int h) { return PtlGetPortNo(h, &gValue); },
+    [](int h) { return PtlSetBaudRate(h, 9600); }, [](int h) { return PtlGetBaudRate(h, &gValue); },
+    [](int h) { return PtlSetByteSize(h, 8); },    [](int h) { return PtlGetByteSize(h, &gValue); },
+    [](int h) { return PtlSetParity(h, 0); },      [](int h) { return PtlGetParity(h, &gValue); },
+    [](int h) { return PtlSetStopBits(h, 0); },    [](int h) { return PtlGetStopBits(h, &gValue); },
+    [](int h) { return PtlSetFlow(h, 0); },        [](int h) { return PtlGetFlow(h, &gValue); }};
+} // namespace
+
 TEST(Api, CloseTwiceAndUnknownHandles) {
     int before = portCount();
     int h = PtlOpenByName("DUMP", 0);
@@ -25,26 +39,34 @@ TEST(Api, CloseTwiceAndUnknownHandles) {
 
     EXPECT_EQ(PtlGetIFType(-1), 3);
     EXPECT_STREQ(PtlGetIFName(-1), "");
-    int v = 5;
-    const std::function<int()> ops[] = {
-        [] { return PtlClaim(-1, 0); },         [] { return PtlRelease(-1, 0); },
-        [] { return PtlDocStart(-1, 0, 0); },   [] { return PtlDocEnd(-1); },
-        [] { return PtlPageStart(-1, 0, 0); },  [] { return PtlPageEnd(-1); },
-        [] { return PtlForce(-1, 0); },         [&] { return PtlGetPortNo(-1, &v); },
-        [&] { return PtlGetBaudRate(-1, &v); }, [] { return PtlSetBaudRate(-1, 9600); },
-        [&] { return PtlGetByteSize(-1, &v); }, [] { return PtlSetByteSize(-1, 8); },
-        [&] { return PtlGetParity(-1, &v); },   [] { return PtlSetParity(-1, 0); },
-        [&] { return PtlGetStopBits(-1, &v); }, [] { return PtlSetStopBits(-1, 0); },
-        [&] { return PtlGetFlow(-1, &v); },     [] { return PtlSetFlow(-1, 0); }};
-    for (size_t i = 0; i < std::size(ops); ++i)
-        EXPECT_EQ(ops[i](), kInvalidHandle) << "operation " << i;
-    EXPECT_EQ(v, 5); // untouched
+    EXPECT_EQ(PtlClaim(-1, 0), kInvalidHandle);
+    EXPECT_EQ(PtlRelease(-1, 0), kInvalidHandle);
+    gValue = 5;
+    for (size_t i = 0; i < std::size(kOps); ++i)
+        EXPECT_EQ(kOps[i](-1), kInvalidHandle) << "operation " << i;
+    EXPECT_EQ(gValue, 5); // untouched
     // An unknown handle leaves the count as the caller set it.
     int written = 77;
     EXPECT_EQ(PtlSend(-1, "x", 1, &written, 0, 0, 0), kInvalidHandle);
     EXPECT_EQ(written, 77);
     EXPECT_EQ(PtlCommParams(-1, 9600, -1, -1, -1, -1), kInvalidHandle);
     EXPECT_EQ(PtlCommParams(-1, -1, -1, -1, -1, -1), 0); // no setter is called
+}
+
+// A kind that lacks an operation answers "not supported" (-1) and leaves nothing half-done.
+TEST(Api, OperationsAKindLacksAnswerNotSupported) {
+    const std::string file = test::tempPath("defaults.prn");
+    for (const char *target : {"CON", "DUMP", file.c_str()}) {
+        const int h = PtlOpenByName(target, 0);
+        ASSERT_NE(h, -1) << target;
+        for (size_t i = 0; i < std::size(kOps); ++i)
+            EXPECT_EQ(kOps[i](h), kNotSupported) << target << " operation " << i;
+        EXPECT_EQ(PtlGetPortNo(h, &gValue), kNotSupported);
+        EXPECT_EQ(gValue, -1) << target; // "no port number", not a stale value
+        // The serial settings a kind does not have neither stop nor fail the whole set.
+        EXPECT_EQ(PtlCommParams(h, 9600, 8, 0, 0, 2), 0) << target;
+        EXPECT_EQ(PtlClose(h), 0);
+    }
 }
 
 TEST(Api, HandlesAreDistinctAndNeverMinusOne) {

@@ -1,45 +1,16 @@
-// What a caller meets on a port kind that lacks an operation: the public functions answer "not supported"
-// (-1) and leave nothing half-done; and the root's waitSendEmpty, on a simulated clock.
+// The root port's waitSendEmpty, on a simulated clock.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
 #include <vector>
 
 #include "core/Results.h"
 #include "port/WPort.h"
-#include "ptl/ptl.h"
 #include "support/Seam.h"
 #include "support/TestUtil.h"
 
 using namespace ptl;
 
 namespace {
-
-TEST(PortDefaults, PublicOperationsAPortKindLacksAnswerNotSupported) {
-    const std::string file = test::tempPath("defaults.prn");
-    int v = 7;
-    const std::function<int(int)> ops[] = {
-        [](int h) { return PtlDocStart(h, 0, 0); },    [](int h) { return PtlDocEnd(h); },
-        [](int h) { return PtlPageStart(h, 0, 0); },   [](int h) { return PtlPageEnd(h); },
-        [](int h) { return PtlForce(h, 1); },          [&](int h) { return PtlGetPortNo(h, &v); },
-        [](int h) { return PtlSetBaudRate(h, 9600); }, [&](int h) { return PtlGetBaudRate(h, &v); },
-        [](int h) { return PtlSetByteSize(h, 8); },    [&](int h) { return PtlGetByteSize(h, &v); },
-        [](int h) { return PtlSetParity(h, 0); },      [&](int h) { return PtlGetParity(h, &v); },
-        [](int h) { return PtlSetStopBits(h, 0); },    [&](int h) { return PtlGetStopBits(h, &v); },
-        [](int h) { return PtlSetFlow(h, 0); },        [&](int h) { return PtlGetFlow(h, &v); }};
-    for (const char *target : {"CON", "DUMP", file.c_str()}) {
-        const int h = PtlOpenByName(target, 0);
-        ASSERT_NE(h, -1) << target;
-        for (size_t i = 0; i < std::size(ops); ++i)
-            EXPECT_EQ(ops[i](h), kNotSupported) << target << " operation " << i;
-        EXPECT_EQ(PtlGetPortNo(h, &v), kNotSupported);
-        EXPECT_EQ(v, -1) << target; // "no port number", not a stale value
-        // The serial settings a kind does not have neither stop nor fail the whole set.
-        EXPECT_EQ(PtlCommParams(h, 9600, 8, 0, 0, 2), 0) << target;
-        EXPECT_EQ(PtlClose(h), 0);
-    }
-}
 
 // The smallest concrete port, whose send count answers from a list (the last answer repeats).
 class CountingPort : public WPort {
