@@ -28,7 +28,7 @@ work="$build/bench-work"
 sink_ip=127.13.0.3 stall_ip=127.13.0.4 sim_ip=127.13.0.2
 
 cmake --build "$build" --target rawpush ptl netprinter-sim bench_copyloop bench_copyloop_dlls bench_launch \
-    bench_netsend bench_ring bench_serialloop bench_spoolloop bench_queuecall bench_netsoak >/dev/null
+    bench_netsend bench_ring bench_serialloop bench_spoolloop bench_queuecall bench_netsoak bench_usbpipe >/dev/null
 rm -rf "$work"
 mkdir -p "$work"
 c++ -O2 -std=c++17 -I "$root/ptl" "$root/bench/sink.cpp" "$root/ptl/net/KnpcFrame.cpp" -o "$work/sink" -pthread
@@ -37,6 +37,9 @@ head -c $((mib << 20)) /dev/urandom >"$work/big.bin"
 head -c $((16 << 20)) /dev/urandom >"$work/small.bin"
 head -c 1 /dev/urandom >"$work/one.bin"
 head -c 4096 /dev/urandom >"$work/block.bin"
+# The USB program holds the whole job twice in its 32-bit address space (the file and what the reader got).
+usb_mib=$((mib < 64 ? mib : 64))
+head -c $((usb_mib << 20)) "$work/big.bin" >"$work/usb.bin"
 
 # ---- placement and Wine --------------------------------------------------------------------------------
 cpus=$(nproc)
@@ -390,6 +393,32 @@ cmp -s "$work/big.bin" "$work/push.out" || { echo "rawpush's file differs from i
 launch "$bin/rawpush.exe" "$work/small.bin" "$work/push.out" && small_peak=$run_peak
 kind_rows "" " → file" "copy loop" f4 f64 fp
 startup_rows "" " → file" "copy loop" f4 f1 fp fp1
+
+# ---- USB (simulated driver, in-process) ----------------------------------------------------------------
+# bench/usbpipe.cpp: the tests' device lookup and driver installed through the seam in the program's own
+# process; the driver's data path is a real named pipe read by the simulator's thread of that process,
+# which must get every byte. rawpush's calls and a plain write loop on the same pipe fill it; each run
+# reports the time from the open to the last byte read.
+note "USB, simulated driver"
+usb_ms() { # <bench_usbpipe arguments>: sets run_ms
+    local out
+    out=$("${wine_pin[@]}" wine "$bin/bench_usbpipe.exe" "$@" </dev/null 2>&1 | tr -d '\r')
+    [[ $out =~ seconds=([0-9.]+)\ bytes=$((usb_mib << 20)) ]] || { echo "run failed: bench_usbpipe $*: $out" >&2; exit 1; }
+    run_ms=$(awk -v s="${BASH_REMATCH[1]}" 'BEGIN { printf "%.1f", s * 1000 }')
+}
+u4=() u64=() us=() ua=()
+for _ in $(seq "$rounds"); do
+    usb_ms loop "$work/usb.bin" 4096 && u4+=("$run_ms")
+    usb_ms loop "$work/usb.bin" 65536 && u64+=("$run_ms")
+    usb_ms port "$work/usb.bin" VQUSB0 0 && us+=("$run_ms")
+    usb_ms port "$work/usb.bin" VQUSB0 1 && ua+=("$run_ms")
+done
+usb_rows() { # the rates in this section's job size
+    local mib=$usb_mib
+    kind_rows VQUSB0 " → simulated driver, in-process ($usb_mib MiB jobs, rawpush's calls)" "pipe write loop" \
+        u4 u64 us ua
+}
+usb_rows
 
 # ---- 1-byte jobs ---------------------------------------------------------------------------------------
 note "1-byte jobs"

@@ -81,13 +81,22 @@ HANDLE SimDriver::open(DWORD flags) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
+    HANDLE client =
+        orig_(listen().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags, nullptr);
+    ++opens;
+    client_ = client;
+    serve();
+    return client;
+}
+
+std::string SimDriver::listen() {
     stopReader();
     server_ = CreateNamedPipeA(pipe_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE, 1,
                                65536, 65536, 0, nullptr);
-    HANDLE client =
-        orig_(pipe_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags, nullptr);
-    ++opens;
-    client_ = client;
+    return pipe_;
+}
+
+void SimDriver::serve() {
     reader_ = std::thread([this, server = server_] {
         char buf[8192];
         sim::StatusRequest request;
@@ -102,7 +111,6 @@ HANDLE SimDriver::open(DWORD flags) {
             arrived_.notify_all();
         }
     });
-    return client;
 }
 
 void SimDriver::stopReader() {

@@ -55,6 +55,10 @@ public:
     void feed(std::string bytes); // bytes from the printer
     // The driver whose device the handle is open on, or null.
     static SimDriver *owner(HANDLE h);
+    // The driver's own steps, for a caller that opens the pipe itself: a fresh server end (its name
+    // returned), then, once a client has it open, the reading thread.
+    std::string listen();
+    void serve();
 
 private:
     BOOL control(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD ret,
