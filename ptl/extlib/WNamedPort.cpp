@@ -4,21 +4,6 @@
 
 namespace ptl {
 
-namespace {
-
-// Copies text into a name field when it fits; false (and an empty field) when it does not.
-bool copyName(char (&field)[kPrinterNameSize], const char *text) {
-    const size_t len = strlen(text);
-    const bool fits = len < sizeof field;
-    if (fits)
-        memcpy(field, text, len + 1);
-    else
-        field[0] = '\0';
-    return fits;
-}
-
-} // namespace
-
 int WNamedPort::getName(char *out) {
     if (out != nullptr)
         memcpy(out, name_, strlen(name_) + 1);
@@ -26,7 +11,7 @@ int WNamedPort::getName(char *out) {
 }
 
 int WNamedPort::setName(const char *name) {
-    nameRefused_ = !copyName(name_, name != nullptr ? name : "");
+    nameRefused_ = copyWhole(name != nullptr ? name : "", name_, sizeof name_) != kOk;
     return nameRefused_ ? kCantOpen : kOk;
 }
 
@@ -73,7 +58,7 @@ int WNamedPort::resolveName() {
     // A name too long for the field is left out, not cut (see setName).
     const LocalPrinters printers(true);
     if (const char *name = printers.name(static_cast<unsigned>(portNo_)))
-        copyName(name_, name);
+        copyWhole(name, name_, sizeof name_);
     return kOk;
 }
 

@@ -30,16 +30,8 @@ int WFile::getName(char *out) {
 // A path that does not fit is refused rather than cut: writing under a shortened name would put the job
 // into a different file. The claim then fails.
 int WFile::setName(const char *name) {
-    if (name == nullptr)
-        name = "";
-    size_t len = strlen(name);
-    nameRefused_ = len > kNameMax;
-    if (nameRefused_) {
-        name_[0] = '\0';
-        return kCantOpen;
-    }
-    memcpy(name_, name, len + 1);
-    return kOk;
+    nameRefused_ = copyWhole(name != nullptr ? name : "", name_, sizeof name_) != kOk;
+    return nameRefused_ ? kCantOpen : kOk;
 }
 
 int WFile::claim(int) {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "api/Factory.h"
+#include "core/IfTypes.h"
 #include "core/Results.h"
 #include "port/WConsole.h"
 #include "port/WFile.h"
@@ -93,6 +95,23 @@ TEST(File, FailuresLeaveNothingOpen) {
     char name[8] = "zz";
     EXPECT_EQ(empty.getName(name), 0);
     EXPECT_STREQ(name, "");
+}
+
+// A name fits with its NUL or is refused whole: a cut path would write the job to another file, a cut
+// printer name would reach another printer.
+TEST(File, NamesFitWholeOrAreRefusedEmpty) {
+    WFile f;
+    auto spooler = newPort(kIfSpooler, 0);
+    for (WPort *p : {static_cast<WPort *>(&f), spooler.get()}) {
+        char name[300] = "zz";
+        EXPECT_EQ(p->setName(std::string(259, 'n').c_str()), 0);
+        EXPECT_EQ(p->getName(name), 0);
+        EXPECT_EQ(std::string(name), std::string(259, 'n'));
+        EXPECT_EQ(p->setName(std::string(260, 'n').c_str()), kCantOpen);
+        EXPECT_EQ(p->getName(name), 0);
+        EXPECT_STREQ(name, "");
+        EXPECT_EQ(p->claim(0), kCantClaim);
+    }
 }
 
 TEST(File, WriteFailureIs1101) {
