@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <regex>
 #include <string>
 #include <vector>
@@ -62,19 +61,8 @@ inline void expectUsage(const std::string &rest) {
     EXPECT_EQ(tail.substr(eol + 2), kUsageTail);
 }
 
-// The output stream's tail after a transfer: separator, "Total Time = s.mmm sec".
-inline bool isTimeTail(const std::string &text) {
-    static const std::regex tail("-{56}\r\nTotal Time = [0-9]+\\.[0-9]{3} sec\r\n");
-    return std::regex_match(text, tail);
-}
-
-// Bytes counting up from first, wrapping after 0xFF.
-inline std::string pattern(size_t size, unsigned first = 0) {
-    std::string s(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        s[i] = static_cast<char>((first + i) & 0xFF);
-    return s;
-}
+// The output stream's tail after a transfer, as a pattern: separator, "Total Time = s.mmm sec".
+inline const std::string kTimeTail = "-{56}\r\nTotal Time = [0-9]+\\.[0-9]{3} sec\r\n";
 
 using ptl::test::jobFile;
 
