@@ -26,6 +26,9 @@ std::string crlf(const std::string &text) {
     return s;
 }
 
+namespace {
+
+// Quotes each argument the way the C runtime splits them again.
 std::string commandLine(const std::string &exe, const std::vector<std::string> &args) {
     auto quote = [](const std::string &a) {
         if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos)
@@ -55,8 +58,6 @@ std::string commandLine(const std::string &exe, const std::vector<std::string> &
     }
     return line;
 }
-
-namespace {
 
 std::atomic<int> gCounter{0};
 

@@ -20,9 +20,6 @@ struct ProcessResult {
 // figure) stays as it is.
 std::string crlf(const std::string &text);
 
-// Quotes each argument the way the C runtime splits them again.
-std::string commandLine(const std::string &exe, const std::vector<std::string> &args);
-
 // Starts exe with args, waits up to timeoutMs, returns its exit code and output.
 ProcessResult runProcess(const std::string &exe, const std::vector<std::string> &args,
                          unsigned timeoutMs = 60000);

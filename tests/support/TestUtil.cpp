@@ -44,31 +44,27 @@ std::string jobFile(const std::string &name, const std::string &bytes) {
     return path;
 }
 
-namespace {
-
-std::string drain(FILE *f) {
-    fflush(f);
-    long end = ftell(f);
+// Binary mode: tests compare the bytes the library wrote, before any text-mode translation.
+MemStream::MemStream() : file_(tmpfile()) {}
+MemStream::~MemStream() {
+    fclose(file_);
+}
+std::string MemStream::text() {
+    fflush(file_);
+    long end = ftell(file_);
     std::string s(static_cast<size_t>(end > 0 ? end : 0), '\0');
-    rewind(f);
-    size_t n = fread(s.data(), 1, s.size(), f);
+    rewind(file_);
+    size_t n = fread(s.data(), 1, s.size(), file_);
     s.resize(n);
-    fseek(f, 0, SEEK_END);
+    fseek(file_, 0, SEEK_END);
     return s;
 }
 
-} // namespace
-
-// Binary mode: tests compare the bytes the library wrote, before any text-mode translation.
-CaptureConsole::CaptureConsole() : file_(tmpfile()), previous_(consoleOut()) {
-    consoleOut() = file_;
+CaptureConsole::CaptureConsole() : previous_(consoleOut()) {
+    consoleOut() = get();
 }
 CaptureConsole::~CaptureConsole() {
     consoleOut() = previous_;
-    fclose(file_);
-}
-std::string CaptureConsole::text() {
-    return drain(file_);
 }
 
 bool waitUntil(const std::function<bool()> &pred, int timeoutMs) {
@@ -89,14 +85,6 @@ std::string testBytes(size_t n, unsigned seed) {
         c = static_cast<char>(x >> 24);
     }
     return s;
-}
-
-MemStream::MemStream() : file_(tmpfile()) {}
-MemStream::~MemStream() {
-    fclose(file_);
-}
-std::string MemStream::text() {
-    return drain(file_);
 }
 
 LogSettings::LogSettings(uint32_t flags, const std::string &path) {

@@ -33,19 +33,6 @@ void writeFile(const std::string &path, const std::string &bytes);
 // Writes bytes to tempPath(name) and hands back that path.
 std::string jobFile(const std::string &name, const std::string &bytes);
 
-// Points the library's console stream at a temporary file for its lifetime and hands back what was
-// written.
-class CaptureConsole {
-public:
-    CaptureConsole();
-    ~CaptureConsole();
-    std::string text();
-
-private:
-    FILE *file_;
-    FILE *previous_;
-};
-
 // A temporary stream whose contents can be read back (for the sender's out and err).
 class MemStream {
 public:
@@ -56,6 +43,17 @@ public:
 
 private:
     FILE *file_;
+};
+
+// Points the library's console stream at a temporary file for its lifetime and hands back what was
+// written.
+class CaptureConsole : public MemStream {
+public:
+    CaptureConsole();
+    ~CaptureConsole();
+
+private:
+    FILE *previous_;
 };
 
 // Writes "Log" (and "LogPath" unless empty) under the library's settings key; removes them again on

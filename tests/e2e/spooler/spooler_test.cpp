@@ -46,9 +46,7 @@ void sendJobs(const std::vector<Job> &jobs) {
     int lastId = 0, id = 0;
     for (const Job &j : jobs) {
         SCOPED_TRACE(j.target);
-        const std::string file = test::tempPath("spool.bin");
-        test::writeFile(file, j.bytes);
-        test::ProcessResult r = test::runRawpush({file, j.target});
+        test::ProcessResult r = test::runRawpush({test::jobFile("spool.bin", j.bytes), j.target});
         EXPECT_EQ(r.exitCode, j.exitCode) << r.out;
         EXPECT_TRUE(j.exitCode != 1 || r.out.find("PtlClaim()=Can't claim.\r\n") != std::string::npos)
             << r.out;
@@ -118,12 +116,10 @@ TEST(Spooler, RefusedDocumentEndIsReported) {
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     });
-    const std::string file = test::tempPath("refused.bin");
-    test::writeFile(file, "refused");
-    test::MemStream out, err;
-    const char *argv[] = {"rawpush", file.c_str(), "SPOOLER2"};
-    EXPECT_EQ(rawpush::run(3, argv, out.get(), err.get()), rawpush::kExitSendFailed);
-    EXPECT_NE(out.text().find("err=10000 dwErr=21\n"), std::string::npos) << out.text();
+    std::string out;
+    EXPECT_EQ(test::sendRun({test::jobFile("refused.bin", "refused"), "SPOOLER2"}, &out),
+              rawpush::kExitSendFailed);
+    EXPECT_NE(out.find("err=10000 dwErr=21\n"), std::string::npos) << out;
     landed("ptl-b");
 }
 
