@@ -120,24 +120,6 @@ TEST(Log, DefaultPathIsWindowsDirectory) {
     EXPECT_EQ(l[3], "<PtlVersion 20100610");
 }
 
-TEST(Log, MissingDirectoryFailsStartupAndCleansUp) {
-    test::Seam seam;
-    seam.captureDebug();
-    int cleanups = 0;
-    seam.on<&os::Api::WSACleanup>([&]() -> int {
-        ++cleanups;
-        return 0;
-    });
-    const std::string path = test::tempPath("missing_dir") + "\\x.log";
-    test::LogSettings settings(0x13, path);
-    int open = os::openTotal();
-    EXPECT_EQ(PtlStartup(nullptr), kLogFailed);
-    EXPECT_FALSE(logIsOpen());
-    EXPECT_EQ(cleanups, 1);
-    EXPECT_EQ(os::openTotal(), open);
-    EXPECT_TRUE(seam.sawDebug("PTL: Log='" + path + "'\n"));
-}
-
 TEST(Log, DebugLinesAreWholeAndBounded) {
     test::Seam seam;
     seam.captureDebug();
