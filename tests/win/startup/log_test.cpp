@@ -76,7 +76,7 @@ TEST(Log, CallsAndTrace) {
     EXPECT_EQ(l[8], H + std::string(" >PtlClose"));
 }
 
-// Trace only: sixteen bytes to a line, each send on its own; nothing for a send that took no bytes.
+// Trace only: sixteen bytes to a line, no call lines; nothing for a send that took no bytes or had no port.
 TEST(Log, TraceOnly) {
     EXPECT_EQ(runLogged(0x20, "trace.log"),
               (std::vector<std::string>{"earlier text without newline",
