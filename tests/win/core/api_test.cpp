@@ -7,7 +7,6 @@
 #include "api/Factory.h"
 #include "api/HandleTable.h"
 #include "core/Results.h"
-#include "port/WFile.h"
 #include "ptl/ptl.h"
 #include "support/Seam.h"
 #include "support/TestUtil.h"
@@ -89,19 +88,6 @@ TEST(Api, FactoryRefusesUnknownTypesAndModes) {
     ASSERT_NE(file, nullptr);
     int h = addPort(std::move(file));
     EXPECT_STREQ(PtlGetIFName(h), "FILE");
-    EXPECT_EQ(PtlClose(h), 0);
-}
-
-TEST(Api, FileTargetByName) {
-    const std::string path = test::tempPath("api_file.prn");
-    int h = PtlOpenByName(path.c_str(), 0);
-    ASSERT_NE(h, -1);
-    EXPECT_EQ(PtlGetIFType(h), 3);
-    EXPECT_STREQ(PtlGetIFName(h), "FILE");
-    WPort *port = findPort(h);
-    char name[300] = {};
-    EXPECT_EQ(port->getName(name), 0);
-    EXPECT_EQ(std::string(name), path); // the file port's own data path: its tests and the file runs
     EXPECT_EQ(PtlClose(h), 0);
 }
 

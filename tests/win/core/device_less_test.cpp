@@ -26,36 +26,25 @@ TEST(Dump, ThreeHundredBytesInTwoCallsWithoutAGap) {
     EXPECT_EQ(text.find(">000000: "), 0u);
     EXPECT_NE(text.find(">000063:  65  41h  A   \n>000064:  65  41h  A   \n"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 24), ">00012B:  65  41h  A   \n");
-    int got = 5;
-    char buf[4];
-    EXPECT_EQ(d.recv(buf, 4, &got, 0), 0);
-    EXPECT_EQ(got, 0);
 }
 
-TEST(Console, WritesThroughConsoleWriteAndFailsWithoutConsole) {
+// Its failure (1101, with the system's error) is FailuresE2e.SendFailure's: there the output is a file.
+TEST(Console, WritesToTheStandardOutputThroughConsoleWrite) {
     test::Seam seam;
     std::string seen;
-    bool fail = false;
-    seam.on<&os::Api::WriteConsoleA>([&](HANDLE, const VOID *p, DWORD n, LPDWORD w, LPVOID) -> BOOL {
-        if (fail) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return FALSE;
-        }
+    seam.on<&os::Api::WriteConsoleA>([&](HANDLE h, const VOID *p, DWORD n, LPDWORD w, LPVOID) -> BOOL {
+        EXPECT_EQ(h, GetStdHandle(STD_OUTPUT_HANDLE));
         seen.append(static_cast<const char *>(p), n);
         *w = n;
         return TRUE;
     });
     WConsole c;
     EXPECT_EQ(c.claim(0), 0);
-    EXPECT_EQ(c.getHandle(), reinterpret_cast<DeviceHandle>(GetStdHandle(STD_OUTPUT_HANDLE)));
     int w = 0;
     EXPECT_EQ(c.send("hello", 5, &w, 0, 0, 0), 0);
     EXPECT_EQ(w, 5);
     EXPECT_EQ(seen, "hello");
-    fail = true;
-    EXPECT_EQ(c.send("x", 1, &w, 0, 0, 0), kWriteFailed);
     EXPECT_EQ(c.release(0), 0);
-    EXPECT_EQ(c.getHandle(), kNoHandle);
     EXPECT_TRUE(c.isClaimed());
 }
 
@@ -80,21 +69,17 @@ TEST(File, ClaimTruncatesAndLogs) {
     EXPECT_EQ(seam.debugCount("PTL: WFile::release(250)\n"), 1); // no line when not claimed
 }
 
+// An empty name cannot be claimed either: NamesFitWholeOrAreRefusedEmpty.
 TEST(File, FailuresLeaveNothingOpen) {
     int open = os::openTotal();
-    WFile missingDir;
-    missingDir.setName((test::tempPath("no_such_dir") + "\\x.bin").c_str());
-    EXPECT_EQ(missingDir.claim(0), kCantClaim);
-    EXPECT_FALSE(missingDir.isClaimed());
-    WFile empty;
-    EXPECT_EQ(empty.claim(0), kCantClaim);
+    WFile f;
+    f.setName((test::tempPath("no_such_dir") + "\\x.bin").c_str());
+    EXPECT_EQ(f.claim(0), kCantClaim);
+    EXPECT_FALSE(f.isClaimed());
     int w = 9;
-    EXPECT_EQ(empty.send("x", 1, &w, 0, 0, 0), kWriteFailed);
+    EXPECT_EQ(f.send("x", 1, &w, 0, 0, 0), kWriteFailed);
     EXPECT_EQ(w, 0);
     EXPECT_EQ(os::openTotal(), open);
-    char name[8] = "zz";
-    EXPECT_EQ(empty.getName(name), 0);
-    EXPECT_STREQ(name, "");
 }
 
 // A name fits with its NUL or is refused whole: a cut path would write the job to another file, a cut

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/Log.h"
@@ -62,7 +63,7 @@ TEST_F(Startup, StartCreatesWindowAndCleanupRemovesIt) {
 // even a window class that would block the next start.
 TEST_F(Startup, FailuresUndoWhatWasDone) {
     const int open = os::openTotal();
-    // The socket layer's two faults, then the window's two.
+    // The socket layer's two faults, then the window's two; last, a log file in a missing folder.
     const std::function<void(test::Seam &)> faults[] = {
         [](test::Seam &s) { s.on<&os::Api::WSAStartup>([](WORD, LPWSADATA) { return WSAVERNOTSUPPORTED; }); },
         [](test::Seam &s) { // granted, but not at 2.2
@@ -70,13 +71,18 @@ TEST_F(Startup, FailuresUndoWhatWasDone) {
         },
         [](test::Seam &s) { s.failNth<&os::Api::RegisterClassA>(1, 0, ERROR_CLASS_ALREADY_EXISTS); },
         [](test::Seam &s) { s.failNth<&os::Api::CreateWindowExA>(1, nullptr, ERROR_NOT_ENOUGH_MEMORY); }};
-    for (size_t i = 0; i < std::size(faults); ++i) {
+    for (size_t i = 0; i <= std::size(faults); ++i) {
         test::Seam seam;
         int cleanups = 0;
         seam.on<&os::Api::WSACleanup>([&] { return ++cleanups, 0; });
-        faults[i](seam);
-        EXPECT_EQ(PtlStartup(nullptr), i < 2 ? kSocketLayerFailed : kWindowFailed) << i;
+        std::optional<test::LogSettings> log;
+        if (i < std::size(faults))
+            faults[i](seam);
+        else
+            log.emplace(0x13, test::tempPath("missing_dir") + "\\x.log");
+        EXPECT_EQ(PtlStartup(nullptr), i < 2 ? kSocketLayerFailed : i < 4 ? kWindowFailed : kLogFailed) << i;
         EXPECT_EQ(notificationWindow(), nullptr);
+        EXPECT_FALSE(logIsOpen());
         EXPECT_EQ(cleanups, 1);
         EXPECT_EQ(os::openTotal(), open);
     }
@@ -84,30 +90,29 @@ TEST_F(Startup, FailuresUndoWhatWasDone) {
     PtlCleanup();
 }
 
+// Private messages: the second registry's range is silent, the others up to WM_USER + 99 are reported on
+// the console; WM_USER itself and those after the range go to the default procedure.
 TEST_F(Startup, WindowProcedureMessages) {
     ASSERT_EQ(PtlStartup(nullptr), 0);
-    HWND w = notificationWindow();
-    test::CaptureConsole out;
-    EXPECT_EQ(SendMessageA(w, WM_USER + 5, 0, 0), 0);
-    EXPECT_EQ(out.text(), "@@Unkown WM_USER\n");
-    EXPECT_EQ(SendMessageA(w, WM_USER + 12, 7, 0), 0); // second registry: silent
-    EXPECT_EQ(SendMessageA(w, WM_USER + 99, 0, 0), 0);
-    EXPECT_EQ(out.text(), "@@Unkown WM_USER\n@@Unkown WM_USER\n");
-    {
-        test::Seam seam;
-        int defaults = 0;
-        UINT seen = 0;
-        seam.on<&os::Api::DefWindowProcA>([&](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
-            ++defaults;
-            seen = m;
-            return 42;
+    test::Seam seam;
+    seam.on<&os::Api::DefWindowProcA>(
+        [real = seam.original<&os::Api::DefWindowProcA>()](HWND w, UINT m, WPARAM p, LPARAM l) -> LRESULT {
+            return m >= WM_USER ? 42 : real(w, m, p, l);
         });
-        EXPECT_EQ(SendMessageA(w, WM_USER + 200, 0, 0), 42);
-        EXPECT_EQ(seen, static_cast<UINT>(WM_USER + 200));
-        EXPECT_EQ(SendMessageA(w, WM_USER, 0, 0), 42); // WM_USER itself goes to the default procedure
-        EXPECT_EQ(defaults, 2);
+    const struct {
+        UINT message;
+        LRESULT result;
+        bool reported;
+    } cases[] = {{WM_USER + 5, 0, true},
+                 {WM_USER + 12, 0, false},
+                 {WM_USER + 99, 0, true},
+                 {WM_USER + 100, 42, false},
+                 {WM_USER, 42, false}};
+    for (const auto &c : cases) {
+        test::CaptureConsole out;
+        EXPECT_EQ(SendMessageA(notificationWindow(), c.message, 7, 0), c.result) << c.message;
+        EXPECT_EQ(out.text(), c.reported ? "@@Unkown WM_USER\n" : "") << c.message;
     }
-    EXPECT_EQ(out.text(), "@@Unkown WM_USER\n@@Unkown WM_USER\n");
     PtlCleanup();
 }
 
