@@ -52,15 +52,9 @@ class VqnetModes : public ::testing::TestWithParam<int> {};
 TEST_P(VqnetModes, RefusedBeforeAnySocket) {
     ensureWinsock();
     Seam seam;
-    int sockets = 0, sends = 0;
-    seam.on<&Api::socket>([&](int, int, int) {
-        ++sockets;
-        return INVALID_SOCKET;
-    });
-    seam.on<&Api::sendto>([&](SOCKET, const char *, int, int, const sockaddr *, int) {
-        ++sends;
-        return SOCKET_ERROR;
-    });
+    // A socket made or a request sent would answer 1017 or 1025 instead.
+    seam.failNth<&Api::socket>(1, INVALID_SOCKET, WSAEMFILE);
+    seam.failNth<&Api::sendto>(1, SOCKET_ERROR, WSAENETUNREACH);
     seam.captureDebug();
     auto port = newPortAs<WVqnet>(kIfVqnet, GetParam());
     for (const char *bad : {"0.0.0.0", "255.255.255.255", "0.1.2.3", "255.1.2.3"}) {
@@ -72,12 +66,10 @@ TEST_P(VqnetModes, RefusedBeforeAnySocket) {
     port->setAddress(addressOf("127.10.0.1"));
     port->setPortNo(0);
     EXPECT_EQ(port->claim(0), kInvalidPortNo);
-    EXPECT_EQ(sockets, 0);
     char text[200];
     for (int r :
          {port->reset(), port->force(1), port->netGetInfo(text), port->netGetId(text), port->netCheck(0)})
         EXPECT_EQ(r, kTimeout);
-    EXPECT_EQ(sends, 0);
 }
 
 // The control channel's own claim failures; the TCP side's are those of the network ports.
