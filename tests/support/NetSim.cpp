@@ -47,15 +47,12 @@ NetSim::NetSim(const std::string &ip, const std::vector<std::string> &extra) : i
 }
 
 NetSim::~NetSim() {
-    stop(5000);
-    if (stopEvent_ != nullptr)
-        CloseHandle(stopEvent_);
-}
-
-int NetSim::stop(DWORD ms) {
     if (stopEvent_ != nullptr)
         SetEvent(stopEvent_);
-    return bg_ ? bg_->wait(ms) : -1;
+    if (bg_)
+        bg_->wait(5000);
+    if (stopEvent_ != nullptr)
+        CloseHandle(stopEvent_);
 }
 
 std::string NetSim::waitJob(int n, DWORD ms) {

@@ -1,5 +1,5 @@
 // The shipped network printer simulator (bin/netprinter-sim.exe) as a child process of a test: started on
-// its own loopback address, ready once both ports listen, stopped through a named event.
+// its own loopback address, ready once both ports listen, stopped through a named event at the end.
 #pragma once
 
 #include <windows.h>
@@ -33,8 +33,6 @@ public:
     std::string waitJob(int n, DWORD ms);
     // The bytes of job n as the simulator wrote them.
     std::string jobFile(int n);
-    // Asks the simulator to end and waits for it; its exit code or -2.
-    int stop(DWORD ms = 10000);
 
 private:
     std::string ip_;

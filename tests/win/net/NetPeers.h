@@ -81,7 +81,6 @@ public:
     UdpPrinter(const UdpPrinter &) = delete;
     UdpPrinter &operator=(const UdpPrinter &) = delete;
 
-    bool bound() const { return sock_ != INVALID_SOCKET; }
     std::vector<Bytes> requests();
     int requestCount();
 
