@@ -2,9 +2,11 @@
 
 #include "core/Results.h"
 #include "core/SerialParams.h"
+#include "serial/SerialRules.h"
 
 using namespace ptl;
 
+// Every rate the options read is one the serial port accepts.
 TEST(SerialParams, BaudRateFullAndShortForms) {
     const int pairs[][2] = {{3, 300},     {6, 600},     {12, 1200},     {24, 2400},     {48, 4800},
                             {96, 9600},   {110, 110},   {144, 14400},   {192, 19200},   {384, 38400},
@@ -13,7 +15,11 @@ TEST(SerialParams, BaudRateFullAndShortForms) {
         EXPECT_EQ(parseBaudRate(std::to_string(p[0]).c_str()), p[1]);
         EXPECT_EQ(parseBaudRate(std::to_string(p[1]).c_str()), p[1]);
         EXPECT_STREQ(baudRateName(p[1]), std::to_string(p[1]).c_str());
+        EXPECT_TRUE(isAcceptedBaudRate(p[1])) << p[1];
     }
+    for (int r : {0, -9600, 7200, 9601, 230400})
+        EXPECT_FALSE(isAcceptedBaudRate(r)) << r;
+    EXPECT_FALSE(isAcceptedParity(-1)); // the other edges: the serial port's setters
 }
 
 // Every parser with the text it reads and its value (-1: refused), and every name with its value's text.
