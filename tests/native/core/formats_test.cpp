@@ -29,27 +29,12 @@ TEST(DumpFormat, LinesAsPrinted) {
         }
 }
 
+// No prefix, the handle alone and the trace lines: the library's log tests. Here: the time fields in order.
 TEST(LogFormat, PrefixByFlags) {
     char buf[48];
     LogClock c{3, 7, 9, 5, 2, 41};
-    EXPECT_EQ(formatLogPrefix(buf, sizeof buf, 0x10, c, 0x1234), 0u);
-    EXPECT_STREQ(buf, "");
     formatLogPrefix(buf, sizeof buf, 0x11, c, 0x1234);
     EXPECT_STREQ(buf, "0307 090502.041 ");
-    formatLogPrefix(buf, sizeof buf, 0x12, c, 0x1234);
-    EXPECT_STREQ(buf, "00001234 ");
     formatLogPrefix(buf, sizeof buf, 0x13, c, -1);
     EXPECT_STREQ(buf, "0307 090502.041 FFFFFFFF ");
-}
-
-TEST(LogFormat, TraceBytes) {
-    char buf[64];
-    const unsigned char data[] = {0x00, 0x1B, 0xFF, 0x7A};
-    EXPECT_EQ(formatTraceBytes(buf, sizeof buf, data, 4), 12u);
-    EXPECT_STREQ(buf, " 00 1B FF 7A");
-    unsigned char sixteen[16];
-    for (int i = 0; i < 16; ++i)
-        sixteen[i] = static_cast<unsigned char>(i);
-    formatTraceBytes(buf, sizeof buf, sixteen, 16);
-    EXPECT_STREQ(buf, " 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F");
 }

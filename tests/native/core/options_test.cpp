@@ -72,8 +72,6 @@ TEST(Options, SettingsFromValuesAndDefaults) {
     EXPECT_EQ(
         std::vector<int>({d.baudRate, d.byteSize, d.parity, d.stopBits, d.flow, d.threaded, d.waitSeconds}),
         std::vector<int>({-1, -1, -1, -1, -1, 0, 0}));
-    EXPECT_EQ(read({"-w7x", "f", "t"}).s.waitSeconds, 7);
-    EXPECT_EQ(read({"-wx", "f", "t"}).s.waitSeconds, 0);
 }
 
 TEST(Options, OutcomesAndTheirMessages) {

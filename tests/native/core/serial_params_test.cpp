@@ -2,9 +2,11 @@
 
 #include "core/Results.h"
 #include "core/SerialParams.h"
+#include "serial/SerialRules.h"
 
 using namespace ptl;
 
+// Every rate the options read is one the serial port accepts.
 TEST(SerialParams, BaudRateFullAndShortForms) {
     const int pairs[][2] = {{3, 300},     {6, 600},     {12, 1200},     {24, 2400},     {48, 4800},
                             {96, 9600},   {110, 110},   {144, 14400},   {192, 19200},   {384, 38400},
@@ -13,10 +15,16 @@ TEST(SerialParams, BaudRateFullAndShortForms) {
         EXPECT_EQ(parseBaudRate(std::to_string(p[0]).c_str()), p[1]);
         EXPECT_EQ(parseBaudRate(std::to_string(p[1]).c_str()), p[1]);
         EXPECT_STREQ(baudRateName(p[1]), std::to_string(p[1]).c_str());
+        EXPECT_TRUE(isAcceptedBaudRate(p[1])) << p[1];
     }
+    for (int r : {0, -9600, 7200, 9601, 230400})
+        EXPECT_FALSE(isAcceptedBaudRate(r)) << r;
+    EXPECT_FALSE(isAcceptedParity(-1)); // the other edges: the serial port's setters
 }
 
 // Every parser with the text it reads and its value (-1: refused), and every name with its value's text.
+// Numbers are read as atoi reads them (blanks, a sign, digits up to the first other character), saturating
+// instead of wrapping.
 TEST(SerialParams, ParsersAndNames) {
     struct Parse {
         int (*parse)(const char *);
@@ -27,10 +35,11 @@ TEST(SerialParams, ParsersAndNames) {
                   {parseBaudRate, "-96", -1},   {parseBaudRate, "99999999999999999999", -1},
                   {parseByteSize, "4", 4},      {parseByteSize, "8", 8},
                   {parseByteSize, "3", -1},     {parseByteSize, "9", -1},
-                  {parseByteSize, nullptr, -1}, {parseStopBits, "1", 0},
-                  {parseStopBits, "2", 2},      {parseStopBits, "5", 1},
-                  {parseStopBits, "15", 1},     {parseStopBits, "1.5", 0},
-                  {parseStopBits, "3", -1},     {parseStopBits, nullptr, -1},
+                  {parseByteSize, nullptr, -1}, {parseByteSize, " \t+5x", 5},
+                  {parseStopBits, "1", 0},      {parseStopBits, "2", 2},
+                  {parseStopBits, "5", 1},      {parseStopBits, "15", 1},
+                  {parseStopBits, "1.5", 0},    {parseStopBits, "3", -1},
+                  {parseStopBits, "x1", -1},    {parseStopBits, nullptr, -1},
                   {parseParity, "e", 2},        {parseParity, "Even", 2},
                   {parseParity, "none", 0},     {parseParity, "o", 1},
                   {parseParity, "M", 3},        {parseParity, "space", 4},
@@ -52,16 +61,6 @@ TEST(SerialParams, ParsersAndNames) {
                  {flowName, 3, "XON/XOFF"}, {flowName, -1, ""}};
     for (const Name &n : names)
         EXPECT_STREQ(n.name(n.value), n.text) << n.value;
-}
-
-TEST(SerialParams, LeadingInt) {
-    EXPECT_EQ(leadingInt("  42x"), 42);
-    EXPECT_EQ(leadingInt("-3"), -3);
-    EXPECT_EQ(leadingInt("+7"), 7);
-    EXPECT_EQ(leadingInt("x1"), 0);
-    EXPECT_EQ(leadingInt(nullptr), 0);
-    EXPECT_EQ(leadingInt("99999999999999999999"), 2147483647);
-    EXPECT_EQ(leadingInt("-99999999999999999999"), -2147483647 - 1);
 }
 
 TEST(Results, Texts) {

@@ -77,6 +77,7 @@ TEST(RingQueue, MatchesAByteByByteModelAcrossWrapsAndClears) {
     }
 }
 
+// The factory's refusals reach the claim as 1011: the engine's BadQueueSettingsFailTheClaimWith1011.
 TEST(RingQueue, CapacityMustBeAPowerOfTwoThatFitsTheCounts) {
     for (uint32_t bad : {1000u, 0u, 0x80000000u}) {
         RingQueue q;
@@ -88,11 +89,6 @@ TEST(RingQueue, CapacityMustBeAPowerOfTwoThatFitsTheCounts) {
         q.put(&b, 1, &stored, 0, 0, 0);
         EXPECT_EQ(stored, 0u);
     }
-    EXPECT_EQ(makeQueue(kRingQueue, 1000), nullptr);
-    EXPECT_EQ(makeQueue(kRingQueue, 0x40000)->capacity(), 262144);
-    EXPECT_EQ(makeQueue(kPacketQueue, 0)->capacity(), -1);
-    EXPECT_EQ(makeQueue(2, 0x40000), nullptr);
-    EXPECT_EQ(makeQueue(-1, 0x40000), nullptr);
 }
 
 TEST(PacketQueue, KeepsPacketBoundariesAndUserValues) {

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "net/Ipv4.h"
 #include "net/KnpcFrame.h"
 
 namespace knpc = ptl::knpc;
@@ -68,17 +67,13 @@ TEST(KnpcRequest, BuilderRefusesWhatDoesNotFit) {
     EXPECT_EQ(knpc::buildRequest('C', 1, payload.data(), payload.size(), big.data(), big.size()), 0u);
 }
 
-TEST(KnpcMatch, RightHeaderMatchesWhateverTheLength) {
-    Bytes req = request(knpc::buildReset);
-    EXPECT_TRUE(matches(req, reply(req, 0, {})));            // 14 bytes
-    EXPECT_TRUE(matches(req, reply(req, 0, {1})));           // 15
-    EXPECT_TRUE(matches(req, reply(req, 7, Bytes(300, 9)))); // refused, long: still the answer
-}
-
+// The header decides, whatever the length: a bare header, or a long refusal, is still the answer.
 TEST(KnpcMatch, WrongKindCodeMagicOrShortIsNoAnswer) {
     Bytes req = request(knpc::buildCheck);
     Bytes good = reply(req, 0, {0, 0, 0, 0});
     ASSERT_TRUE(matches(req, good));
+    EXPECT_TRUE(matches(req, reply(req, 0, {})));
+    EXPECT_TRUE(matches(req, reply(req, 7, Bytes(300, 9))));
     for (int i : {0, 5, 6, 7, 8, 9}) { // the magic, the kind in upper case, each byte of the code
         Bytes bad = good;
         bad[i] ^= i == 5 ? 0x20 : 0x01;
@@ -118,16 +113,12 @@ TEST(KnpcReply, TextWithoutAZeroIsTerminated) {
     EXPECT_EQ(std::string(text), std::string(133, 'B'));
 }
 
-TEST(KnpcPrinterSide, ParsesRequestsAndRefusesGarbage) {
+// The fields read are what every simulated printer answers with (the network port tests); here: what is
+// refused.
+TEST(KnpcPrinterSide, RefusesGarbage) {
     Bytes req = forceRequest(true);
     knpc::Request r;
     ASSERT_TRUE(knpc::parseRequest(req.data(), req.size(), &r));
-    EXPECT_EQ(r.kind, 'C');
-    EXPECT_EQ(r.code[3], knpc::kCmdForce);
-    EXPECT_EQ(r.dataLen, 1);
-    ASSERT_EQ(r.dataAvail, 1u);
-    EXPECT_EQ(r.data[0], 1);
-
     EXPECT_FALSE(knpc::parseRequest(req.data(), 13, &r));
     Bytes lower = req;
     lower[5] = 'c'; // a reply, not a request
@@ -135,20 +126,4 @@ TEST(KnpcPrinterSide, ParsesRequestsAndRefusesGarbage) {
     Bytes magic = req;
     magic[4] = 'X';
     EXPECT_FALSE(knpc::parseRequest(magic.data(), magic.size(), &r));
-}
-
-TEST(Ipv4Text, DottedFormAndPortOrder) {
-    const uint8_t raw[4] = {192, 168, 1, 100};
-    uint32_t addr;
-    std::memcpy(&addr, raw, 4);
-    char text[16];
-    EXPECT_STREQ(ptl::net::formatIpv4(addr, text, sizeof text), "192.168.1.100");
-    EXPECT_STREQ(ptl::net::formatIpv4(0xFFFFFFFFu, text, sizeof text), "255.255.255.255");
-
-    uint16_t n = ptl::net::portToNet(9100);
-    uint8_t b[2];
-    std::memcpy(b, &n, 2);
-    EXPECT_EQ(b[0], 0x23);
-    EXPECT_EQ(b[1], 0x8C);
-    EXPECT_EQ(ptl::net::portFromNet(n), 9100);
 }
