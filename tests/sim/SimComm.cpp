@@ -28,8 +28,7 @@ SimComm::SimComm(Seam &seam, std::string devicePath)
 SimComm::~SimComm() {
     // A test that keeps a port claimed past the simulator would be a test bug: nothing is left pending.
     std::lock_guard<std::mutex> g(lock_);
-    while (!pending_.empty())
-        complete(pending_.front(), ERROR_OPERATION_ABORTED, 0);
+    abortWhere([](const Op &) { return true; }, ERROR_OPERATION_ABORTED);
     if (open_ != nullptr)
         previous_.CloseHandle(open_);
 }
@@ -69,13 +68,7 @@ void SimComm::holdWrites(bool hold) {
 }
 
 void SimComm::failPending(DWORD error) {
-    std::lock_guard<std::mutex> g(lock_);
-    for (size_t i = 0; i < pending_.size();) {
-        if (pending_[i].kind == Op::Wait)
-            ++i;
-        else
-            complete(pending_[i], error, 0);
-    }
+    change([&] { abortWhere([](const Op &op) { return op.kind != Op::Wait; }, error); });
 }
 
 int SimComm::count(const std::string &call) {
@@ -153,6 +146,15 @@ void SimComm::complete(Op op, DWORD error, DWORD bytes) {
     doneSignal().notify_all();
 }
 
+template <class P> void SimComm::abortWhere(P match, DWORD error) {
+    for (size_t i = 0; i < pending_.size();) {
+        if (match(pending_[i]))
+            complete(Op(pending_[i]), error, 0);
+        else
+            ++i;
+    }
+}
+
 void SimComm::completeAll(Op::Kind kind) {
     for (size_t i = 0; i < pending_.size();) {
         Op op = pending_[i];
@@ -224,8 +226,7 @@ void SimComm::installIo(Seam &seam) {
         change([&] {
             if (h != nullptr && h == open_) {
                 calls_.push_back("CloseHandle");
-                while (!pending_.empty())
-                    complete(pending_.front(), ERROR_OPERATION_ABORTED, 0);
+                abortWhere([](const Op &) { return true; }, ERROR_OPERATION_ABORTED);
                 open_ = nullptr;
             }
         });
@@ -301,12 +302,7 @@ void SimComm::installIo(Seam &seam) {
 
     route<&Api::CancelIo>(seam, "CancelIo", [this]() -> BOOL {
         const DWORD me = GetCurrentThreadId();
-        for (size_t i = 0; i < pending_.size();) {
-            if (pending_[i].thread == me)
-                complete(Op(pending_[i]), ERROR_OPERATION_ABORTED, 0);
-            else
-                ++i;
-        }
+        abortWhere([me](const Op &op) { return op.thread == me; }, ERROR_OPERATION_ABORTED);
         return TRUE;
     });
 }

@@ -46,21 +46,15 @@ public:
     void setDosTargets(const std::string &dosName, const std::vector<std::string> &targets) {
         change([&] { dosTargets_[dosName] = targets; });
     }
-    void setNt(bool nt) {
-        change([&] { nt_ = nt; });
-    }
+    void setNt(bool nt) { set(nt_, nt); }
     std::map<std::string, std::string> aliases() { return locked(aliases_); }
 
     // --- Behaviour
     void feed(const std::string &bytes); // bytes arrive; EV_RXCHAR when asked for
     void lineError(DWORD commErrors);    // e.g. CE_FRAME; EV_ERR when asked for
     void setHold(bool cts, bool dsr, bool xoff);
-    void setModemStatus(DWORD status) {
-        change([&] { modem_ = status; });
-    }
-    void setCommErrors(DWORD errors) {
-        change([&] { errors_ = errors; });
-    }                           // ClearCommError's next (CE_OOP...)
+    void setModemStatus(DWORD status) { set(modem_, status); }
+    void setCommErrors(DWORD errors) { set(errors_, errors); } // ClearCommError's next (CE_OOP...)
     void holdWrites(bool hold); // while held, overlapped writes pend; releasing completes them
     // Every pending read and write completes now with error and nothing moved.
     void failPending(DWORD error);
@@ -69,15 +63,8 @@ public:
         change([&] { failures_[entry].push_back({n, error}); });
     }
     // Parallel driver answers.
-    void setParStatus(unsigned char status) {
-        change([&] { parStatus_ = status; });
-    }
-    void setDeviceId(const std::string &id) {
-        change([&] { deviceId_ = id; });
-    }
-    void refuseIoctls(bool refuse) {
-        change([&] { refuseIoctls_ = refuse; });
-    }
+    void setParStatus(unsigned char status) { set(parStatus_, status); }
+    void setDeviceId(const std::string &id) { set(deviceId_, id); }
 
     // --- Observation: the device's calls, "Entry" or "Entry <first number argument>" ("EscapeCommFunction
     // 5", "WriteFile 4096", "CreateFileA \\.\COM3").
@@ -85,7 +72,6 @@ public:
     int count(const std::string &call);
     std::vector<DCB> statesSet() { return locked(statesSet_); } // every DCB given to SetCommState, in order
     COMMTIMEOUTS timeouts() { return locked(timeouts_); }
-    DWORD eventMask() { return locked(mask_); }
     bool dtr() { return locked(dtr_); }
     bool rts() { return locked(rts_); }
     std::string written() { return locked(tx_); }
@@ -120,14 +106,19 @@ private:
         std::lock_guard<std::mutex> g(lock_);
         f();
     }
-    bool shouldFail(const std::string &entry, DWORD *error); // under lock_
-    BOOL fail(DWORD error);                                  // sets the error, FALSE
-    void begin(OVERLAPPED *ov);                              // under lock_: a new overlapped call
-    BOOL pend(Op op);                                        // under lock_
-    void complete(Op op, DWORD error, DWORD bytes);          // under lock_
-    void completeAll(Op::Kind kind);                         // under lock_
-    void serveReads();                                       // under lock_
-    void raise(DWORD events);                                // under lock_
+    template <class T, class V> void set(T &field, const V &value) {
+        std::lock_guard<std::mutex> g(lock_);
+        field = value;
+    }
+    bool shouldFail(const std::string &entry, DWORD *error);  // under lock_
+    BOOL fail(DWORD error);                                   // sets the error, FALSE
+    void begin(OVERLAPPED *ov);                               // under lock_: a new overlapped call
+    BOOL pend(Op op);                                         // under lock_
+    void complete(Op op, DWORD error, DWORD bytes);           // under lock_
+    void completeAll(Op::Kind kind);                          // under lock_
+    template <class P> void abortWhere(P match, DWORD error); // under lock_: nothing moved
+    void serveReads();                                        // under lock_
+    void raise(DWORD events);                                 // under lock_
     void installIo(Seam &seam);
     void installComm(Seam &seam);
     void installDriver(Seam &seam);
@@ -160,7 +151,6 @@ private:
     std::map<OVERLAPPED *, Done> done_;
     unsigned char parStatus_ = 0;
     std::string deviceId_;
-    bool refuseIoctls_ = false;
     std::vector<Ioctl> ioctls_;
 };
 

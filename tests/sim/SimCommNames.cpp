@@ -15,8 +15,6 @@ void SimComm::installDriver(Seam &seam) {
             ioctls_.push_back({code, std::string(static_cast<const char *>(in), in ? inLen : 0), outLen});
             const DWORD idSize = static_cast<DWORD>(deviceId_.size());
             DWORD n = 0;
-            if (refuseIoctls_)
-                return fail(ERROR_INVALID_FUNCTION);
             if (code == 0x00160004 && outLen >= 1) { // query information: the status byte
                 *static_cast<unsigned char *>(out) = parStatus_;
                 n = 1;
@@ -68,8 +66,6 @@ void SimComm::installNames(Seam &seam) {
         std::lock_guard<std::mutex> g(lock_);
         v->dwPlatformId = nt_ ? VER_PLATFORM_WIN32_NT : VER_PLATFORM_WIN32_WINDOWS;
         v->dwMajorVersion = nt_ ? 6 : 4;
-        v->dwMinorVersion = nt_ ? 1 : 10;
-        v->dwBuildNumber = nt_ ? 7601 : 2222;
         return TRUE;
     });
 }
