@@ -29,12 +29,6 @@ namespace ptl::test {
 
 class SimComm {
 public:
-    struct Ioctl {
-        DWORD code;
-        std::string input;
-        DWORD outputSize;
-    };
-
     // Installs the device; devicePath is the path that opens it ("\\.\COM3", "\\.\LPT1").
     SimComm(Seam &seam, std::string devicePath);
     ~SimComm();
@@ -78,7 +72,8 @@ public:
     std::vector<DWORD> writeSizes(); // size asked of each WriteFile
     size_t pendingWrites();
     int readCalls();
-    std::vector<Ioctl> ioctls() { return locked(ioctls_); }
+    // The driver's requests as code, input bytes (count:first) and output size: "00160008 in=1:01 out=0".
+    std::vector<std::string> ioctls() { return locked(ioctls_); }
     bool isOpen() { return locked(open_) != nullptr; }
 
 private:
@@ -151,7 +146,7 @@ private:
     std::map<OVERLAPPED *, Done> done_;
     unsigned char parStatus_ = 0;
     std::string deviceId_;
-    std::vector<Ioctl> ioctls_;
+    std::vector<std::string> ioctls_;
 };
 
 template <auto Field, class Body> void SimComm::route(Seam &seam, const char *name, Body body) {

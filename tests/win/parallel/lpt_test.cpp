@@ -51,18 +51,6 @@ TEST_F(Parallel, ClaimOpensTheDeviceWithoutSerialSettings) {
     EXPECT_EQ(dev.count("EscapeCommFunction 6"), 0); // no lines to drop on a parallel port
 }
 
-// The driver's requests as (code, input bytes, output size).
-std::vector<std::string> requests(SimComm &dev) {
-    std::vector<std::string> out;
-    char line[64];
-    for (const auto &io : dev.ioctls()) {
-        snprintf(line, sizeof line, "%08lX in=%zu:%02X out=%lu", io.code, io.input.size(),
-                 io.input.empty() ? 0u : static_cast<unsigned char>(io.input[0]), io.outputSize);
-        out.push_back(line);
-    }
-    return out;
-}
-
 TEST_F(Parallel, DriverRequestsCarryTheExactCodesAndBytes) {
     ASSERT_EQ(lpt.claim(0), 0); // the status byte and the id as the caller gets them: the Answers table
     unsigned char status = 0;
@@ -71,9 +59,9 @@ TEST_F(Parallel, DriverRequestsCarryTheExactCodesAndBytes) {
     EXPECT_EQ(lpt.queryParInfo(&status) + lpt.setParInfo(0x01) + lpt.getDeviceIdSize(&size) +
                   lpt.getDeviceId(id, sizeof id) + lpt.reset(), // on the NT family: the init request
               0);
-    EXPECT_EQ(requests(dev), (std::vector<std::string>{"00160004 in=0:00 out=1", "00160008 in=1:01 out=0",
-                                                       "00160010 in=0:00 out=4", "0016000C in=0:00 out=64",
-                                                       "00160008 in=1:01 out=0"}));
+    EXPECT_EQ(dev.ioctls(), (std::vector<std::string>{"00160004 in=0:00 out=1", "00160008 in=1:01 out=0",
+                                                      "00160010 in=0:00 out=4", "0016000C in=0:00 out=64",
+                                                      "00160008 in=1:01 out=0"}));
     EXPECT_EQ(dev.count("EscapeCommFunction 7"), 0);
 
     for (int n = 1; n <= 5; ++n) // refused: 10000, and the outputs stay untouched
