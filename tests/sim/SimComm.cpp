@@ -63,7 +63,11 @@ void SimComm::holdWrites(bool hold) {
     change([&] {
         holdWrites_ = hold;
         if (!hold)
-            completeAll(Op::Write);
+            completeWhere([](const Op &op) { return op.kind == Op::Write; }, 0,
+                          [this](const Op &op) {
+                              tx_.append(static_cast<const char *>(op.buffer), op.len);
+                              return op.len;
+                          });
     });
 }
 
@@ -146,54 +150,46 @@ void SimComm::complete(Op op, DWORD error, DWORD bytes) {
     doneSignal().notify_all();
 }
 
-template <class P> void SimComm::abortWhere(P match, DWORD error) {
+template <class P, class M> void SimComm::completeWhere(P match, DWORD error, M moved) {
     for (size_t i = 0; i < pending_.size();) {
-        if (match(pending_[i]))
-            complete(Op(pending_[i]), error, 0);
+        const Op op = pending_[i];
+        if (match(op))
+            complete(op, error, moved(op)); // takes it out of pending_
         else
             ++i;
     }
 }
 
-void SimComm::completeAll(Op::Kind kind) {
-    for (size_t i = 0; i < pending_.size();) {
-        Op op = pending_[i];
-        if (op.kind != kind) {
-            ++i;
-            continue;
-        }
-        if (kind == Op::Write)
-            tx_.append(static_cast<const char *>(op.buffer), op.len);
-        complete(op, 0, op.len);
-    }
+void SimComm::abortWhere(bool (*match)(const Op &), DWORD error) {
+    completeWhere(match, error, [](const Op &) { return DWORD{0}; });
+}
+
+DWORD SimComm::take(void *to, DWORD len) {
+    const DWORD n = static_cast<DWORD>(std::min<size_t>(len, rx_.size()));
+    std::memcpy(to, rx_.data(), n);
+    rx_.erase(0, n);
+    return n;
 }
 
 void SimComm::serveReads() {
-    for (size_t i = 0; i < pending_.size() && !rx_.empty();) {
-        Op op = pending_[i];
-        if (op.kind != Op::Read) {
-            ++i;
-            continue;
-        }
-        const DWORD n = static_cast<DWORD>(std::min<size_t>(op.len, rx_.size()));
-        std::memcpy(op.buffer, rx_.data(), n);
-        rx_.erase(0, n);
-        complete(op, 0, n);
-    }
+    completeWhere([this](const Op &op) { return op.kind == Op::Read && !rx_.empty(); }, 0,
+                  [this](const Op &op) { return take(op.buffer, op.len); });
+}
+
+bool SimComm::completeWait(DWORD events) {
+    auto wait =
+        std::find_if(pending_.begin(), pending_.end(), [](const Op &op) { return op.kind == Op::Wait; });
+    if (wait == pending_.end())
+        return false;
+    *wait->mask = events;
+    complete(Op(*wait), 0, 0);
+    return true;
 }
 
 void SimComm::raise(DWORD events) {
     const DWORD wanted = events & mask_;
-    if (wanted == 0)
-        return;
-    for (const Op &op : pending_) {
-        if (op.kind == Op::Wait) {
-            *op.mask = wanted;
-            complete(Op(op), 0, 0);
-            return;
-        }
-    }
-    events_ |= wanted;
+    if (wanted != 0 && !completeWait(wanted))
+        events_ |= wanted;
 }
 
 // --- Data path -----------------------------------------------------------------------------------
@@ -241,9 +237,7 @@ void SimComm::installIo(Seam &seam) {
                               if (rx_.empty() && ov != nullptr)
                                   return pend(Op{Op::Read, ov, buf, len, nullptr, 0});
                               // A blocking read returns what is there (its time-out).
-                              const DWORD n = static_cast<DWORD>(std::min<size_t>(len, rx_.size()));
-                              std::memcpy(buf, rx_.data(), n);
-                              rx_.erase(0, n);
+                              const DWORD n = take(buf, len);
                               if (got != nullptr)
                                   *got = n;
                               if (ov != nullptr)
@@ -301,8 +295,7 @@ void SimComm::installIo(Seam &seam) {
     });
 
     route<&Api::CancelIo>(seam, "CancelIo", [this]() -> BOOL {
-        const DWORD me = GetCurrentThreadId();
-        abortWhere([me](const Op &op) { return op.thread == me; }, ERROR_OPERATION_ABORTED);
+        abortWhere([](const Op &op) { return op.thread == GetCurrentThreadId(); }, ERROR_OPERATION_ABORTED);
         return TRUE;
     });
 }
@@ -314,13 +307,7 @@ void SimComm::installComm(Seam &seam) {
     route<&Api::SetCommMask>(seam, "SetCommMask", [this](DWORD mask) -> BOOL {
         mask_ = mask;
         events_ &= mask;
-        // A wait in progress completes with an empty mask.
-        auto wait =
-            std::find_if(pending_.begin(), pending_.end(), [](const Op &op) { return op.kind == Op::Wait; });
-        if (wait != pending_.end()) {
-            *wait->mask = 0;
-            complete(Op(*wait), 0, 0);
-        }
+        completeWait(0); // a wait in progress completes with an empty mask
         return TRUE;
     });
     route<&Api::ClearCommError>(seam, "ClearCommError", [this](LPDWORD errors, LPCOMSTAT st) -> BOOL {

@@ -105,15 +105,18 @@ private:
         std::lock_guard<std::mutex> g(lock_);
         field = value;
     }
-    bool shouldFail(const std::string &entry, DWORD *error);  // under lock_
-    BOOL fail(DWORD error);                                   // sets the error, FALSE
-    void begin(OVERLAPPED *ov);                               // under lock_: a new overlapped call
-    BOOL pend(Op op);                                         // under lock_
-    void complete(Op op, DWORD error, DWORD bytes);           // under lock_
-    void completeAll(Op::Kind kind);                          // under lock_
-    template <class P> void abortWhere(P match, DWORD error); // under lock_: nothing moved
-    void serveReads();                                        // under lock_
-    void raise(DWORD events);                                 // under lock_
+    bool shouldFail(const std::string &entry, DWORD *error); // under lock_
+    BOOL fail(DWORD error);                                  // sets the error, FALSE
+    void begin(OVERLAPPED *ov);                              // under lock_: a new overlapped call
+    BOOL pend(Op op);                                        // under lock_
+    void complete(Op op, DWORD error, DWORD bytes);          // under lock_
+    // Under lock_: completes every pending operation that matches, with error and the bytes moved says.
+    template <class P, class M> void completeWhere(P match, DWORD error, M moved);
+    void abortWhere(bool (*match)(const Op &), DWORD error); // under lock_: nothing moved
+    DWORD take(void *to, DWORD len);                         // under lock_: received bytes
+    void serveReads();                                       // under lock_
+    bool completeWait(DWORD events);                         // under lock_: false when none pends
+    void raise(DWORD events);                                // under lock_
     void installIo(Seam &seam);
     void installComm(Seam &seam);
     void installDriver(Seam &seam);
