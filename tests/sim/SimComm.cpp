@@ -80,24 +80,18 @@ int SimComm::count(const std::string &call) {
     return static_cast<int>(std::count(all.begin(), all.end(), call));
 }
 
-std::vector<DWORD> SimComm::writeSizes() {
-    std::vector<DWORD> sizes;
+std::vector<DWORD> SimComm::numbersOf(const std::string &entry) {
+    std::vector<DWORD> numbers;
     for (const auto &c : calls())
-        if (c.rfind("WriteFile ", 0) == 0)
-            sizes.push_back(static_cast<DWORD>(std::stoul(c.substr(10))));
-    return sizes;
+        if (c.rfind(entry + " ", 0) == 0)
+            numbers.push_back(static_cast<DWORD>(std::stoul(c.substr(entry.size() + 1))));
+    return numbers;
 }
 
 size_t SimComm::pendingWrites() {
     std::lock_guard<std::mutex> g(lock_);
     return static_cast<size_t>(
         std::count_if(pending_.begin(), pending_.end(), [](const Op &op) { return op.kind == Op::Write; }));
-}
-
-int SimComm::readCalls() {
-    auto all = calls();
-    return static_cast<int>(std::count_if(all.begin(), all.end(),
-                                          [](const std::string &c) { return c.rfind("ReadFile ", 0) == 0; }));
 }
 
 // --- Internals -----------------------------------------------------------------------------------

@@ -69,9 +69,10 @@ public:
     bool dtr() { return locked(dtr_); }
     bool rts() { return locked(rts_); }
     std::string written() { return locked(tx_); }
-    std::vector<DWORD> writeSizes(); // size asked of each WriteFile
+    std::vector<DWORD> numbersOf(const std::string &entry); // the first numbers of its calls, in order
+    std::vector<DWORD> writeSizes() { return numbersOf("WriteFile"); } // size asked of each WriteFile
     size_t pendingWrites();
-    int readCalls();
+    int readCalls() { return static_cast<int>(numbersOf("ReadFile").size()); }
     // The driver's requests as code, input bytes (count:first) and output size: "00160008 in=1:01 out=0".
     std::vector<std::string> ioctls() { return locked(ioctls_); }
     bool isOpen() { return locked(open_) != nullptr; }
