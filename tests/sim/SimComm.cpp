@@ -321,14 +321,8 @@ void SimComm::installComm(Seam &seam) {
             rts_ = f == SETRTS;
         return TRUE;
     });
-    route<&Api::GetCommModemStatus>(seam, "GetCommModemStatus", [this](LPDWORD status) -> BOOL {
-        *status = modem_;
-        return TRUE;
-    });
-    route<&Api::GetCommState>(seam, "GetCommState", [this](LPDCB d) -> BOOL {
-        *d = dcb_;
-        return TRUE;
-    });
+    answer<&Api::GetCommModemStatus>(seam, "GetCommModemStatus", &SimComm::modem_);
+    answer<&Api::GetCommState>(seam, "GetCommState", &SimComm::dcb_);
     route<&Api::SetCommState>(seam, "SetCommState", [this](LPDCB d) -> BOOL {
         dcb_ = *d;
         statesSet_.push_back(*d);
@@ -337,10 +331,7 @@ void SimComm::installComm(Seam &seam) {
         rts_ = d->fRtsControl != RTS_CONTROL_DISABLE;
         return TRUE;
     });
-    route<&Api::GetCommTimeouts>(seam, "GetCommTimeouts", [this](LPCOMMTIMEOUTS t) -> BOOL {
-        *t = timeouts_;
-        return TRUE;
-    });
+    answer<&Api::GetCommTimeouts>(seam, "GetCommTimeouts", &SimComm::timeouts_);
     route<&Api::SetCommTimeouts>(seam, "SetCommTimeouts", [this](LPCOMMTIMEOUTS t) -> BOOL {
         timeouts_ = *t;
         return TRUE;

@@ -94,6 +94,13 @@ private:
     // Routes a handle entry: other handles go to the previous entry; the device's calls run body under
     // the lock after being recorded and after the failure check.
     template <auto Field, class Body> void route(Seam &seam, const char *name, Body body);
+    // A routed entry that copies the field to its one argument.
+    template <auto Field, class T> void answer(Seam &seam, const char *name, T SimComm::*field) {
+        route<Field>(seam, name, [this, field](auto *out) -> BOOL {
+            *out = this->*field;
+            return TRUE;
+        });
+    }
     template <class T> T locked(const T &field) {
         std::lock_guard<std::mutex> g(lock_);
         return field;
