@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "api/HandleTable.h"
 #include "os/Syscalls.h"
 #include "ptl/ptl.h"
 #include "serial/WCom.h"
@@ -31,10 +32,9 @@ protected:
     void SetUp() override {
         seam.captureDebug();
         baseline = os::openTotal();
-        com.setPortNo(3);
     }
     void TearDown() override {
-        com.release(0);
+        PtlClose(h);
         EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
     }
     // The flow bits of a DCB: CTS, DSR, DTR control, XON/XOFF out and in, RTS control.
@@ -54,7 +54,8 @@ protected:
     Seam seam;
     SimComm dev{seam, "\\\\.\\COM3"};
     int baseline = 0;
-    WCom com;
+    const int h = PtlOpenByName("COM3", 0); // the public functions reach com through h
+    WCom &com = static_cast<WCom &>(*findPort(h));
 };
 
 TEST_F(Serial, SettersWorkOnTheStoredDcbWhileNotClaimed) {
@@ -164,8 +165,8 @@ TEST_F(Serial, ForceSuspendsOutputFlowOnceHoldsThroughSettersAndRestoresTheStore
     const size_t before = dev.statesSet().size();
     EXPECT_EQ(com.force(0), 0); // already 0: the device is not touched
     EXPECT_EQ(dev.statesSet().size(), before);
-    EXPECT_EQ(com.force(1), 0);
-    EXPECT_EQ(com.force(1), 0);
+    EXPECT_EQ(PtlForce(h, 1), 0);
+    EXPECT_EQ(PtlForce(h, 1), 0);
     ASSERT_EQ(dev.statesSet().size(), before + 1);
     ASSERT_EQ(com.setBaudRate(19200), 0);
     EXPECT_EQ(lastSet().BaudRate, 19200u);
@@ -178,7 +179,7 @@ TEST_F(Serial, ForceSuspendsOutputFlowOnceHoldsThroughSettersAndRestoresTheStore
     EXPECT_EQ(com.getCommState(&read), 0);
     EXPECT_EQ(read.fOutxCtsFlow, 1u);
 
-    EXPECT_EQ(com.force(0), 0);
+    EXPECT_EQ(PtlForce(h, 0), 0);
     custom.BaudRate = 19200;
     DCB restored = lastSet();
     EXPECT_EQ(memcmp(&restored, &custom, sizeof custom), 0);
