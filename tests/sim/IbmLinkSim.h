@@ -25,19 +25,16 @@ class IbmLinkSim {
 public:
     IbmLinkSim(Seam &seam, SimComm &line);
     void reply(const std::string &bytes, bool rtsFails = false) {
-        locked([&] { script_.push_back({bytes, rtsFails}); });
+        std::lock_guard<std::mutex> g(lock_);
+        script_.push_back({bytes, rtsFails});
     }
-    std::vector<std::string> requests() {
-        return locked([&] { return requests_; });
-    } // the frames written
-    int rtsRaises() {
-        return locked([&] { return raises_; });
-    }
+    std::vector<std::string> requests() { return locked(requests_); } // the frames written
+    int rtsRaises() { return locked(raises_); }
 
 private:
-    template <class F> auto locked(F f) -> decltype(f()) {
+    template <class T> T locked(const T &field) {
         std::lock_guard<std::mutex> g(lock_);
-        return f();
+        return field;
     }
     struct Answer {
         std::string bytes;

@@ -20,7 +20,6 @@ public:
     PtyLine &operator=(const PtyLine &) = delete;
 
     bool available() const { return com_ > 0; }
-    int com() const { return com_; }
     std::string comName() const { return "COM" + std::to_string(com_); }
 
     // The other end, opened once (blocking, read time-outs of readMs in total).

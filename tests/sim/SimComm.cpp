@@ -28,8 +28,7 @@ SimComm::SimComm(Seam &seam, std::string devicePath)
 SimComm::~SimComm() {
     // A test that keeps a port claimed past the simulator would be a test bug: nothing is left pending.
     std::lock_guard<std::mutex> g(lock_);
-    while (!pending_.empty())
-        complete(pending_.front(), ERROR_OPERATION_ABORTED, 0);
+    abortWhere([](const Op &) { return true; }, ERROR_OPERATION_ABORTED);
     if (open_ != nullptr)
         previous_.CloseHandle(open_);
 }
@@ -64,18 +63,16 @@ void SimComm::holdWrites(bool hold) {
     change([&] {
         holdWrites_ = hold;
         if (!hold)
-            completeAll(Op::Write);
+            completeWhere([](const Op &op) { return op.kind == Op::Write; }, 0,
+                          [this](const Op &op) {
+                              tx_.append(static_cast<const char *>(op.buffer), op.len);
+                              return op.len;
+                          });
     });
 }
 
 void SimComm::failPending(DWORD error) {
-    std::lock_guard<std::mutex> g(lock_);
-    for (size_t i = 0; i < pending_.size();) {
-        if (pending_[i].kind == Op::Wait)
-            ++i;
-        else
-            complete(pending_[i], error, 0);
-    }
+    change([&] { abortWhere([](const Op &op) { return op.kind != Op::Wait; }, error); });
 }
 
 int SimComm::count(const std::string &call) {
@@ -83,24 +80,18 @@ int SimComm::count(const std::string &call) {
     return static_cast<int>(std::count(all.begin(), all.end(), call));
 }
 
-std::vector<DWORD> SimComm::writeSizes() {
-    std::vector<DWORD> sizes;
+std::vector<DWORD> SimComm::numbersOf(const std::string &entry) {
+    std::vector<DWORD> numbers;
     for (const auto &c : calls())
-        if (c.rfind("WriteFile ", 0) == 0)
-            sizes.push_back(static_cast<DWORD>(std::stoul(c.substr(10))));
-    return sizes;
+        if (c.rfind(entry + " ", 0) == 0)
+            numbers.push_back(static_cast<DWORD>(std::stoul(c.substr(entry.size() + 1))));
+    return numbers;
 }
 
 size_t SimComm::pendingWrites() {
     std::lock_guard<std::mutex> g(lock_);
     return static_cast<size_t>(
         std::count_if(pending_.begin(), pending_.end(), [](const Op &op) { return op.kind == Op::Write; }));
-}
-
-int SimComm::readCalls() {
-    auto all = calls();
-    return static_cast<int>(std::count_if(all.begin(), all.end(),
-                                          [](const std::string &c) { return c.rfind("ReadFile ", 0) == 0; }));
 }
 
 // --- Internals -----------------------------------------------------------------------------------
@@ -153,45 +144,46 @@ void SimComm::complete(Op op, DWORD error, DWORD bytes) {
     doneSignal().notify_all();
 }
 
-void SimComm::completeAll(Op::Kind kind) {
+template <class P, class M> void SimComm::completeWhere(P match, DWORD error, M moved) {
     for (size_t i = 0; i < pending_.size();) {
-        Op op = pending_[i];
-        if (op.kind != kind) {
+        const Op op = pending_[i];
+        if (match(op))
+            complete(op, error, moved(op)); // takes it out of pending_
+        else
             ++i;
-            continue;
-        }
-        if (kind == Op::Write)
-            tx_.append(static_cast<const char *>(op.buffer), op.len);
-        complete(op, 0, op.len);
     }
 }
 
+void SimComm::abortWhere(bool (*match)(const Op &), DWORD error) {
+    completeWhere(match, error, [](const Op &) { return DWORD{0}; });
+}
+
+DWORD SimComm::take(void *to, DWORD len) {
+    const DWORD n = static_cast<DWORD>(std::min<size_t>(len, rx_.size()));
+    std::memcpy(to, rx_.data(), n);
+    rx_.erase(0, n);
+    return n;
+}
+
 void SimComm::serveReads() {
-    for (size_t i = 0; i < pending_.size() && !rx_.empty();) {
-        Op op = pending_[i];
-        if (op.kind != Op::Read) {
-            ++i;
-            continue;
-        }
-        const DWORD n = static_cast<DWORD>(std::min<size_t>(op.len, rx_.size()));
-        std::memcpy(op.buffer, rx_.data(), n);
-        rx_.erase(0, n);
-        complete(op, 0, n);
-    }
+    completeWhere([this](const Op &op) { return op.kind == Op::Read && !rx_.empty(); }, 0,
+                  [this](const Op &op) { return take(op.buffer, op.len); });
+}
+
+bool SimComm::completeWait(DWORD events) {
+    auto wait =
+        std::find_if(pending_.begin(), pending_.end(), [](const Op &op) { return op.kind == Op::Wait; });
+    if (wait == pending_.end())
+        return false;
+    *wait->mask = events;
+    complete(Op(*wait), 0, 0);
+    return true;
 }
 
 void SimComm::raise(DWORD events) {
     const DWORD wanted = events & mask_;
-    if (wanted == 0)
-        return;
-    for (const Op &op : pending_) {
-        if (op.kind == Op::Wait) {
-            *op.mask = wanted;
-            complete(Op(op), 0, 0);
-            return;
-        }
-    }
-    events_ |= wanted;
+    if (wanted != 0 && !completeWait(wanted))
+        events_ |= wanted;
 }
 
 // --- Data path -----------------------------------------------------------------------------------
@@ -224,8 +216,7 @@ void SimComm::installIo(Seam &seam) {
         change([&] {
             if (h != nullptr && h == open_) {
                 calls_.push_back("CloseHandle");
-                while (!pending_.empty())
-                    complete(pending_.front(), ERROR_OPERATION_ABORTED, 0);
+                abortWhere([](const Op &) { return true; }, ERROR_OPERATION_ABORTED);
                 open_ = nullptr;
             }
         });
@@ -240,9 +231,7 @@ void SimComm::installIo(Seam &seam) {
                               if (rx_.empty() && ov != nullptr)
                                   return pend(Op{Op::Read, ov, buf, len, nullptr, 0});
                               // A blocking read returns what is there (its time-out).
-                              const DWORD n = static_cast<DWORD>(std::min<size_t>(len, rx_.size()));
-                              std::memcpy(buf, rx_.data(), n);
-                              rx_.erase(0, n);
+                              const DWORD n = take(buf, len);
                               if (got != nullptr)
                                   *got = n;
                               if (ov != nullptr)
@@ -300,13 +289,7 @@ void SimComm::installIo(Seam &seam) {
     });
 
     route<&Api::CancelIo>(seam, "CancelIo", [this]() -> BOOL {
-        const DWORD me = GetCurrentThreadId();
-        for (size_t i = 0; i < pending_.size();) {
-            if (pending_[i].thread == me)
-                complete(Op(pending_[i]), ERROR_OPERATION_ABORTED, 0);
-            else
-                ++i;
-        }
+        abortWhere([](const Op &op) { return op.thread == GetCurrentThreadId(); }, ERROR_OPERATION_ABORTED);
         return TRUE;
     });
 }
@@ -318,13 +301,7 @@ void SimComm::installComm(Seam &seam) {
     route<&Api::SetCommMask>(seam, "SetCommMask", [this](DWORD mask) -> BOOL {
         mask_ = mask;
         events_ &= mask;
-        // A wait in progress completes with an empty mask.
-        auto wait =
-            std::find_if(pending_.begin(), pending_.end(), [](const Op &op) { return op.kind == Op::Wait; });
-        if (wait != pending_.end()) {
-            *wait->mask = 0;
-            complete(Op(*wait), 0, 0);
-        }
+        completeWait(0); // a wait in progress completes with an empty mask
         return TRUE;
     });
     route<&Api::ClearCommError>(seam, "ClearCommError", [this](LPDWORD errors, LPCOMSTAT st) -> BOOL {
@@ -344,14 +321,8 @@ void SimComm::installComm(Seam &seam) {
             rts_ = f == SETRTS;
         return TRUE;
     });
-    route<&Api::GetCommModemStatus>(seam, "GetCommModemStatus", [this](LPDWORD status) -> BOOL {
-        *status = modem_;
-        return TRUE;
-    });
-    route<&Api::GetCommState>(seam, "GetCommState", [this](LPDCB d) -> BOOL {
-        *d = dcb_;
-        return TRUE;
-    });
+    answer<&Api::GetCommModemStatus>(seam, "GetCommModemStatus", &SimComm::modem_);
+    answer<&Api::GetCommState>(seam, "GetCommState", &SimComm::dcb_);
     route<&Api::SetCommState>(seam, "SetCommState", [this](LPDCB d) -> BOOL {
         dcb_ = *d;
         statesSet_.push_back(*d);
@@ -360,10 +331,7 @@ void SimComm::installComm(Seam &seam) {
         rts_ = d->fRtsControl != RTS_CONTROL_DISABLE;
         return TRUE;
     });
-    route<&Api::GetCommTimeouts>(seam, "GetCommTimeouts", [this](LPCOMMTIMEOUTS t) -> BOOL {
-        *t = timeouts_;
-        return TRUE;
-    });
+    answer<&Api::GetCommTimeouts>(seam, "GetCommTimeouts", &SimComm::timeouts_);
     route<&Api::SetCommTimeouts>(seam, "SetCommTimeouts", [this](LPCOMMTIMEOUTS t) -> BOOL {
         timeouts_ = *t;
         return TRUE;

@@ -29,12 +29,6 @@ namespace ptl::test {
 
 class SimComm {
 public:
-    struct Ioctl {
-        DWORD code;
-        std::string input;
-        DWORD outputSize;
-    };
-
     // Installs the device; devicePath is the path that opens it ("\\.\COM3", "\\.\LPT1").
     SimComm(Seam &seam, std::string devicePath);
     ~SimComm();
@@ -46,21 +40,15 @@ public:
     void setDosTargets(const std::string &dosName, const std::vector<std::string> &targets) {
         change([&] { dosTargets_[dosName] = targets; });
     }
-    void setNt(bool nt) {
-        change([&] { nt_ = nt; });
-    }
+    void setNt(bool nt) { set(nt_, nt); }
     std::map<std::string, std::string> aliases() { return locked(aliases_); }
 
     // --- Behaviour
     void feed(const std::string &bytes); // bytes arrive; EV_RXCHAR when asked for
     void lineError(DWORD commErrors);    // e.g. CE_FRAME; EV_ERR when asked for
     void setHold(bool cts, bool dsr, bool xoff);
-    void setModemStatus(DWORD status) {
-        change([&] { modem_ = status; });
-    }
-    void setCommErrors(DWORD errors) {
-        change([&] { errors_ = errors; });
-    }                           // ClearCommError's next (CE_OOP...)
+    void setModemStatus(DWORD status) { set(modem_, status); }
+    void setCommErrors(DWORD errors) { set(errors_, errors); } // ClearCommError's next (CE_OOP...)
     void holdWrites(bool hold); // while held, overlapped writes pend; releasing completes them
     // Every pending read and write completes now with error and nothing moved.
     void failPending(DWORD error);
@@ -69,15 +57,8 @@ public:
         change([&] { failures_[entry].push_back({n, error}); });
     }
     // Parallel driver answers.
-    void setParStatus(unsigned char status) {
-        change([&] { parStatus_ = status; });
-    }
-    void setDeviceId(const std::string &id) {
-        change([&] { deviceId_ = id; });
-    }
-    void refuseIoctls(bool refuse) {
-        change([&] { refuseIoctls_ = refuse; });
-    }
+    void setParStatus(unsigned char status) { set(parStatus_, status); }
+    void setDeviceId(const std::string &id) { set(deviceId_, id); }
 
     // --- Observation: the device's calls, "Entry" or "Entry <first number argument>" ("EscapeCommFunction
     // 5", "WriteFile 4096", "CreateFileA \\.\COM3").
@@ -85,14 +66,15 @@ public:
     int count(const std::string &call);
     std::vector<DCB> statesSet() { return locked(statesSet_); } // every DCB given to SetCommState, in order
     COMMTIMEOUTS timeouts() { return locked(timeouts_); }
-    DWORD eventMask() { return locked(mask_); }
     bool dtr() { return locked(dtr_); }
     bool rts() { return locked(rts_); }
     std::string written() { return locked(tx_); }
-    std::vector<DWORD> writeSizes(); // size asked of each WriteFile
+    std::vector<DWORD> numbersOf(const std::string &entry); // the first numbers of its calls, in order
+    std::vector<DWORD> writeSizes() { return numbersOf("WriteFile"); } // size asked of each WriteFile
     size_t pendingWrites();
-    int readCalls();
-    std::vector<Ioctl> ioctls() { return locked(ioctls_); }
+    int readCalls() { return static_cast<int>(numbersOf("ReadFile").size()); }
+    // The driver's requests as code, input bytes (count:first) and output size: "00160008 in=1:01 out=0".
+    std::vector<std::string> ioctls() { return locked(ioctls_); }
     bool isOpen() { return locked(open_) != nullptr; }
 
 private:
@@ -112,6 +94,13 @@ private:
     // Routes a handle entry: other handles go to the previous entry; the device's calls run body under
     // the lock after being recorded and after the failure check.
     template <auto Field, class Body> void route(Seam &seam, const char *name, Body body);
+    // A routed entry that copies the field to its one argument.
+    template <auto Field, class T> void answer(Seam &seam, const char *name, T SimComm::*field) {
+        route<Field>(seam, name, [this, field](auto *out) -> BOOL {
+            *out = this->*field;
+            return TRUE;
+        });
+    }
     template <class T> T locked(const T &field) {
         std::lock_guard<std::mutex> g(lock_);
         return field;
@@ -120,13 +109,21 @@ private:
         std::lock_guard<std::mutex> g(lock_);
         f();
     }
+    template <class T, class V> void set(T &field, const V &value) {
+        std::lock_guard<std::mutex> g(lock_);
+        field = value;
+    }
     bool shouldFail(const std::string &entry, DWORD *error); // under lock_
     BOOL fail(DWORD error);                                  // sets the error, FALSE
     void begin(OVERLAPPED *ov);                              // under lock_: a new overlapped call
     BOOL pend(Op op);                                        // under lock_
     void complete(Op op, DWORD error, DWORD bytes);          // under lock_
-    void completeAll(Op::Kind kind);                         // under lock_
+    // Under lock_: completes every pending operation that matches, with error and the bytes moved says.
+    template <class P, class M> void completeWhere(P match, DWORD error, M moved);
+    void abortWhere(bool (*match)(const Op &), DWORD error); // under lock_: nothing moved
+    DWORD take(void *to, DWORD len);                         // under lock_: received bytes
     void serveReads();                                       // under lock_
+    bool completeWait(DWORD events);                         // under lock_: false when none pends
     void raise(DWORD events);                                // under lock_
     void installIo(Seam &seam);
     void installComm(Seam &seam);
@@ -160,8 +157,7 @@ private:
     std::map<OVERLAPPED *, Done> done_;
     unsigned char parStatus_ = 0;
     std::string deviceId_;
-    bool refuseIoctls_ = false;
-    std::vector<Ioctl> ioctls_;
+    std::vector<std::string> ioctls_;
 };
 
 template <auto Field, class Body> void SimComm::route(Seam &seam, const char *name, Body body) {

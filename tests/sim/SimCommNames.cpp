@@ -1,6 +1,7 @@
 // The simulated device's parallel-driver requests and the namespace around it: DOS names, private
 // aliases and the system family.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "sim/SimComm.h"
@@ -12,11 +13,12 @@ void SimComm::installDriver(Seam &seam) {
         seam, "DeviceIoControl",
         [this](DWORD code, LPVOID in, DWORD inLen, LPVOID out, DWORD outLen, LPDWORD ret,
                LPOVERLAPPED) -> BOOL {
-            ioctls_.push_back({code, std::string(static_cast<const char *>(in), in ? inLen : 0), outLen});
+            char request[64];
+            snprintf(request, sizeof request, "%08lX in=%lu:%02X out=%lu", code, in ? inLen : 0,
+                     in && inLen ? *static_cast<unsigned char *>(in) : 0u, outLen);
+            ioctls_.push_back(request);
             const DWORD idSize = static_cast<DWORD>(deviceId_.size());
             DWORD n = 0;
-            if (refuseIoctls_)
-                return fail(ERROR_INVALID_FUNCTION);
             if (code == 0x00160004 && outLen >= 1) { // query information: the status byte
                 *static_cast<unsigned char *>(out) = parStatus_;
                 n = 1;
@@ -68,8 +70,6 @@ void SimComm::installNames(Seam &seam) {
         std::lock_guard<std::mutex> g(lock_);
         v->dwPlatformId = nt_ ? VER_PLATFORM_WIN32_NT : VER_PLATFORM_WIN32_WINDOWS;
         v->dwMajorVersion = nt_ ? 6 : 4;
-        v->dwMinorVersion = nt_ ? 1 : 10;
-        v->dwBuildNumber = nt_ ? 7601 : 2222;
         return TRUE;
     });
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
 #include <future>
 #include <string>
 #include <vector>
@@ -17,70 +16,39 @@ using ptl::test::crlf;
 using ptl::test::PtyLine;
 using ptl::test::runRawpush;
 
-class RawpushSerial : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ptl::test::clearLogSettings();
-        ASSERT_TRUE(line.available()) << "needs the pty fixture: run through ctest";
-        ASSERT_TRUE(line.openPeer(200));
-        line.peerDrain();
-    }
-    // Reads the other end while rawpush runs, until want bytes arrived or 60 s passed.
-    std::future<std::string> readInBackground(size_t want) {
-        return std::async(std::launch::async, [this, want] {
-            std::string got;
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-            while (got.size() < want && std::chrono::steady_clock::now() < deadline)
-                got += line.peerRead(want - got.size());
-            return got;
-        });
-    }
-    std::string settingsLines(const char *baud, const char *flow) {
-        return crlf(" Target = " + line.comName() + "\n  Baudrate  = " + baud +
-                    "\n  Data size = 8\n  Parity    = NONE\n  Stop bits = 1\n  Flow      = " + flow + "\n");
-    }
-
-    PtyLine line;
-};
-
 // Synchronous and threaded (which must drain before the program ends): every byte arrives, after the
 // settings lines.
-TEST_F(RawpushSerial, SendIsByteExact) {
+TEST(RawpushSerial, SendIsByteExact) {
+    ptl::test::clearLogSettings();
+    PtyLine line;
+    ASSERT_TRUE(line.available() && line.openPeer(200)) << "needs the pty fixture: run through ctest";
+    line.peerDrain();
     struct Case {
         std::vector<std::string> options;
         const char *baud, *flow;
     } cases[] = {{{"-b192", "-d8", "-pN", "-s1", "-fN"}, "19200", "NONE"},
                  {{"-a", "-b1152", "-fX"}, "115200", "XON/XOFF"}};
+    const std::string data = ptl::test::testBytes(300000);
+    const std::string path = ptl::test::tempPath("serial-job.bin");
+    ptl::test::writeFile(path, data);
     for (const Case &c : cases) {
-        const std::string data = ptl::test::testBytes(300000);
-        const std::string path = ptl::test::tempPath("serial-job.bin");
-        ptl::test::writeFile(path, data);
-        auto reader = readInBackground(data.size());
+        // The other end is read while rawpush runs, until every byte arrived or 60 s passed.
+        auto reader = std::async(std::launch::async, [&line, &data] {
+            std::string got;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (got.size() < data.size() && std::chrono::steady_clock::now() < deadline)
+                got += line.peerRead(data.size() - got.size());
+            return got;
+        });
         std::vector<std::string> args = c.options;
-        args.push_back(path);
-        args.push_back(line.comName());
+        args.insert(args.end(), {path, line.comName()});
         auto r = runRawpush(args);
         EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
         EXPECT_TRUE(reader.get() == data) << "bytes differ on the line";
-        const std::string settings = settingsLines(c.baud, c.flow);
+        const std::string settings =
+            crlf(" Target = " + line.comName() + "\n  Baudrate  = " + c.baud +
+                 "\n  Data size = 8\n  Parity    = NONE\n  Stop bits = 1\n  Flow      = " + c.flow + "\n");
         EXPECT_EQ(r.out.substr(0, settings.size()), settings) << r.out;
-    }
-}
-
-// The AEA targets frame the job: the other end of the line sees each framing's exact bytes.
-TEST_F(RawpushSerial, AeaTargetsWriteTheirFrames) {
-    const std::string path = ptl::test::tempPath("aea-job.bin");
-    ptl::test::writeFile(path, "A\020B");
-    const struct {
-        const char *name, *frame;
-    } cases[] = {{"ULTRA", "\002A\020\020B\003"},
-                 {"RESA", "\0020A\020\020B\027\064"},
-                 {"SITA", "\0020A\020\020B\003\043\015"}};
-    for (const auto &c : cases) {
-        auto reader = readInBackground(strlen(c.frame));
-        auto r = runRawpush({path, c.name + std::to_string(line.com())});
-        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-        EXPECT_EQ(reader.get(), c.frame) << c.name;
     }
 }
 

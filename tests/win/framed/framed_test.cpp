@@ -144,7 +144,6 @@ protected:
 };
 
 TEST_F(Aea, HeadersFollowTheClaimAndBlocksOfASend) {
-    EXPECT_EQ(sendAs(kAeaUltra, "A\002B"), "\002A\020\002B\003");
     EXPECT_EQ(sendAs(kAeaResa, "AB"), "\0020AB\027\044");
     EXPECT_EQ(sendAs(kAeaResa, "AB"), "\0021AB\027\045");
     ASSERT_EQ(port.claim(0), 0);

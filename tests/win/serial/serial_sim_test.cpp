@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "api/HandleTable.h"
 #include "os/Syscalls.h"
 #include "ptl/ptl.h"
 #include "serial/WCom.h"
@@ -31,10 +32,9 @@ protected:
     void SetUp() override {
         seam.captureDebug();
         baseline = os::openTotal();
-        com.setPortNo(3);
     }
     void TearDown() override {
-        com.release(0);
+        PtlClose(h);
         EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
     }
     // The flow bits of a DCB: CTS, DSR, DTR control, XON/XOFF out and in, RTS control.
@@ -45,11 +45,17 @@ protected:
         auto states = dev.statesSet();
         return states.empty() ? DCB{} : states.back();
     }
+    static int recvCount(WPort &p) {
+        int n = -1;
+        p.getRecvCount(&n);
+        return n;
+    }
 
     Seam seam;
     SimComm dev{seam, "\\\\.\\COM3"};
     int baseline = 0;
-    WCom com;
+    const int h = PtlOpenByName("COM3", 0); // the public functions reach com through h
+    WCom &com = static_cast<WCom &>(*findPort(h));
 };
 
 TEST_F(Serial, SettersWorkOnTheStoredDcbWhileNotClaimed) {
@@ -105,15 +111,8 @@ TEST_F(Serial, ClaimAppliesTheStoredSettingsAndReleaseDropsTheLines) {
     EXPECT_EQ(lastSet().BaudRate, 19200u);
     const COMMTIMEOUTS t = dev.timeouts(), want{100, 0, 2000, 0, 2000};
     EXPECT_EQ(memcmp(&t, &want, sizeof t), 0);
-    EXPECT_EQ(com.setPortNo(4), kSystemCallFailed);
-    int no = 0;
-    com.getPortNo(&no);
-    EXPECT_EQ(no, 3);
 
-    // A setter while claimed sends the whole stored DCB; a refused one keeps the stored value.
-    EXPECT_EQ(com.setStopBits(2), 0);
-    EXPECT_EQ(lastSet().StopBits, 2);
-    EXPECT_EQ(lastSet().BaudRate, 19200u);
+    // A setter the device refuses keeps the stored value (one it takes: the force test).
     dev.failNth("SetCommState", 1, ERROR_INVALID_PARAMETER);
     EXPECT_EQ(com.setParity(2), kBadParity);
     int parity = 0;
@@ -153,7 +152,8 @@ TEST_F(Serial, ReadinessFollowsTheHoldBitOfTheConfiguredFlow) {
     EXPECT_FALSE(com.isReady());
 }
 
-TEST_F(Serial, ForceSuspendsOutputFlowOnceAndRestoresExactlyTheStoredBits) {
+// A setter while forced re-applies the stored settings with the output flow still off.
+TEST_F(Serial, ForceSuspendsOutputFlowOnceHoldsThroughSettersAndRestoresTheStoredBits) {
     DCB custom = com.storedDcb();
     custom.fOutxCtsFlow = 1;
     custom.fOutxDsrFlow = 1;
@@ -165,9 +165,11 @@ TEST_F(Serial, ForceSuspendsOutputFlowOnceAndRestoresExactlyTheStoredBits) {
     const size_t before = dev.statesSet().size();
     EXPECT_EQ(com.force(0), 0); // already 0: the device is not touched
     EXPECT_EQ(dev.statesSet().size(), before);
-    EXPECT_EQ(com.force(1), 0);
-    EXPECT_EQ(com.force(1), 0);
+    EXPECT_EQ(PtlForce(h, 1), 0);
+    EXPECT_EQ(PtlForce(h, 1), 0);
     ASSERT_EQ(dev.statesSet().size(), before + 1);
+    ASSERT_EQ(com.setBaudRate(19200), 0);
+    EXPECT_EQ(lastSet().BaudRate, 19200u);
     // Output flow off; DTR, input flow and RTS stay.
     EXPECT_EQ(flowOf(lastSet()),
               (std::vector<unsigned>{0, 0, DTR_CONTROL_ENABLE, 0, 1, RTS_CONTROL_HANDSHAKE}));
@@ -177,32 +179,10 @@ TEST_F(Serial, ForceSuspendsOutputFlowOnceAndRestoresExactlyTheStoredBits) {
     EXPECT_EQ(com.getCommState(&read), 0);
     EXPECT_EQ(read.fOutxCtsFlow, 1u);
 
-    EXPECT_EQ(com.force(0), 0);
+    EXPECT_EQ(PtlForce(h, 0), 0);
+    custom.BaudRate = 19200;
     DCB restored = lastSet();
     EXPECT_EQ(memcmp(&restored, &custom, sizeof custom), 0);
-}
-
-// A setter re-applies the stored settings to the device: force (and busy) stay in force all the same.
-TEST_F(Serial, ForceAndBusyHoldThroughTheSettersUntilUndone) {
-    const int h = PtlOpenByName("COM3", 0);
-    ASSERT_EQ(PtlSetFlow(h, 2), 0);
-    ASSERT_EQ(PtlClaim(h, 0), 0);
-    ASSERT_EQ(PtlForce(h, 1), 0);
-    ASSERT_EQ(PtlSetBaudRate(h, 19200), 0);
-    EXPECT_EQ(lastSet().BaudRate, 19200u);
-    EXPECT_EQ(lastSet().fOutxCtsFlow, 0u);
-    EXPECT_EQ(PtlForce(h, 0), 0);
-    EXPECT_EQ(lastSet().fOutxCtsFlow, 1u);
-    EXPECT_EQ(lastSet().BaudRate, 19200u);
-    PtlClose(h);
-
-    ASSERT_EQ(com.setFlow(2), 0);
-    ASSERT_EQ(com.claim(0), 0);
-    ASSERT_EQ(com.setBusy(1), 0);
-    ASSERT_EQ(com.setParity(2), 0);
-    EXPECT_EQ(lastSet().fRtsControl, static_cast<unsigned>(RTS_CONTROL_DISABLE));
-    EXPECT_EQ(com.setBusy(0), 0);
-    EXPECT_EQ(lastSet().fRtsControl, static_cast<unsigned>(RTS_CONTROL_HANDSHAKE));
 }
 
 TEST_F(Serial, AFailedForceCanBeAskedForAgain) {
@@ -217,7 +197,8 @@ TEST_F(Serial, AFailedForceCanBeAskedForAgain) {
     EXPECT_EQ(com.force(0), kStateFailed); // not claimed
 }
 
-// Busy drops the input handshake line of the flow mode (DTR for 1, RTS for 2) and not-busy restores it.
+// Busy drops the input handshake line of the flow mode (DTR for 1, RTS for 2), a setter keeps it dropped,
+// and not-busy restores it.
 TEST_F(Serial, BusyDropsTheInputHandshakeLineOfTheFlowMode) {
     ASSERT_EQ(com.claim(0), 0);
     for (int flow : {1, 2}) {
@@ -226,6 +207,8 @@ TEST_F(Serial, BusyDropsTheInputHandshakeLineOfTheFlowMode) {
         EXPECT_EQ(com.setBusy(1), 0);
         EXPECT_EQ(flowOf(lastSet())[at], 0u) << flow; // DTR_CONTROL_DISABLE, RTS_CONTROL_DISABLE
         EXPECT_FALSE(flow == 1 ? dev.dtr() : dev.rts());
+        ASSERT_EQ(com.setParity(2), 0);
+        EXPECT_EQ(flowOf(lastSet())[at], 0u) << flow;
         EXPECT_EQ(com.setBusy(0), 0);
         EXPECT_EQ(flowOf(lastSet())[at], 2u) << flow; // the handshake again
         EXPECT_EQ(flowOf(com.storedDcb())[at], 2u);
@@ -241,16 +224,10 @@ TEST_F(Serial, BusyDropsTheInputHandshakeLineOfTheFlowMode) {
     EXPECT_EQ(com.setBusy(1), kBadCommState);
 }
 
-TEST_F(Serial, PurgesAndSynchronousTransfer) {
+TEST_F(Serial, PurgesAndTransferFailures) {
     ASSERT_EQ(com.claim(0), 0);
     int n = 0;
-    EXPECT_EQ(com.send("\x00\xff\x7f", 3, &n, 0, 0, 0), 0);
-    EXPECT_EQ(n, 3);
-    EXPECT_EQ(dev.written(), std::string("\x00\xff\x7f", 3));
-    dev.feed("xy");
     char buf[8];
-    EXPECT_EQ(com.recv(buf, 8, &n, 0), 0);
-    EXPECT_EQ(std::string(buf, n), "xy");
     EXPECT_EQ(com.clearSend(), 0);
     EXPECT_EQ(com.clearRecv(), 0);
     EXPECT_EQ(dev.count("PurgeComm 4"), 1);
@@ -298,19 +275,6 @@ TEST(SerialAlias, ChosenFromTheNameTargetsAndRemovedAtRelease) {
     }
 }
 
-// Without a simulator the real DefineDosDeviceA would take a Wine process down: the library leaves the
-// alias out there and a missing port fails cleanly.
-TEST(SerialOnWine, ClaimOfAMissingPortFailsWithoutTouchingDosDevices) {
-    const int baseline = os::openTotal();
-    WCom com;
-    ASSERT_EQ(com.setPortNo(31), 0);
-    EXPECT_EQ(com.claim(0), kCantClaim);
-    if (os::isWine()) {
-        EXPECT_STREQ(com.devicePath(), "\\\\.\\COM31");
-    }
-    EXPECT_EQ(os::openTotal(), baseline);
-}
-
 // --- Claims and the threaded variants --------------------------------------------------------------
 
 // Every claim failure answers its code, keeps the system error where there is one, and leaves nothing open.
@@ -334,9 +298,6 @@ template <class P> void expectEveryClaimFailureLeavesNothingOpen(SimComm &dev, i
             faults.failNth<&os::Api::CreateEventA>(n, nullptr, ERROR_NOT_ENOUGH_MEMORY);
             EXPECT_EQ(p->claim(0), kEventsFailed);
         }
-        p->setRecvQueueType(5);
-        EXPECT_EQ(p->claim(0), kQueueFailed);
-        p->setRecvQueueType(0);
         for (int n = 1; n <= 2; ++n) {
             Seam faults;
             faults.failNth<&os::Api::CreateThread>(n, nullptr, ERROR_NOT_ENOUGH_MEMORY);
@@ -367,45 +328,31 @@ TEST_F(Serial, ThreadedPortClearsALineErrorAfterAFailedRead) {
     ASSERT_TRUE(waitUntil([&] { return dev.count("ClearCommError") >= 1; }));
     EXPECT_TRUE(seam.sawDebug("PTL: ReadFile dwErr=995\n"));
     dev.feed("after");
-    ASSERT_TRUE(waitUntil([&] {
-        int n = 0;
-        p.getRecvCount(&n);
-        return n == 5;
-    }));
+    ASSERT_TRUE(waitUntil([&] { return recvCount(p) == 5; }));
 }
 
-class EventDriven : public Serial {
-protected:
-    void SetUp() override {
-        Serial::SetUp();
-        port.setPortNo(3);
-    }
-    void TearDown() override {
-        port.release(0);
-        Serial::TearDown();
-    }
-    int recvCount() {
-        int n = -1;
-        port.getRecvCount(&n);
-        return n;
-    }
+TEST_F(Serial, EventDrivenReadsEachBurstOnceAndOnlyLogsALineError) {
     WComE port;
-};
-
-TEST_F(EventDriven, EachBurstGivesOneEventAndOneRead) {
+    port.setPortNo(3);
     ASSERT_EQ(port.claim(0), 0);
-    EXPECT_EQ(dev.eventMask(), 0x0081u);
+    EXPECT_EQ(dev.count("SetCommMask 129"), 1); // EV_RXCHAR | EV_ERR
     ASSERT_TRUE(waitUntil([&] { return dev.count("WaitCommEvent") == 1; }));
     EXPECT_EQ(dev.readCalls(), 0); // a silent line is never read
 
     dev.feed("first burst");
-    ASSERT_TRUE(waitUntil([&] { return recvCount() == 11 && dev.count("WaitCommEvent") == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return recvCount(port) == 11 && dev.count("WaitCommEvent") == 2; }));
     EXPECT_EQ(seam.debugCount("PTL: dwEvt=0001\n"), 1);
     EXPECT_EQ(seam.debugCount("PTL:  EV_RXCHAR\n"), 1);
     EXPECT_EQ(dev.readCalls(), 1);
     dev.feed("second");
-    ASSERT_TRUE(waitUntil([&] { return recvCount() == 17 && dev.count("WaitCommEvent") == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return recvCount(port) == 17 && dev.count("WaitCommEvent") == 3; }));
     EXPECT_EQ(seam.debugCount("PTL: dwEvt=0001\n"), 2);
+    EXPECT_EQ(dev.readCalls(), 2);
+    dev.lineError(CE_FRAME); // logged; nothing is read or queued
+    ASSERT_TRUE(waitUntil([&] { return dev.count("WaitCommEvent") == 4; }));
+    EXPECT_TRUE(seam.sawDebug("PTL: dwEvt=0080\n"));
+    EXPECT_TRUE(seam.sawDebug("PTL:  EV_ERR\n"));
+    EXPECT_EQ(recvCount(port), 17);
     EXPECT_EQ(dev.readCalls(), 2);
     char buf[32];
     int got = 0;
@@ -415,18 +362,9 @@ TEST_F(EventDriven, EachBurstGivesOneEventAndOneRead) {
     EXPECT_EQ(got, 0);
 }
 
-TEST_F(EventDriven, LineErrorIsLoggedAndQueuesNothing) {
-    ASSERT_EQ(port.claim(0), 0);
-    ASSERT_TRUE(waitUntil([&] { return dev.count("WaitCommEvent") == 1; }));
-    dev.lineError(CE_FRAME);
-    ASSERT_TRUE(waitUntil([&] { return dev.count("WaitCommEvent") == 2; }));
-    EXPECT_TRUE(seam.sawDebug("PTL: dwEvt=0080\n"));
-    EXPECT_TRUE(seam.sawDebug("PTL:  EV_ERR\n"));
-    EXPECT_EQ(recvCount(), 0);
-    EXPECT_EQ(dev.readCalls(), 0);
-}
-
-TEST_F(EventDriven, ReleaseZeroOnASilentLineEndsTheWaitThroughTheEventMask) {
+TEST_F(Serial, EventDrivenReleaseZeroOnASilentLineEndsTheWaitThroughTheEventMask) {
+    WComE port;
+    port.setPortNo(3);
     ASSERT_EQ(port.claim(0), 0);
     ASSERT_TRUE(waitUntil([&] { return dev.count("WaitCommEvent") == 1; }));
     auto released = std::async(std::launch::async, [&] { return port.release(0); });
@@ -434,7 +372,6 @@ TEST_F(EventDriven, ReleaseZeroOnASilentLineEndsTheWaitThroughTheEventMask) {
     EXPECT_EQ(released.get(), 0);
     EXPECT_EQ(dev.count("SetCommMask 0"), 1);
     EXPECT_TRUE(seam.sawDebug("PTL: WComE::release(0)\n"));
-    EXPECT_TRUE(seam.sawDebug("PTL: WComE::procWait() Start\n"));
     EXPECT_TRUE(seam.sawDebug("PTL: WComE::procWait() End\n"));
     EXPECT_TRUE(seam.sawDebug("PTL: WComE::procSend() End\n"));
     EXPECT_FALSE(dev.isOpen());

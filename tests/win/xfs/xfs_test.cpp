@@ -59,16 +59,12 @@ TEST_F(Xfs, WholeReportAndTheArgumentsTheManagerGot) {
     EXPECT_EQ(made->getIFName() + std::to_string(made->getIFType()), "XFS56");
 }
 
-TEST_F(Xfs, FlagLines) {
-    const char *lines[] = {
-        " fwType              = 0x3:WFS_PTR_TYPEPASSBOOK WFS_PTR_TYPERECEIPT \n",
-        " fwType              = 0x5:WFS_PTR_TYPERECEIPT WFS_PTR_TYPEJOURNAL \n",
-        " fwType              = 0x10:Invalid flag !!\n",
-        (" fwType              = 0x1f:WFS_PTR_TYPEPASSBOOK WFS_PTR_TYPEDOCUMENT WFS_PTR_TYPERECEIPT "
-         "WFS_PTR_TYPEJOURNAL Invalid flag !!\n"), // one line, wrapped
-    };
-    for (const char *line : lines)
-        EXPECT_NE(run(std::stoi(line + 25, nullptr, 16), 0, true).find(line), std::string::npos) << line;
+// Every name in order, then a bit outside them, on one line (the report's 0x9 leaves the absent ones out).
+TEST_F(Xfs, FlagLine) {
+    EXPECT_NE(run(0x1f, 0, true)
+                  .find(" fwType              = 0x1f:WFS_PTR_TYPEPASSBOOK WFS_PTR_TYPEDOCUMENT "
+                        "WFS_PTR_TYPERECEIPT WFS_PTR_TYPEJOURNAL Invalid flag !!\n"),
+              std::string::npos);
 }
 
 TEST_F(Xfs, SendHandsTheBytesToTheServiceOrRefusesThem) {
