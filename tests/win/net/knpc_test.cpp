@@ -74,7 +74,11 @@ TEST(Knpc, EachAttemptSendsTheRequestAgain) {
         EXPECT_EQ(clock.pauses(), c.timeouts);
         EXPECT_EQ(seam.debugCount("PTL: sendto(len=15)=15\n"), c.requests);
         EXPECT_EQ(seam.debugCount("PTL: WaitForMulti()=258\n"), static_cast<int>(c.timeouts.size()));
-        EXPECT_EQ(seam.debugCount("PTL:  FD_READ 0\n"), c.requests - static_cast<int>(c.timeouts.size()));
+        const int replies = c.requests - static_cast<int>(c.timeouts.size());
+        EXPECT_EQ(seam.debugCount("PTL:  FD_READ 0\n"), replies);
+        EXPECT_EQ(seam.debugCount("PTL: WaitForMulti()=1\n"), replies);
+        EXPECT_EQ(seam.sawDebug("PTL: recvfrom(fromlen=16)=15\n"), replies > 0);
+        EXPECT_TRUE(seam.sawDebug("PTL: WKnpc::claim()\n"));
     }
 }
 

@@ -334,6 +334,10 @@ TEST(WNetW, NotificationsReachThePortThroughTheWindow) {
     seam.captureDebug();
     ASSERT_TRUE(rig.claimConnected());
     const SOCKET s = rig.port->socketHandle();
+    char line[64];
+    snprintf(line, sizeof line, "PTL:  WSAAsyncSelect(%08X)=0\n",
+             static_cast<unsigned>(reinterpret_cast<uintptr_t>(notificationWindow())));
+    EXPECT_TRUE(seam.sawDebug(line));
 
     // Nothing waiting: 1102 at once, with WSAEWOULDBLOCK recorded.
     char buf[16];
