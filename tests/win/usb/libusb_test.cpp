@@ -1,6 +1,6 @@
 // libusb ports against the fake libusb0.dll (tests/fakes/libusb0), loaded by the library through the real
 // LoadLibraryA: the claim sequence and its failures, transfers and their arguments, the threaded drain and
-// stop, and whole rawpush runs.
+// stop.
 #include <gtest/gtest.h>
 
 #include <strings.h>
@@ -114,16 +114,6 @@ TEST(Libusb, ThreadedReceivesAndStopWaitsForTheWriteInProgress) {
     EXPECT_EQ(port->release(0), 0);
     EXPECT_EQ(f.writesEnded, 1); // the stop waited for the write
     EXPECT_EQ(os::openTotal(), baseline) << os::openReport();
-}
-
-TEST(Libusb, SendRunsDeliverTheJobUnchanged) {
-    test::clearLogSettings();
-    const std::string data = test::testBytes(50000, 3), file = test::jobFile("libusb_job.bin", data);
-    for (const char *mode : {"-b96", "-a"}) {
-        FakeLibusb &f = printer(1, 1000);
-        EXPECT_EQ(test::sendRun({mode, file, "LIBUSB"}), 0) << mode;
-        EXPECT_TRUE(delivered(f) == data) << mode;
-    }
 }
 
 } // namespace
