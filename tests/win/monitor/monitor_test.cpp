@@ -202,16 +202,4 @@ TEST_F(Monitor, LocalPortLibraryFlagsForceReadAndReset) {
     }
 }
 
-TEST_F(Monitor, SendRunsDeliverTheJob) {
-    const std::string job = test::testBytes(50000), file = test::jobFile("monitor_job.bin", job);
-    for (const char *target : {"OLMPRT", "VQOLM3", "TULIP"})
-        for (const char *mode : {"-b96", "-a"}) {
-            nv->sentLen = 0;
-            EXPECT_EQ(test::sendRun({mode, file, target}), 0) << mode << target;
-            const bool local = strcmp(target, "TULIP") == 0;
-            EXPECT_EQ(local ? written(ox->server) : std::string(nv->sent, nv->sentLen), job)
-                << mode << target;
-        }
-}
-
 } // namespace

@@ -109,9 +109,16 @@ TEST(Usb, TargetsClaimTheirDeviceOr1013) {
     EXPECT_EQ(os::openTotal(), w.baseline) << os::openReport();
 }
 
-TEST(Usb, PathIsKeptAfterReleaseSoAnUnpluggedDeviceGives1014) {
+// The driver's answers reach the caller unchanged (device ids and states: the Answers table); the path
+// found is kept after release, so an unplugged device gives 1014.
+TEST(Usb, AnswersAndThePathKeptAfterRelease) {
     UsbWorld w;
     auto port = claimed(0x14, 0);
+    w.vq.answers = {{0x222000, "\x78\x56\x34\x12"}, {0x2220C0, "\xCD\xAB"}};
+    unsigned v = 0;
+    unsigned short word = 0;
+    EXPECT_EQ(port->queryDriver(&v) + port->queryDeviceWord(&word), 0);
+    EXPECT_TRUE(v == 0x12345678u && word == 0xABCD);
     EXPECT_EQ(port->claim(0), 0); // reopens
     char line[400];
     EXPECT_EQ(port->release(0), 0);
@@ -145,7 +152,6 @@ TEST(Usb, EachRequestCarriesItsCodeInputAndOutputSize) {
         {0x15, 's', 0x22003C, "\x01\0\0"s, 4, 1040},
         {0x15, 'S', 0x220038, "\x02\x12\x34", 0, 1040},
         {0x15, 'f', 0x220038, "\x02\0\x02"s, 0, 1103},
-        {0x15, 'x', 0x220040, "", 0, 1040},
         {0x16, 'l', 0x220030, "", 1, 1040},
         {0x16, 'i', 0x220034, "", 64, 1040},
         {0x16, 'v', 0x220038, "", 48, 1040},
@@ -170,17 +176,6 @@ TEST(Usb, EachRequestCarriesItsCodeInputAndOutputSize) {
     }
 }
 
-// The driver's answers reach the caller unchanged (the device ids and states: the Answers table).
-TEST(Usb, AnswersReachTheCallerUnchanged) {
-    UsbWorld w;
-    auto vq = claimed(0x14, 0);
-    w.vq.answers = {{0x222000, "\x78\x56\x34\x12"}, {0x2220C0, "\xCD\xAB"}};
-    unsigned v = 0;
-    unsigned short word = 0;
-    EXPECT_EQ(vq->queryDriver(&v) + vq->queryDeviceWord(&word), 0);
-    EXPECT_TRUE(v == 0x12345678u && word == 0xABCD);
-}
-
 TEST(Usb, ForceZeroPollsUntilTheBusyBitClears) {
     const struct {
         int type, busy, result, sleeps;
@@ -201,9 +196,9 @@ TEST(Usb, ForceZeroPollsUntilTheBusyBitClears) {
     }
 }
 
-// Queued bytes reach the device through overlapped writes, the printer's bytes reach recv, requests travel
-// with an OVERLAPPED of their own, release drains and leaves nothing open.
-TEST(Usb, ThreadedPortsDrainReceiveAndCloseEverything) {
+// The printer's bytes reach recv, requests travel with an OVERLAPPED of their own, release leaves nothing
+// open (sends and the drain: SendRunsToEveryTarget).
+TEST(Usb, ThreadedPortsReceiveAndCloseEverything) {
     for (int type : {0x14, 0x15, 0x16, 0x1c}) {
         UsbWorld w;
         SCOPED_TRACE(type);
@@ -211,10 +206,7 @@ TEST(Usb, ThreadedPortsDrainReceiveAndCloseEverything) {
         w.seam.on<&os::Api::PurgeComm>([&](HANDLE, DWORD f) { return purges.push_back(f), TRUE; });
         auto port = claimed(type, 1);
         test::SimDriver &dev = w.device(type);
-        const std::string data = test::testBytes(20000);
         int n = 0;
-        ASSERT_EQ(port->send(data.data(), 20000, &n, 0, 0, 0), 0);
-        EXPECT_EQ(n, 20000);
         dev.feed("pong");
         std::string got;
         EXPECT_TRUE(test::waitUntil([&] {
@@ -222,33 +214,24 @@ TEST(Usb, ThreadedPortsDrainReceiveAndCloseEverything) {
             port->recv(b, sizeof b, &n, 0);
             return got.append(b, n) == "pong";
         }));
-        EXPECT_TRUE(dev.waitReceived(data.size()));
         EXPECT_EQ(issue(*port, type == 0x14 || type == 0x1c ? 'f' : 'x'), 0);
         EXPECT_TRUE(dev.requests.back().overlapped);
         EXPECT_EQ(port->clearRecv(), 0);
         EXPECT_EQ(purges, type == 0x1c ? std::vector<DWORD>{PURGE_RXCLEAR} : std::vector<DWORD>{});
         EXPECT_EQ(port->release(5000), 0);
-        EXPECT_TRUE(dev.received() == data);
         EXPECT_EQ(os::openTotal(), w.baseline) << os::openReport();
     }
 }
 
-TEST(Usb, ThreadedClaimSendsTheTimingBlockAndUsbprnAnswersQueueSizes) {
+TEST(Usb, ThreadedClaimSendsTheTimingBlock) {
     UsbWorld w;
-    auto vq = claimed(0x14, 1), usbprn = test::newPortAs<WPort>(0x16, 1);
+    auto vq = claimed(0x14, 1);
     ASSERT_EQ(w.vq.requests.size(), 1u);
     EXPECT_EQ(w.vq.requests[0].code, 0x222010u);
     EXPECT_EQ(w.vq.requests[0].input, "\x05\0\0\0\x32\0\0\0\x05\0\0\0\xD0\x07\0\0"s + std::string(16, '\0'));
-    EXPECT_TRUE(usbprn->setSendBlockSize(512));
-    EXPECT_EQ(usbprn->getSendBlockSize(), 512);
-    EXPECT_EQ(usbprn->getRecvQueueSize(), 0x40000);
-    EXPECT_EQ(vq->getSendBlockSize(), 0); // the other threaded ports answer with the root's default
 }
 
 std::vector<int> hookCounts;
-void onSend(WPort *, int written, int, int) {
-    hookCounts.push_back(written);
-}
 
 TEST(Usb, FailedThreadedWriteAdvancesByTheDriverCount) {
     const struct {
@@ -261,7 +244,7 @@ TEST(Usb, FailedThreadedWriteAdvancesByTheDriverCount) {
         UsbWorld w;
         hookCounts.clear();
         auto port = claimed(0x14, 1);
-        port->sendHook = onSend;
+        port->sendHook = [](WPort *, int written, int, int) { hookCounts.push_back(written); };
         w.vq.failWrites = r.fails;
         w.vq.failedCount = r.count;
         int n = 0;
