@@ -47,12 +47,9 @@ protected:
 
 TEST_F(Vendor, IbmClaimSendAndDocStart) {
     VendorFake *f = fresh(kIbm);
-    int loads = 0;
-    seam.on<&os::Api::LoadLibraryA>(
-        [&](LPCSTR n) { return ++loads, seam.original<&os::Api::LoadLibraryA>()(n); });
     auto p = test::newPortAs<WIBMDLL>(kIfIbmDll, 0);
-    EXPECT_EQ((Results{p->getIFType(), p->getIOMode(), p->claim(100), loads, p->setPortNo(3), p->claim(100)}),
-              (Results{53, 0, kInvalidPortNo, 0, 0, 0}));
+    EXPECT_EQ((Results{p->getIFType(), p->getIOMode(), p->claim(100), p->setPortNo(3), p->claim(100)}),
+              (Results{53, 0, kInvalidPortNo, 0, 0}));
     std::string big(65536, 'b');
     int n = -1, got = -1;
     f->reply[0] = 0x34, f->reply[1] = 0x12, f->reply[6] = 0x0A;
@@ -101,18 +98,11 @@ TEST_F(Vendor, IbmThreadedCapsTakesAndRetriesFailedWrites) {
                      "PrtEndTrans(7)"),
               nullptr)
         << f->log;
-    // The report of the failed writes, and every error-bit text.
-    printIbmException(reinterpret_cast<const uint8_t *>("\0\0\xFF\0\xFF\xFF"));
-    const std::string text = console.text();
+    // The report of the failed writes.
     const std::string first =
         "Exception 8081\n Bit15 Multi-user operator panel function\n Bit07 POR complete "
         "exception\n Bit00 Stop key pressed or cover open exception\nError 0100\nCount = 3\n\n";
-    const std::string last = "Exception 0000\nError 00FF\n Bit07 Multi-user operator panel error\n Bit06 "
-                             "Message overflow error\n Bit05 Patch data error\n Bit04 Hardware error\n Bit03 "
-                             "Journal feature not available\n Bit02 \n Bit01 \n Bit00 REMS feature not "
-                             "installed\nCount = 65535\n\n";
-    EXPECT_EQ(text.substr(0, first.size()), first);
-    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), last.size())), last);
+    EXPECT_EQ(console.text().substr(0, first.size()), first);
 }
 
 TEST_F(Vendor, LibraryCallsAsTheyArePassed) {
