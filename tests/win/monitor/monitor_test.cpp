@@ -34,16 +34,6 @@ template <class State> State *installed(const char *dll, const char *folder) {
     return static_cast<State *>(memset(state(), 0, sizeof(State)));
 }
 
-// What the local port wrote into its pipe, read once the port has closed its end.
-std::string written(HANDLE server) {
-    std::string all;
-    char buf[4096];
-    for (DWORD n = 0; ReadFile(server, buf, sizeof buf, &n, nullptr) && n > 0;)
-        all.append(buf, n);
-    CloseHandle(server);
-    return all;
-}
-
 class Monitor : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -191,7 +181,11 @@ TEST_F(Monitor, LocalPortLibraryFlagsForceReadAndReset) {
         }));
         f->resetResult = mode;
         EXPECT_EQ((Results{p->reset(), p->release(1000)}), (Results{mode ? 0 : kResetFailed, 0}));
-        EXPECT_EQ(written(f->server), "ababab");
+        std::string all; // what the port wrote into its pipe, read once it has closed its end
+        for (char buf[64]; ReadFile(f->server, buf, sizeof buf, &put, nullptr) && put > 0;)
+            all.append(buf, put);
+        CloseHandle(f->server);
+        EXPECT_EQ(all, "ababab");
         f->name[0] = '\0';
     }
 }
