@@ -146,8 +146,6 @@ BOOL SimDriver::control(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD o
         reply =
             std::string{static_cast<char>(s & 0xFF), static_cast<char>(s >> 8)} + (vendor ? "\xA5\x5A" : "");
     }
-    if (code == 0x222100)
-        reply.assign(reinterpret_cast<const char *>(&failedCount), 4);
     if (reply.size() > outSize) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;

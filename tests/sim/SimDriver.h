@@ -3,7 +3,6 @@
 // real; its control requests are recorded and answered here:
 //   0x2220C8 / 0x2220C4              set / query the state word (2 bytes)
 //   0x220038 / 0x22003C {0x02|0x01}  the same through the printing class's vendor set / get (4 bytes back)
-//   0x222100                         failedCount, the driver's count after a failed write
 //   any other code                   answers[code], or nothing
 // An answer longer than the output area fails with ERROR_INSUFFICIENT_BUFFER and writes nothing.
 // Set the fields before the port acts; read the observations through the accessors.
@@ -43,8 +42,7 @@ public:
     uint16_t state = 0;
     int busy = 0; // bit 0x0002 stays set for that many state queries (-1: always)
     bool unplugged = false;
-    int failWrites = 0; // the next n device writes fail
-    uint32_t failedCount = 0;
+    int failWrites = 0;         // the next n device writes fail
     bool answersStatus = false; // status requests written to the device are answered on its read path
 
     std::vector<Request> requests; // read while no port thread issues requests

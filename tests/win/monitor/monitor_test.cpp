@@ -34,22 +34,11 @@ template <class State> State *installed(const char *dll, const char *folder) {
     return static_cast<State *>(memset(state(), 0, sizeof(State)));
 }
 
-// What the local port wrote into its pipe, read once the port has closed its end.
-std::string written(HANDLE server) {
-    std::string all;
-    char buf[4096];
-    for (DWORD n = 0; ReadFile(server, buf, sizeof buf, &n, nullptr) && n > 0;)
-        all.append(buf, n);
-    CloseHandle(server);
-    return all;
-}
-
 class Monitor : public ::testing::Test {
 protected:
     void SetUp() override {
         monitor::norvel().forget();
         monitor::olmpax().forget();
-        seam.captureDebug();
     }
     void TearDown() override {
         for (int h : handles)
@@ -98,18 +87,12 @@ TEST_F(Monitor, LibrariesAbsentOrFoundElsewhere) {
                            tulip->reset()}),
                   (Results{kCantClaim, kCantClaim, kWriteFailed, kResetFailed}));
     }
-    EXPECT_EQ(seam.debugCount("PTL:  'pipe://VQ/OLMPRT001'=80000001\n"), 2);
-    EXPECT_EQ(seam.debugCount("PTL:  'OLM_LPT1:'=FFFFFFFF\n"), 2);
     EXPECT_EQ(live(), before) << os::openReport();
-    // The program-files folder from the registry when the shell has none; without either, the client
-    // library comes from the normal search.
-    char shell[MAX_PATH], reg[MAX_PATH];
+    // Without a program-files folder (neither from the shell nor from the registry), the client library
+    // comes from the normal search.
     seam.on<&os::Api::LoadLibraryA>(seam.original<&os::Api::LoadLibraryA>());
-    ASSERT_TRUE(os::programFilesDir(shell, sizeof shell));
     seam.on<&os::Api::SHGetSpecialFolderPathA>([](HWND, LPSTR, int, BOOL) { return FALSE; });
-    EXPECT_TRUE(os::programFilesDir(reg, sizeof reg) && strcmp(reg, shell) == 0) << reg;
     seam.on<&os::Api::RegQueryValueExA>([](HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) { return 2L; });
-    EXPECT_FALSE(os::programFilesDir(reg, sizeof reg));
     EXPECT_EQ(open("OLMPRT", 0)->claim(0), 0);
     EXPECT_STREQ(kv->path, "pipe://VQ/OLMPRT001");
     EXPECT_STREQ(nv->path, "");
@@ -149,13 +132,11 @@ TEST_F(Monitor, DrainCountsBytesAndGivesUpWhenStalled) {
     EXPECT_EQ((Results{p->claim(0), p->send(job.data(), 20000, &n, 0, 0, 0), p->release(250), nv->badArgs}),
               (Results{0, 0, 0, 0}));
     EXPECT_EQ(std::string(nv->sent, nv->sentLen), job);
-    nv->stalled = 1;
-    for (int timeout : {0, 5000}) {
-        const DWORD t0 = GetTickCount();
-        EXPECT_EQ((Results{p->claim(0), p->send(job.data(), 100, &n, 0, 0, 0), p->release(timeout)}),
-                  (Results{0, 0, timeout ? kTimeout : 0}));
-        EXPECT_GE(GetTickCount() - t0, static_cast<DWORD>(timeout));
-    }
+    nv->stalled = 1; // a service that takes nothing is a printer holding off, given up after the drain time
+    const DWORD t0 = GetTickCount();
+    EXPECT_EQ((Results{p->claim(0), p->send(job.data(), 100, &n, 0, 0, 0), p->release(1000)}),
+              (Results{0, 0, kTimeout}));
+    EXPECT_GE(GetTickCount() - t0, 1000u);
 }
 
 TEST_F(Monitor, ReceivedDataComesOnTheLibrarysThread) {
@@ -170,7 +151,6 @@ TEST_F(Monitor, ReceivedDataComesOnTheLibrarysThread) {
                        p->release(0), deliver("late", 4, 0), deliver("late", 4, 1), hooked}),
               (Results{0, 1, 0, 6, 0, 0, 1, 6})); // removed at release; a library that calls all the same
     EXPECT_EQ(std::string(buf, got), "status");
-    EXPECT_TRUE(seam.sawDebug("PTL: WOlmprt::procCallback()"));
 }
 
 TEST_F(Monitor, LocalPortLibraryFlagsForceReadAndReset) {
@@ -201,21 +181,13 @@ TEST_F(Monitor, LocalPortLibraryFlagsForceReadAndReset) {
         }));
         f->resetResult = mode;
         EXPECT_EQ((Results{p->reset(), p->release(1000)}), (Results{mode ? 0 : kResetFailed, 0}));
-        EXPECT_EQ(written(f->server), "ababab");
+        std::string all; // what the port wrote into its pipe, read once it has closed its end
+        for (char buf[64]; ReadFile(f->server, buf, sizeof buf, &put, nullptr) && put > 0;)
+            all.append(buf, put);
+        CloseHandle(f->server);
+        EXPECT_EQ(all, "ababab");
         f->name[0] = '\0';
     }
-}
-
-TEST_F(Monitor, SendRunsDeliverTheJob) {
-    const std::string job = test::testBytes(50000), file = test::jobFile("monitor_job.bin", job);
-    for (const char *target : {"OLMPRT", "VQOLM3", "TULIP"})
-        for (const char *mode : {"-b96", "-a"}) {
-            nv->sentLen = 0;
-            EXPECT_EQ(test::sendRun({mode, file, target}), 0) << mode << target;
-            const bool local = strcmp(target, "TULIP") == 0;
-            EXPECT_EQ(local ? written(ox->server) : std::string(nv->sent, nv->sentLen), job)
-                << mode << target;
-        }
 }
 
 } // namespace

@@ -25,10 +25,7 @@ struct UsbWorld {
     SimDriver vq{seam, kVqPath + "\\VQ"}, xd{seam, kVqPath + "\\XD"}, prn{seam, kPrnPath},
         lpt{seam, "\\\\.\\VQLPT1"};
     const int baseline = os::openTotal();
-    UsbWorld() {
-        setup.interfaces = {{kMakerUsbDriverGuid, kVqPath}, {kUsbPrintClassGuid, kPrnPath}};
-        seam.captureDebug();
-    }
+    UsbWorld() { setup.interfaces = {{kMakerUsbDriverGuid, kVqPath}, {kUsbPrintClassGuid, kPrnPath}}; }
     // The device a port of this interface type opens (0: XDUSB).
     SimDriver &device(int type) { return type == 0x14 ? vq : type == 0x1c ? lpt : type == 0 ? xd : prn; }
 };
