@@ -69,6 +69,10 @@ TEST_F(Vendor, IbmClaimSendAndDocStart) {
     for (const char *line : {"Error Ctrs = 0x1234, 0000, 0000, 0x000a\n", "POR Status = 0x1234\n",
                              "Printer Id = 0x34\n\n", "PTL: PrtWriteDevice(65535, 65535)=0\n"})
         EXPECT_EQ(seam.debugCount(line), 1) << line;
+    // Without the library the open fails with the library's "missing" answer kept.
+    seam.on<&os::Api::LoadLibraryA>([](LPCSTR) -> HMODULE { return nullptr; });
+    vendor::ibmLibrary().forget();
+    EXPECT_EQ((Results{p->claim(0), p->lastResult()}), (Results{kCantClaim, 9999}));
 }
 
 TEST_F(Vendor, IbmThreadedCapsTakesAndRetriesFailedWrites) {
@@ -94,11 +98,18 @@ TEST_F(Vendor, IbmThreadedCapsTakesAndRetriesFailedWrites) {
                      "PrtEndTrans(7)"),
               nullptr)
         << f->log;
-    // The report of the failed writes.
+    // The report of the failed writes, and every error-bit text.
+    printIbmException(reinterpret_cast<const uint8_t *>("\0\0\xFF\0\xFF\xFF"));
+    const std::string text = console.text();
     const std::string first =
         "Exception 8081\n Bit15 Multi-user operator panel function\n Bit07 POR complete "
         "exception\n Bit00 Stop key pressed or cover open exception\nError 0100\nCount = 3\n\n";
-    EXPECT_EQ(console.text().substr(0, first.size()), first);
+    const std::string last = "Exception 0000\nError 00FF\n Bit07 Multi-user operator panel error\n Bit06 "
+                             "Message overflow error\n Bit05 Patch data error\n Bit04 Hardware error\n Bit03 "
+                             "Journal feature not available\n Bit02 \n Bit01 \n Bit00 REMS feature not "
+                             "installed\nCount = 65535\n\n";
+    EXPECT_EQ(text.substr(0, first.size()), first);
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), last.size())), last);
 }
 
 TEST_F(Vendor, LibraryCallsAsTheyArePassed) {
