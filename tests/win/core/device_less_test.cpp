@@ -28,7 +28,8 @@ TEST(Dump, ThreeHundredBytesInTwoCallsWithoutAGap) {
     EXPECT_EQ(text.substr(text.size() - 24), ">00012B:  65  41h  A   \n");
 }
 
-// Its failure (1101, with the system's error) is FailuresE2e.SendFailure's: there the output is a file.
+// Its failure (1101, with the system's error) is checked by RawpushE2e.ExitCodesAndTexts (its CON row),
+// where the output is a file.
 TEST(Console, WritesToTheStandardOutputThroughConsoleWrite) {
     test::Seam seam;
     std::string seen;
