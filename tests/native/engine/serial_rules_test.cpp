@@ -9,6 +9,18 @@
 namespace ptl {
 namespace {
 
+// The COM3 names are the serial port tests'; here the longest numbers, and a buffer too small is never cut
+// to another name.
+TEST(DeviceAlias, NamesOfTwoDigitPorts) {
+    char b[kDevicePathSize];
+    ASSERT_TRUE(formatAliasName(b, sizeof b, "LPT", 32));
+    EXPECT_STREQ(b, "PtlLPT32");
+    ASSERT_TRUE(formatDosName(b, sizeof b, "COM", 12));
+    EXPECT_STREQ(b, "COM12");
+    char small[6];
+    EXPECT_FALSE(formatAliasName(small, sizeof small, "COM", 3));
+}
+
 std::string list(std::initializer_list<std::string> targets) {
     std::string s;
     for (const auto &t : targets)
