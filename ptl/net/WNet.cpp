@@ -189,13 +189,8 @@ int WNet::send(const void *data, int len, int *written, int, int, int) {
 }
 
 int WNet::recvWithin(void *buffer, int size, int *got, int timeoutMs) {
-    if (got == nullptr)
-        return kNullArgument;
-    *got = 0;
-    if (!isClaimed())
-        return kInvalidHandle;
-    if (size <= 0)
-        return kOk;
+    if (const auto refused = refuseRecvWithin(got, size))
+        return *refused;
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(sock_.get(), &readable);

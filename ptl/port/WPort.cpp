@@ -422,6 +422,17 @@ int WPort::recvWithin(void *, int, int *got, int) {
     return kNotSupported;
 }
 
+std::optional<int> WPort::refuseRecvWithin(int *got, int size) {
+    if (got == nullptr)
+        return kNullArgument;
+    *got = 0;
+    if (!isClaimed())
+        return kInvalidHandle;
+    if (size <= 0)
+        return kOk;
+    return std::nullopt;
+}
+
 int WPort::askReady(int *) {
     return kNotSupported;
 }

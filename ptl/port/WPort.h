@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "core/Results.h"
 #include "ptl/ptl.h"
@@ -167,6 +168,9 @@ protected:
     // on: waitSendEmpty asks for it before it first looks at the count), so that
     // waitSendEmpty wakes at once instead of at the end of its poll period; null: the wait only polls.
     virtual HANDLE sendEmptySignal() { return nullptr; }
+    // The checks a device's own recvWithin starts with: the result to answer at once (a null count, a port
+    // not claimed, an empty buffer), or nothing when the read is to go on. *got is 0 from here on.
+    std::optional<int> refuseRecvWithin(int *got, int size);
 };
 
 // Copies text with its NUL when it fits in size bytes, else leaves an empty text (where size allows) and

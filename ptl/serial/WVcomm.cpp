@@ -96,11 +96,8 @@ int WVcomm::getModemStatus(unsigned *status) {
 }
 
 int WVcomm::recvWithin(void *buffer, int size, int *got, int timeoutMs) {
-    if (got == nullptr)
-        return kNullArgument;
-    *got = 0;
-    if (!isClaimed())
-        return kInvalidHandle;
+    if (const auto refused = refuseRecvWithin(got, size))
+        return *refused;
     COMMTIMEOUTS kept{};
     if (!os::GetCommTimeouts(handle_.get(), &kept))
         return kReadFailed;
@@ -118,7 +115,7 @@ int WVcomm::recvWithin(void *buffer, int size, int *got, int timeoutMs) {
     int r = recv(buffer, size, got, 0);
     // The caller's own time-outs come back whatever the read did.
     os::SetCommTimeouts(handle_.get(), &kept);
-    if (r == kOk && *got == 0 && size > 0)
+    if (r == kOk && *got == 0)
         r = kTimeout;
     return r;
 }

@@ -91,13 +91,8 @@ int WLibusb::send(const void *data, int len, int *written, int, int, int) {
 }
 
 int WLibusb::recvWithin(void *buffer, int size, int *got, int timeoutMs) {
-    if (got == nullptr)
-        return kNullArgument;
-    *got = 0;
-    if (!isClaimed())
-        return kInvalidHandle;
-    if (size <= 0)
-        return kOk;
+    if (const auto refused = refuseRecvWithin(got, size))
+        return *refused;
     // The library takes 0 as "no limit": the shortest wait it has stands for "only what has arrived".
     const int ms = timeoutMs == 0 ? 1 : timeoutMs < 0 ? INT_MAX : timeoutMs;
     const int n = libusb::bulkRead(device_.get(), kLibusbEndpointIn, buffer, size, ms);
