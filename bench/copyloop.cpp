@@ -3,9 +3,8 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <vector>
 
+#include "BareLoop.h"
 #include "system_dlls.h"
 
 int main(int argc, char **argv) {
@@ -13,24 +12,19 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: bench_copyloop <from> <to> [block bytes]\n");
         return 1;
     }
-    const int blockSize = argc > 3 ? atoi(argv[3]) : 4096;
-    if (blockSize <= 0)
+    const int blockSize = blockSizeArg(argc, argv, 3);
+    if (blockSize == 0)
         return 1;
     loadPtlSystemLibraries();
-    HANDLE in = CreateFileA(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
     HANDLE out =
         CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE)
+    if (out == INVALID_HANDLE_VALUE)
         return 1;
-    std::vector<char> block(static_cast<size_t>(blockSize));
-    for (DWORD got = 0; ReadFile(in, block.data(), blockSize, &got, nullptr) && got > 0;) {
+    const int result = copyBlocks(argv[1], blockSize, [out](const char *data, DWORD n) {
         DWORD done = 0;
-        if (!WriteFile(out, block.data(), got, &done, nullptr) || done != got)
-            return 3;
-    }
-    CloseHandle(in);
+        return WriteFile(out, data, n, &done, nullptr) && done == n;
+    });
     CloseHandle(out);
     unloadPtlSystemLibraries();
-    return 0;
+    return result;
 }

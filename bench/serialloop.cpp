@@ -7,22 +7,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
+
+#include "BareLoop.h"
 
 int main(int argc, char **argv) {
     if (argc < 4) {
         fprintf(stderr, "usage: bench_serialloop <file> <COMn> <baud rate> [block bytes]\n");
         return 1;
     }
-    const int blockSize = argc > 4 ? atoi(argv[4]) : 4096;
-    if (blockSize <= 0)
+    const int blockSize = blockSizeArg(argc, argv, 4);
+    if (blockSize == 0)
         return 1;
-    HANDLE in = CreateFileA(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
     const std::string device = std::string("\\\\.\\") + argv[2];
     HANDLE com = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (in == INVALID_HANDLE_VALUE || com == INVALID_HANDLE_VALUE)
+    if (com == INVALID_HANDLE_VALUE)
         return 1;
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
@@ -39,14 +38,13 @@ int main(int argc, char **argv) {
     dcb.fRtsControl = RTS_CONTROL_ENABLE;
     if (!SetCommState(com, &dcb) || !SetCommTimeouts(com, &timeouts))
         return 2;
-    std::vector<char> block(static_cast<size_t>(blockSize));
-    for (DWORD got = 0; ReadFile(in, block.data(), blockSize, &got, nullptr) && got > 0;) {
+    const int result = copyBlocks(argv[1], blockSize, [com](const char *data, DWORD n) {
         // A write that ends at its time-out has taken part of the block: the rest goes next.
-        for (DWORD off = 0, done = 0; off < got; off += done)
-            if (!WriteFile(com, block.data() + off, got - off, &done, nullptr))
-                return 3;
-    }
+        for (DWORD off = 0, done = 0; off < n; off += done)
+            if (!WriteFile(com, data + off, n - off, &done, nullptr))
+                return false;
+        return true;
+    });
     CloseHandle(com);
-    CloseHandle(in);
-    return 0;
+    return result;
 }
