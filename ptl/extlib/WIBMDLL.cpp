@@ -81,10 +81,7 @@ const char *WIBMDLL::getIFName() {
 }
 
 int WIBMDLL::getPortNo(int *no) {
-    if (no == nullptr)
-        return kNullArgument;
-    *no = portNo_;
-    return kOk;
+    return readInto(portNo_, no);
 }
 
 int WIBMDLL::setPortNo(int no) {

@@ -16,10 +16,7 @@ int WNamedPort::setName(const char *name) {
 }
 
 int WNamedPort::getPortNo(int *no) {
-    if (no == nullptr)
-        return kNullArgument;
-    *no = portNo_;
-    return kOk;
+    return readInto(portNo_, no);
 }
 
 int WNamedPort::setPortNo(int no) {

@@ -76,10 +76,7 @@ int WOlmprt::setName(const char *name) {
 }
 
 int WOlmprt::getPortNo(int *no) {
-    if (no == nullptr)
-        return kNullArgument;
-    *no = portNo_;
-    return kOk;
+    return readInto(portNo_, no);
 }
 
 int WOlmprt::setPortNo(int no) {
@@ -93,10 +90,7 @@ int WOlmprt::setPortNo(int no) {
 }
 
 int WOlmprt::getSubType(int *v) {
-    if (v == nullptr)
-        return kNullArgument;
-    *v = productKind_;
-    return kOk;
+    return readInto(productKind_, v);
 }
 int WOlmprt::setSubType(int v) {
     productKind_ = v;

@@ -47,20 +47,14 @@ int WNetW::release(int timeoutMs) {
 }
 
 int WNetW::getSendQueueType(int *kind) {
-    if (kind == nullptr)
-        return kNullArgument;
-    *kind = sendQueueType_;
-    return kOk;
+    return readInto(sendQueueType_, kind);
 }
 int WNetW::setSendQueueType(int kind) {
     sendQueueType_ = kind;
     return kOk;
 }
 int WNetW::getRecvQueueType(int *kind) {
-    if (kind == nullptr)
-        return kNullArgument;
-    *kind = recvQueueType_;
-    return kOk;
+    return readInto(recvQueueType_, kind);
 }
 int WNetW::setRecvQueueType(int kind) {
     recvQueueType_ = kind;

@@ -247,12 +247,12 @@ public:
         purgeDeviceRecv();
         return purgeRecvQueue();
     }
-    int getSendQueueType(int *kind) override { return readKind(sendQueueType_, kind); }
+    int getSendQueueType(int *kind) override { return readInto(sendQueueType_, kind); }
     int setSendQueueType(int kind) override {
         sendQueueType_ = kind;
         return kOk;
     }
-    int getRecvQueueType(int *kind) override { return readKind(recvQueueType_, kind); }
+    int getRecvQueueType(int *kind) override { return readInto(recvQueueType_, kind); }
     int setRecvQueueType(int kind) override {
         recvQueueType_ = kind;
         return kOk;
@@ -289,14 +289,6 @@ protected:
     // its result does not change theirs.
     virtual void purgeDeviceSend() {}
     virtual void purgeDeviceRecv() {}
-
-private:
-    static int readKind(int value, int *out) {
-        if (out == nullptr)
-            return kNullArgument;
-        *out = value;
-        return kOk;
-    }
 };
 
 } // namespace ptl

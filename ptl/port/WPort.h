@@ -178,6 +178,14 @@ protected:
 // either way, so that a caller learns the room it needs.
 int copyWhole(const char *text, char *out, int size, int *length = nullptr);
 
+// A stored setting for a getter: *out gets value, or 1030 for a null pointer.
+inline int readInto(int value, int *out) {
+    if (out == nullptr)
+        return kNullArgument;
+    *out = value;
+    return kOk;
+}
+
 // The longest waitSendEmpty waits between two looks at the send count.
 constexpr DWORD kSendPollMs = 50;
 

@@ -26,10 +26,7 @@ const char *WAea::getIFName() {
 }
 
 int WAea::getSubType(int *v) {
-    if (v == nullptr)
-        return kNullArgument;
-    *v = framing_;
-    return kOk;
+    return readInto(framing_, v);
 }
 
 int WAea::setSubType(int v) {

@@ -24,10 +24,7 @@ WVcomm::~WVcomm() {
 }
 
 int WVcomm::getPortNo(int *no) {
-    if (no == nullptr)
-        return kNullArgument;
-    *no = portNo_;
-    return kOk;
+    return readInto(portNo_, no);
 }
 
 int WVcomm::setPortNo(int no) {

@@ -36,10 +36,7 @@ int WUsb::getName(char *out) {
 }
 
 int WUsb::getPortNo(int *no) {
-    if (no == nullptr)
-        return kNullArgument;
-    *no = portNo_;
-    return kOk;
+    return readInto(portNo_, no);
 }
 
 // A path found for another index or filter names another device: it is looked for again at the next claim.
@@ -51,10 +48,7 @@ int WUsb::setPortNo(int no) {
 }
 
 int WUsb::getSubType(int *v) {
-    if (v == nullptr)
-        return kNullArgument;
-    *v = subType_;
-    return kOk;
+    return readInto(subType_, v);
 }
 
 int WUsb::setSubType(int v) {
